@@ -1,0 +1,155 @@
+// TFileSource and the handle streams it writes through.
+#include "filestore/file_source.hpp"
+
+#include "filestore/compress_stream.hpp"
+
+namespace filestore {
+namespace {
+
+std::string SystemMessage(DWORD code) {
+  char buf[512] = {};
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           code, 0, buf, sizeof buf, nullptr);
+  while (n > 0 && (buf[n - 1] == '\r' || buf[n - 1] == '\n' || buf[n - 1] == ' ')) buf[--n] = 0;
+  return n ? std::string(buf) : "error " + std::to_string(code);
+}
+
+[[noreturn]] void Fail(const std::string& what) {
+  throw EFileSource(what + ": " + SystemMessage(GetLastError()));
+}
+
+bool FileExists(const std::string& path) {
+  DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// "~fs" + seconds in the temporary directory; the first free n wins. The file
+// is created exclusively so that two writers never share a name.
+HANDLE CreateTempFile(const std::string& extension, std::string& path) {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char dir[MAX_PATH + 1] = {};
+  DWORD len = GetTempPathA(MAX_PATH, dir);
+  if (len == 0 || len > MAX_PATH) Fail("Cannot find the temporary directory");
+  std::string prefix(dir, len);
+  if (!prefix.empty() && prefix.back() == '\\') prefix.pop_back();
+  prefix += "\\~fs" + std::to_string(now.wSecond);
+  for (unsigned n = 0; n < 100000; ++n) {
+    std::string candidate = prefix + std::to_string(n) + extension;
+    if (GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+    HANDLE h = CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      path = candidate;
+      return h;
+    }
+    DWORD err = GetLastError();
+    if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) Fail("Cannot create " + candidate);
+  }
+  SetLastError(ERROR_FILE_EXISTS);
+  Fail("Cannot create a temporary file in " + prefix);
+}
+
+struct Handle {
+  HANDLE h;
+  ~Handle() { CloseHandle(h); }
+};
+
+}  // namespace
+
+void HandleWriter::Write(const void* buf, size_t size) {
+  auto* p = static_cast<const uint8_t*>(buf);
+  while (size) {
+    DWORD done = 0;
+    DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+    if (!WriteFile(h_, p, chunk, &done, nullptr) || done == 0) Fail("Cannot write file");
+    p += done;
+    size -= done;
+  }
+}
+
+uint64_t HandleWriter::Position() {
+  LARGE_INTEGER zero{}, pos{};
+  if (!SetFilePointerEx(h_, zero, &pos, FILE_CURRENT)) Fail("Cannot tell file position");
+  return static_cast<uint64_t>(pos.QuadPart);
+}
+
+void HandleWriter::Seek(uint64_t pos) {
+  LARGE_INTEGER to;
+  to.QuadPart = static_cast<LONGLONG>(pos);
+  if (!SetFilePointerEx(h_, to, nullptr, FILE_BEGIN)) Fail("Cannot seek in file");
+}
+
+size_t HandleReader::Read(void* buf, size_t size) {
+  DWORD done = 0;
+  DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+  if (!ReadFile(h_, buf, chunk, &done, nullptr)) Fail("Cannot read file");
+  return done;
+}
+
+std::string ExtractFileExt(const std::string& path) {
+  const size_t sep = path.find_last_of("\\/:");
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (sep != std::string::npos && dot < sep)) return "";
+  return path.substr(dot);
+}
+
+TFileSource::~TFileSource() {
+  if (tempCreated_) DeleteFileA(fileName_.c_str());
+}
+
+void TFileSource::SetCompress(bool value) {
+  compress_ = value;
+  if (value) store_ = true;
+}
+
+std::string TFileSource::FileName() const {
+  return !fileName_.empty() && FileExists(fileName_) ? fileName_ : std::string();
+}
+
+void TFileSource::SetFileName(const std::string& path) {
+  if (tempCreated_) DeleteFileA(fileName_.c_str());
+  fileName_ = path;
+  tempCreated_ = false;
+  extension_ = ExtractFileExt(path);
+}
+
+void TFileSource::ReadData(ByteReader& stream) {
+  std::string path;
+  Handle file{CreateTempFile(extension_, path)};
+  fileName_ = path;
+  tempCreated_ = true;
+  HandleWriter out(file.h);
+  if (compress_)
+    TCompressStream().Decode(stream, out);
+  else
+    DecodePlain(stream, out);
+}
+
+void TFileSource::WriteData(ByteWriter& stream) const {
+  if (!FileExists(fileName_))
+    throw EFileSource(name_ + " cannot store file: " + fileName_ + " (file is missing)");
+  HANDLE h = CreateFileA(fileName_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) Fail("Cannot open " + fileName_);
+  Handle file{h};
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(h, &size)) Fail("Cannot read " + fileName_);
+  HandleReader in(h);
+  if (compress_)
+    TCompressStream().Encode(in, stream, static_cast<uint64_t>(size.QuadPart));
+  else
+    EncodePlain(in, stream, static_cast<uint64_t>(size.QuadPart));
+}
+
+void TFileSource::LoadFromResource(HMODULE module, const char* resourceName) {
+  HRSRC res = FindResourceA(module, resourceName, MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+  if (!res) Fail(std::string("Cannot find resource ") + resourceName);
+  HGLOBAL mem = LoadResource(module, res);
+  const void* data = mem ? LockResource(mem) : nullptr;
+  if (!data) Fail(std::string("Cannot load resource ") + resourceName);
+  MemoryReader reader(data, SizeofResource(module, res));
+  ReadData(reader);
+}
+
+}  // namespace filestore

@@ -1,0 +1,79 @@
+// The setup.exe driver.
+#include "tests/e2e/driver.hpp"
+
+namespace e2e {
+namespace {
+
+struct Search {
+  DWORD pid;
+  const char* className;
+  bool visibleOnly;
+  HWND found;
+};
+
+BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
+  auto* s = reinterpret_cast<Search*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  char cls[128] = {};
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (pid == s->pid && lstrcmpA(cls, s->className) == 0 &&
+      (!s->visibleOnly || IsWindowVisible(hwnd))) {
+    s->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+std::string GetEnv(const char* name) {
+  char buf[MAX_PATH] = {};
+  return GetEnvironmentVariableA(name, buf, MAX_PATH) ? buf : "";
+}
+
+}  // namespace
+
+SetupProcess::SetupProcess(const std::string& exe, const std::string& args,
+                           const std::string& tempDir) {
+  const std::string oldTmp = GetEnv("TMP"), oldTemp = GetEnv("TEMP");
+  SetEnvironmentVariableA("TMP", tempDir.c_str());
+  SetEnvironmentVariableA("TEMP", tempDir.c_str());
+  std::string cmd = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
+  SetEnvironmentVariableA("TMP", oldTmp.empty() ? nullptr : oldTmp.c_str());
+  SetEnvironmentVariableA("TEMP", oldTemp.empty() ? nullptr : oldTemp.c_str());
+}
+
+SetupProcess::~SetupProcess() {
+  if (!pi_.hProcess) return;
+  if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
+  CloseHandle(pi_.hThread);
+  CloseHandle(pi_.hProcess);
+}
+
+HWND SetupProcess::FindWindow(const char* className) const {
+  Search s{pi_.dwProcessId, className, false, nullptr};
+  EnumWindows(Visit, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+HWND SetupProcess::WaitForWindow(const char* className, DWORD timeoutMs) const {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeoutMs) {
+    Search s{pi_.dwProcessId, className, true, nullptr};
+    EnumWindows(Visit, reinterpret_cast<LPARAM>(&s));
+    if (s.found) return s.found;
+    if (!pi_.hProcess || WaitForSingleObject(pi_.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
+  }
+  return nullptr;
+}
+
+long SetupProcess::WaitForExit(DWORD timeoutMs) {
+  if (!pi_.hProcess || WaitForSingleObject(pi_.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(pi_.hProcess, &code);
+  return static_cast<long>(code);
+}
+
+}  // namespace e2e

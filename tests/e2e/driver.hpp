@@ -1,0 +1,28 @@
+// A small driver that starts setup.exe and finds its windows, as a user's
+// eyes and hands would.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace e2e {
+
+class SetupProcess {
+ public:
+  // Starts exe with args; tempDir becomes the child's TMP and TEMP.
+  SetupProcess(const std::string& exe, const std::string& args, const std::string& tempDir);
+  ~SetupProcess();
+
+  // The first top-level window of this process with the class name, or null.
+  HWND FindWindow(const char* className) const;
+  // Polls for a window of the class (visible) until timeoutMs passes.
+  HWND WaitForWindow(const char* className, DWORD timeoutMs = 20000) const;
+  // The exit code, or -1 if the process is still running after timeoutMs.
+  long WaitForExit(DWORD timeoutMs);
+
+ private:
+  PROCESS_INFORMATION pi_{};
+};
+
+}  // namespace e2e
