@@ -32,25 +32,54 @@ inline uint32_t RunLength(const uint8_t* s, uint32_t x, uint32_t n) {
   return len;
 }
 
+inline uint64_t Load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
 inline uint32_t MatchLength(const uint8_t* s, uint32_t x, uint32_t e, uint32_t n) {
-  uint32_t limit = n - x < kMaxMatch ? n - x : kMaxMatch;
+  const uint32_t limit = n - x < kMaxMatch ? n - x : kMaxMatch;
   uint32_t len = 0;
+  // Eight bytes at a time while both stay inside the block (e < x).
+  while (len + 8 <= limit) {
+    const uint64_t diff = Load64(s + x + len) ^ Load64(s + e + len);
+    if (diff) return len + static_cast<uint32_t>(__builtin_ctzll(diff) >> 3);
+    len += 8;
+  }
   while (len < limit && s[x + len] == s[e + len]) ++len;
   return len;
 }
 
-// Copies count bytes from distance back, byte by byte where they overlap.
-inline void CopyBack(uint8_t* d, uint32_t y, uint32_t dist, uint32_t count,
-                     uint32_t cap) {
-  uint8_t* out = d + y;
+// The fast paths of the decoder move this many bytes at once, so they run
+// only with that much room left in input and output.
+constexpr uint32_t kCopySlack = 24;
+
+// Copies count bytes from dist back one at a time, as the format defines it
+// where source and target overlap.
+inline void CopyBack(uint8_t* out, uint32_t dist, uint32_t count) {
   const uint8_t* from = out - dist;
-  if (dist >= kMaxMatch && y + kMaxMatch <= cap) {
-    std::memcpy(out, from, kMaxMatch);  // may write past count, inside cap
-  } else if (dist >= count) {
-    std::memcpy(out, from, count);
+  if (dist == 1) {
+    std::memset(out, from[0], count);
   } else {
     for (uint32_t i = 0; i < count; ++i) out[i] = from[i];
   }
+}
+
+// Moves 24 bytes from `from` to `out` in 8-byte steps, each reading only
+// bytes already written when `from` lies at least 8 bytes before `out`.
+inline void Move24(uint8_t* out, const uint8_t* from) {
+  uint64_t v = Load64(from);
+  std::memcpy(out, &v, 8);
+  v = Load64(from + 8);
+  std::memcpy(out + 8, &v, 8);
+  v = Load64(from + 16);
+  std::memcpy(out + 16, &v, 8);
+}
+
+inline uint32_t LeadingZeros16(uint32_t v) {
+  v &= 0xFFFF;
+  return v ? static_cast<uint32_t>(__builtin_clz(v)) - 16 : 16;
 }
 
 }  // namespace
@@ -144,27 +173,54 @@ int32_t DecompressBlock(const uint8_t* source, uint8_t* dest, uint32_t sourceSiz
       x += 2;
       bits = 16;
     }
+    if (l - x >= kCopySlack && cap - y >= kCopySlack) {
+      // Room for any literal stretch or copy item without further checks.
+      if (!(command & 0x8000)) {
+        // As many literals as the control word has in a row, at once.
+        uint32_t k = LeadingZeros16(command);
+        if (k > bits) k = bits;
+        std::memcpy(dest + y, source + x, 16);
+        x += k;
+        y += k;
+        command <<= k;
+        bits -= k;
+        continue;
+      }
+      const uint32_t b1 = source[x + 1];
+      const uint32_t dist = (uint32_t{source[x]} << 4) | (b1 >> 4);
+      if (dist >= 8) {
+        if (dist > y) return -1;
+        Move24(dest + y, dest + y - dist);
+        x += 2;
+        y += (b1 & 0x0F) + kMinMatch;
+        command <<= 1;
+        --bits;
+        continue;
+      }
+    }
     if (!(command & 0x8000)) {
       if (y >= cap) return -1;
       dest[y++] = source[x++];
+      command <<= 1;
+      --bits;
+      continue;
+    }
+    if (l - x < 2) return -1;
+    const uint32_t b0 = source[x], b1 = source[x + 1];
+    const uint32_t dist = (b0 << 4) | (b1 >> 4);
+    if (dist == 0) {
+      if (l - x < 4) return -1;
+      const uint32_t count = ((b1 << 8) | source[x + 2]) + kMinRun;
+      if (count > cap - y) return -1;
+      std::memset(dest + y, source[x + 3], count);
+      x += 4;
+      y += count;
     } else {
-      if (l - x < 2) return -1;
-      const uint32_t b0 = source[x], b1 = source[x + 1];
-      const uint32_t dist = (b0 << 4) | (b1 >> 4);
-      if (dist == 0) {
-        if (l - x < 4) return -1;
-        const uint32_t count = ((b1 << 8) | source[x + 2]) + kMinRun;
-        if (count > cap - y) return -1;
-        std::memset(dest + y, source[x + 3], count);
-        x += 4;
-        y += count;
-      } else {
-        const uint32_t count = (b1 & 0x0F) + kMinMatch;
-        if (dist > y || count > cap - y) return -1;
-        CopyBack(dest, y, dist, count, cap);
-        x += 2;
-        y += count;
-      }
+      const uint32_t count = (b1 & 0x0F) + kMinMatch;
+      if (dist > y || count > cap - y) return -1;
+      CopyBack(dest + y, dist, count);
+      x += 2;
+      y += count;
     }
     command <<= 1;
     --bits;

@@ -39,8 +39,9 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint32_t sourceSize
 // destCapacity bytes. Returns the decoded size, or -1 when the block is
 // inconsistent: an item cut off by the end of the block, a copy reaching
 // before the start of the output, or output beyond destCapacity. It never
-// reads outside source[0..sourceSize) nor writes outside dest[0..destCapacity),
-// though on failure part of dest may have been written.
+// reads outside source[0..sourceSize) nor writes outside dest[0..destCapacity);
+// bytes of dest past the decoded size may be overwritten, and on failure part
+// of dest may have been written.
 int32_t DecompressBlock(const uint8_t* source, uint8_t* dest, uint32_t sourceSize,
                         uint32_t destCapacity = kMaxBlockSize);
 
