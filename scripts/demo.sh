@@ -11,11 +11,13 @@ scripts/build.sh >/dev/null
 source scripts/xsession.sh
 
 out=build/demo
-rm -rf "$out" && mkdir -p "$out"
+rm -rf "$out" && mkdir -p "$out/product"
+# The product as a packager ships it: setup.exe beside its script.
+cp build/win/setup.exe samples/setup.ini "$out/product/"
 seconds=1
 [ "${USE_DISPLAY:-0}" = 1 ] && seconds=5
 set +e
-scripts/wineenv.sh wine build/win/demo_driver.exe "$(scripts/wineenv.sh winepath -w build/win/setup.exe)" \
+scripts/wineenv.sh wine build/win/demo_driver.exe "$(scripts/wineenv.sh winepath -w "$out/product/setup.exe")" \
   "$(scripts/wineenv.sh winepath -w "$out")" "$seconds" | tr -d '\r' >"$out/summary.txt"
 rc=${PIPESTATUS[0]}
 set -e

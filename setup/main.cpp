@@ -29,8 +29,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     if (!form1.Create()) return ShowError("Cannot create the main window.");
     TForm2 form2;
     if (!form2.Create()) return ShowError("Cannot create the licence window.");
-    ShowWindow(form1.Handle(), show);
-    UpdateWindow(form1.Handle());
+    // A start-up that asked to quit ends before any page can be used.
+    if (!form1.QuitRequested()) {
+      ShowWindow(form1.Handle(), show);
+      UpdateWindow(form1.Handle());
+    }
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
       TranslateMessage(&msg);

@@ -1,28 +1,56 @@
-// TForm1: the main window. Owns the stored files and, later, the wizard.
+// TForm1: the main window. Owns the stored files, the setup record and the
+// wizard's controls; its creation runs the start-up.
 #pragma once
 
 #include <cstdint>
-#include <memory>
+#include <string>
 #include <vector>
 
 #include "filestore/file_source.hpp"
 #include "setup/base_window.hpp"
+#include "setup/setup_rec.hpp"
 
 class TForm1 : public BaseWindow<TForm1> {
  public:
   // Loads the stored form (writes the stored files out); throws what the
   // stored-file components throw, and then no window exists.
   TForm1();
+  ~TForm1() override;
   bool Create();
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  // True once start-up asked the program to quit (no window is shown then).
+  bool QuitRequested() const { return quitRequested_; }
 
   filestore::TFileSource FileSource1{"FileSource1"};  // the unzip tool
   filestore::TFileSource imgzip3{"imgzip3"};          // the uninstall bitmap
   std::vector<uint8_t> GIFImage1Data;                 // the background picture
+  TSetupRec SetupRec;
+  std::string UninstallName;
 
  private:
   friend class BaseWindow<TForm1>;
   void LoadStoredForm();
+  void CreateControls();
+  HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
+  void SetText(int id, const std::string& text) const { SetWindowTextA(Control(id), text.c_str()); }
+  void SetChecked(int id, bool on) const;
+
+  // Start-up, run while the window is created.
+  void FormCreate();
+  bool DetectUninstallMode();
+  void PrepareUninstallPanel();
+  void PresetInstallPage();
+  void FillFolderList();
+  // Tells the user the application is active and ends the program.
+  [[noreturn]] void ShowRunningMessage(const std::string& prefix);
+  void ShowMessage(const std::string& text) const;
+
+  static LRESULT CALLBACK UninstPanelProc(HWND, UINT, WPARAM, LPARAM);
+
+  bool quitRequested_ = false;
+  COLORREF welcomeColor_ = RGB(255, 128, 0);
+  HBITMAP uninstallBitmap_ = nullptr;
+  HFONT font_ = nullptr;
 };
 
 inline constexpr int kClientWidth = 410;

@@ -76,4 +76,46 @@ long SetupProcess::WaitForExit(DWORD timeoutMs) {
   return static_cast<long>(code);
 }
 
+std::string WindowText(HWND hwnd) {
+  // WM_GETTEXT, not GetWindowText: only the message reaches the current text
+  // of a control in another process.
+  char buf[2048] = {};
+  DWORD_PTR n = 0;
+  SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_BLOCK,
+                      5000, &n);
+  return buf;
+}
+
+COLORREF ScreenPixel(HWND hwnd, int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(hwnd, &p);
+  HDC dc = GetDC(nullptr);
+  COLORREF c = GetPixel(dc, p.x, p.y);
+  ReleaseDC(nullptr, dc);
+  return c;
+}
+
+std::string MessageText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+
+void PressButton(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+bool IsChecked(HWND checkBox) { return SendMessageA(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+std::vector<std::string> ListItems(HWND listBox) {
+  std::vector<std::string> items;
+  const LRESULT n = SendMessageA(listBox, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < n; ++i) {
+    // The wide form: Wine passes only that one whole between processes.
+    wchar_t wide[512] = {};
+    SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+    char buf[1024] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, buf, sizeof buf, nullptr, nullptr);
+    items.push_back(buf);
+  }
+  return items;
+}
+
 }  // namespace e2e

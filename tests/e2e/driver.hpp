@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -20,9 +21,21 @@ class SetupProcess {
   HWND WaitForWindow(const char* className, DWORD timeoutMs = 20000) const;
   // The exit code, or -1 if the process is still running after timeoutMs.
   long WaitForExit(DWORD timeoutMs);
+  // A visible message box of this process (class "#32770"), or null.
+  HWND WaitForMessageBox(DWORD timeoutMs = 20000) const { return WaitForWindow("#32770", timeoutMs); }
 
  private:
   PROCESS_INFORMATION pi_{};
 };
+
+std::string WindowText(HWND hwnd);
+// What the screen shows at client point (x, y) of hwnd.
+COLORREF ScreenPixel(HWND hwnd, int x, int y);
+// The text of a message box.
+std::string MessageText(HWND box);
+// Presses a dialog button (IDOK, IDYES, ...) as a click would.
+void PressButton(HWND dialog, int id);
+bool IsChecked(HWND checkBox);
+std::vector<std::string> ListItems(HWND listBox);
 
 }  // namespace e2e

@@ -10,8 +10,11 @@ using namespace wintest;
 namespace {
 
 TEST(StoredFiles, AppearWhileTheWindowIsOpenAndGoWhenItCloses) {
-  const std::string tmp = ScratchDir("e2e-stored");
-  e2e::SetupProcess setup(HostPath(SETUP_EXE), "", tmp);
+  const std::string dir = ScratchDir("e2e-stored"), tmp = dir + "\\tmp";
+  CreateDirectoryA(tmp.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileA(HostPath(SETUP_EXE).c_str(), (dir + "\\setup.exe").c_str(), FALSE));
+  WriteFile(dir + "\\setup.ini", "[MAIN]\r\nAppName=Stored\r\n");
+  e2e::SetupProcess setup(dir + "\\setup.exe", "", tmp);
   HWND main = setup.WaitForWindow("TForm1");
   ASSERT_NE(main, nullptr) << "no main window";
 
@@ -27,7 +30,7 @@ TEST(StoredFiles, AppearWhileTheWindowIsOpenAndGoWhenItCloses) {
   // The window: fixed dialog frame, no caption buttons, client 410 x 297.
   char caption[256] = {};
   GetWindowTextA(main, caption, sizeof caption);
-  EXPECT_STREQ(caption, "Setup");
+  EXPECT_STREQ(caption, "Setup [Stored]");
   const LONG style = GetWindowLongA(main, GWL_STYLE);
   EXPECT_TRUE(style & WS_CAPTION);
   EXPECT_FALSE(style & (WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
@@ -43,7 +46,7 @@ TEST(StoredFiles, AppearWhileTheWindowIsOpenAndGoWhenItCloses) {
   EXPECT_EQ(setup.WaitForExit(15000), 0);
   EXPECT_FALSE(Exists(tmp + "\\" + exes[0]));
   EXPECT_FALSE(Exists(tmp + "\\" + bmps[0]));
-  RemoveTree(tmp);
+  RemoveTree(dir);
 }
 
 }  // namespace

@@ -1,0 +1,110 @@
+// The portable INI reader.
+#include "setup/ini_file.hpp"
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+// Blanks around names and values; Ctrl-Z counts as one.
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\x1A'; }
+
+std::string Trim(const std::string& s) {
+  size_t a = 0, b = s.size();
+  while (a < b && IsBlank(s[a])) ++a;
+  while (b > a && IsBlank(s[b - 1])) --b;
+  return s.substr(a, b - a);
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// A value that starts and ends with the same quote loses both.
+std::string Unquote(const std::string& s) {
+  if (s.size() > 1 && (s[0] == '"' || s[0] == '\'') && s.back() == s[0])
+    return s.substr(1, s.size() - 2);
+  return s;
+}
+
+std::string Cut(const std::string& s, size_t bufferSize) {
+  return s.size() > bufferSize - 1 ? s.substr(0, bufferSize - 1) : s;
+}
+
+}  // namespace
+
+TIniFile::TIniFile(const std::string& bytes) {
+  size_t pos = 0;
+  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
+  while (pos < bytes.size()) {
+    // Lines end at any run of CR and LF.
+    size_t end = bytes.find_first_of("\r\n", pos);
+    if (end == std::string::npos) end = bytes.size();
+    const std::string line = Trim(bytes.substr(pos, end - pos));
+    pos = bytes.find_first_not_of("\r\n", end);
+    if (pos == std::string::npos) pos = bytes.size();
+    if (line.empty()) continue;
+
+    const size_t close = line.rfind(']');
+    if (line[0] == '[' && close != std::string::npos) {
+      sections_.push_back({Trim(line.substr(1, close - 1)), {}});
+      continue;
+    }
+    if (sections_.empty()) continue;  // keys before any section belong to none
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos)
+      sections_.back().entries.push_back({line, "", false});
+    else
+      sections_.back().entries.push_back({Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)), true});
+  }
+}
+
+TIniFile TIniFile::FromFile(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return TIniFile(std::string(std::istreambuf_iterator<char>(f), {}));
+}
+
+const TIniFile::Section* TIniFile::Find(const std::string& name) const {
+  const std::string wanted = Trim(name);
+  for (const Section& s : sections_)
+    if (SameText(s.name, wanted)) return &s;  // only the first of a name counts
+  return nullptr;
+}
+
+std::string TIniFile::ReadString(const std::string& section, const std::string& key,
+                                 const std::string& def) {
+  if (const Section* s = Find(section)) {
+    const std::string wanted = Trim(key);
+    for (const Entry& e : s->entries)
+      if (e.hasValue && SameText(e.key, wanted)) return Cut(Unquote(e.value), kValueBuffer);
+  }
+  return Cut(Unquote(def), kValueBuffer);
+}
+
+std::vector<std::string> TIniFile::ReadKeys(const std::string& section) {
+  std::vector<std::string> keys;
+  const Section* s = Find(section);
+  if (!s) return keys;
+  // Names, each with its terminator, fill the buffer up to two bytes short
+  // of its end; the name that does not fit is cut there.
+  size_t room = kKeysBuffer - 2;
+  for (const Entry& e : s->entries) {
+    if (!e.hasValue || e.key.empty() || e.key[0] == ';') continue;
+    if (room == 0) break;
+    if (e.key.size() + 1 <= room) {
+      keys.push_back(e.key);
+      room -= e.key.size() + 1;
+    } else {
+      keys.push_back(e.key.substr(0, room));
+      break;
+    }
+  }
+  return keys;
+}

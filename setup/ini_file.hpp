@@ -1,0 +1,36 @@
+// An INI reader that answers as Windows' private-profile calls do, for host
+// tools and native tests. Portable.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "setup/setup_rec.hpp"
+
+class TIniFile : public TProfileSource {
+ public:
+  // Buffer sizes the setup program reads with.
+  static constexpr size_t kValueBuffer = 1024;
+  static constexpr size_t kKeysBuffer = 8192;
+
+  explicit TIniFile(const std::string& bytes);
+  static TIniFile FromFile(const std::string& path);
+
+  std::string ReadString(const std::string& section, const std::string& key,
+                         const std::string& def) override;
+  std::vector<std::string> ReadKeys(const std::string& section) override;
+
+ private:
+  struct Entry {
+    std::string key;    // trimmed text before the first "="
+    std::string value;  // trimmed text after it
+    bool hasValue;      // the line had an "="
+  };
+  struct Section {
+    std::string name;
+    std::vector<Entry> entries;
+  };
+  const Section* Find(const std::string& name) const;
+
+  std::vector<Section> sections_;
+};

@@ -1,0 +1,140 @@
+// Setup record, line lists, number syntax, macros.
+#include "setup/setup_rec.hpp"
+
+#include <cstdint>
+
+namespace {
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string LowerCase(std::string s) {
+  for (char& c : s) c = Lower(c);
+  return s;
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  return true;
+}
+
+// Index of the first line whose key (text before the first "=") is key.
+ptrdiff_t IndexOfKey(const std::vector<std::string>& lines, const std::string& key) {
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const size_t eq = lines[i].find('=');
+    if (eq != std::string::npos && SameText(lines[i].substr(0, eq), key))
+      return static_cast<ptrdiff_t>(i);
+  }
+  return -1;
+}
+
+bool ReadBool(TProfileSource& p, const char* key) {
+  int value = 0;
+  return TryStrToInt(p.ReadString("MAIN", key, "0"), value) && value != 0;
+}
+
+void ReadSection(TProfileSource& p, const char* section, TLineList& list) {
+  for (const std::string& key : p.ReadKeys(section)) list.Set(key, p.ReadString(section, key, ""));
+}
+
+}  // namespace
+
+std::string ShortString(const std::string& s) {
+  return s.size() > kShortStringMax ? s.substr(0, kShortStringMax) : s;
+}
+
+std::string TLineList::Get(const std::string& key) const {
+  const ptrdiff_t i = IndexOfKey(lines_, key);
+  return i < 0 ? std::string() : lines_[i].substr(lines_[i].find('=') + 1);
+}
+
+void TLineList::Set(const std::string& key, const std::string& value) {
+  const ptrdiff_t i = IndexOfKey(lines_, key);
+  if (value.empty()) {
+    if (i >= 0) lines_.erase(lines_.begin() + i);
+  } else if (i >= 0) {
+    lines_[i] = key + "=" + value;
+  } else {
+    lines_.push_back(key + "=" + value);
+  }
+}
+
+bool TryStrToInt(const std::string& text, int& value) {
+  std::string s = text;
+  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s = "$" + s.substr(2);
+  size_t i = 0;
+  while (i < s.size() && s[i] == ' ') ++i;
+  if (i == s.size()) return false;
+  if (s[i] == '$') {
+    if (++i == s.size()) return false;
+    uint64_t v = 0;
+    for (; i < s.size(); ++i) {
+      const char c = Lower(s[i]);
+      const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+      if (d < 0) return false;
+      v = v * 16 + static_cast<uint64_t>(d);
+      if (v > 0xFFFFFFFFu) return false;
+    }
+    value = static_cast<int32_t>(static_cast<uint32_t>(v));
+    return true;
+  }
+  const bool negative = s[i] == '-';
+  if (s[i] == '+' || s[i] == '-') ++i;
+  if (i == s.size()) return false;
+  int64_t v = 0;
+  for (; i < s.size(); ++i) {
+    if (s[i] < '0' || s[i] > '9') return false;
+    v = v * 10 + (s[i] - '0');
+    if (v > int64_t{INT32_MAX} + (negative ? 1 : 0)) return false;
+  }
+  value = static_cast<int32_t>(negative ? -v : v);
+  return true;
+}
+
+void LoadSetupRec(TSetupRec& rec, TProfileSource& p) {
+  rec.AppName = ShortString(p.ReadString("MAIN", "AppName", ""));
+  rec.InstPath = ShortString(p.ReadString("MAIN", "InstPath", ""));
+  rec.FolderName = ShortString(p.ReadString("MAIN", "FolderName", ""));
+  rec.DiskSpace = ShortString(p.ReadString("MAIN", "DiskSpace", "0"));
+  rec.RunOnStart = ReadBool(p, "RunOnStart");
+  rec.OnDesktop = ReadBool(p, "OnDesktop");
+  rec.OnQuickLaunch = ReadBool(p, "OnQuickLaunch");
+  rec.OnStartMenu = ReadBool(p, "OnStartMenu");
+  ReadSection(p, "GROUPS", rec.Groups);
+  ReadSection(p, "FILES", rec.Files);
+  // Scripts write one extra character after every FILES value.
+  for (std::string& line : rec.Files.Lines())
+    if (!line.empty()) line.pop_back();
+}
+
+void ReplaceMacro(std::string& text, size_t capacity, const std::string& macro,
+                  const std::string& replacement) {
+  const size_t at = LowerCase(text).find(LowerCase(macro));
+  if (at == std::string::npos) return;
+  text.replace(at, macro.size(), replacement);
+  if (text.size() > capacity) text.resize(capacity);
+}
+
+void ExpandGroupDirs(TSetupRec& rec, const std::string& appPath, const std::string& windowsDir) {
+  const std::pair<const char*, std::string> macros[] = {
+      {"<application path>", appPath},
+      {"<system>", windowsDir + "\\System"},
+      {"<windir>", windowsDir},
+  };
+  for (size_t n = 0; n < rec.GroupCount(); ++n) {
+    const std::string key = "Dir" + std::to_string(n);
+    std::string dir = ShortString(rec.Groups.Get(key));
+    for (const auto& [macro, value] : macros)
+      if (dir.find(macro) != std::string::npos) ReplaceMacro(dir, kShortStringMax, macro, value);
+    if (!dir.empty()) rec.Groups.Set(key, dir);
+  }
+}
+
+std::string GroupDir(const TSetupRec& rec, const std::string& groupName,
+                     const std::string& instPath) {
+  for (size_t k = 0; k < rec.GroupCount(); ++k)
+    if (rec.Groups.Get("Name" + std::to_string(k)) == groupName)
+      return rec.Groups.Get("Dir" + std::to_string(k));
+  return instPath;
+}

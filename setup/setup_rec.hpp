@@ -1,0 +1,76 @@
+// The setup record read from setup.ini, its key=value line lists, the
+// number syntax of its booleans, and the path macros. Portable.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// Texts taken from the script have room for this many characters.
+constexpr size_t kShortStringMax = 255;
+
+// Cuts s to its first kShortStringMax characters.
+std::string ShortString(const std::string& s);
+
+// Ordered key=value lines; keys compare without regard to letter case.
+class TLineList {
+ public:
+  // The text after the first "=" of the first line whose key matches.
+  std::string Get(const std::string& key) const;
+  // A non-empty value replaces or appends the line; an empty one deletes it.
+  void Set(const std::string& key, const std::string& value);
+  size_t Count() const { return lines_.size(); }
+  const std::vector<std::string>& Lines() const { return lines_; }
+  std::vector<std::string>& Lines() { return lines_; }
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+struct TSetupRec {
+  std::string AppName;
+  std::string InstPath;
+  std::string FolderName;
+  std::string DiskSpace;
+  bool RunOnStart = false;
+  bool OnDesktop = false;
+  bool OnQuickLaunch = false;
+  bool OnStartMenu = false;
+  TLineList Groups;
+  TLineList Files;
+
+  // Entries are counted from stored lines: two per group, four per file.
+  size_t GroupCount() const { return (Groups.Count() + 1) / 2; }
+  size_t FileCount() const { return (Files.Count() + 3) / 4; }
+};
+
+// What the reader needs of a profile (INI) file.
+class TProfileSource {
+ public:
+  virtual ~TProfileSource() = default;
+  // Value of key in section, or def; at most 1,023 characters.
+  virtual std::string ReadString(const std::string& section, const std::string& key,
+                                 const std::string& def) = 0;
+  // Key names of section in file order, as far as 8,192 bytes hold them.
+  virtual std::vector<std::string> ReadKeys(const std::string& section) = 0;
+};
+
+// Whole-number syntax of the booleans: decimal with one optional sign, or
+// "$"/"0x" hexadecimal, after optional leading blanks. false if not a number.
+bool TryStrToInt(const std::string& text, int& value);
+
+// Fills rec from the profile: MAIN texts and booleans, then GROUPS and FILES
+// into the line lists; the last character of every FILES value is dropped.
+void LoadSetupRec(TSetupRec& rec, TProfileSource& profile);
+
+// Replaces the first occurrence of macro (found ignoring letter case) by
+// replacement and cuts the result to capacity characters.
+void ReplaceMacro(std::string& text, size_t capacity, const std::string& macro,
+                  const std::string& replacement);
+
+// Expands "<application path>", "<system>" and "<windir>" in every Dir<n>.
+void ExpandGroupDirs(TSetupRec& rec, const std::string& appPath, const std::string& windowsDir);
+
+// The directory of the first group named exactly groupName, else instPath.
+std::string GroupDir(const TSetupRec& rec, const std::string& groupName,
+                     const std::string& instPath);

@@ -1,0 +1,63 @@
+// The registry accessor.
+#include "shell/access_registry.hpp"
+
+#include <vector>
+
+void TAccessRegistry::SetRootKey(HKEY root) {
+  CloseKey();
+  root_ = root;
+}
+
+bool TAccessRegistry::OpenKey(const std::string& key, bool canCreate) {
+  return OpenKeyWithAccess(Access, key, canCreate);
+}
+
+bool TAccessRegistry::OpenKeyWithAccess(DWORD access, const std::string& key, bool canCreate) {
+  const bool relative = key.empty() || key[0] != '\\';
+  const std::string path = relative ? key : key.substr(1);
+  const HKEY base = relative && current_ ? current_ : root_;
+  HKEY opened = nullptr;
+  LONG rc;
+  if (canCreate && !path.empty())
+    rc = RegCreateKeyExA(base, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                         &opened, nullptr);
+  else
+    rc = RegOpenKeyExA(base, path.c_str(), 0, access, &opened);
+  if (rc != ERROR_SUCCESS) return false;
+  const std::string newPath =
+      relative && current_ ? currentPath_ + "\\" + path : path;
+  CloseKey();
+  current_ = opened;
+  currentPath_ = newPath;
+  return true;
+}
+
+void TAccessRegistry::CloseKey() {
+  if (!current_) return;
+  if (!LazyWrite) RegFlushKey(current_);
+  RegCloseKey(current_);
+  current_ = nullptr;
+  currentPath_.clear();
+}
+
+std::string TAccessRegistry::ReadString(const std::string& name) {
+  DWORD type = 0, size = 0;
+  if (!current_ ||
+      RegQueryValueExA(current_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+      size == 0)
+    return "";
+  if (type != REG_SZ && type != REG_EXPAND_SZ)
+    throw ERegistryException("Invalid data type for '" + name + "'");
+  std::vector<char> buf(size + 1, 0);
+  if (RegQueryValueExA(current_, name.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(buf.data()), &size) != ERROR_SUCCESS)
+    return "";
+  return std::string(buf.data());
+}
+
+void TAccessRegistry::WriteString(const std::string& name, const std::string& value) {
+  if (!current_ || RegSetValueExA(current_, name.c_str(), 0, REG_SZ,
+                                  reinterpret_cast<const BYTE*>(value.c_str()),
+                                  static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS)
+    throw ERegistryException("Failed to set data for '" + name + "'");
+}

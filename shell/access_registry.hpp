@@ -1,0 +1,48 @@
+// TAccessRegistry: a registry accessor with a root key, a current key and
+// path, and an access mask that every OpenKey asks for.
+#pragma once
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+class ERegistryException : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TAccessRegistry {
+ public:
+  TAccessRegistry() = default;
+  ~TAccessRegistry() { CloseKey(); }
+  TAccessRegistry(const TAccessRegistry&) = delete;
+  TAccessRegistry& operator=(const TAccessRegistry&) = delete;
+
+  // Rights asked for by OpenKey; callers may assign another mask.
+  DWORD Access = KEY_ALL_ACCESS;
+  bool LazyWrite = true;
+
+  HKEY RootKey() const { return root_; }
+  // Closes the current key, then switches the root.
+  void SetRootKey(HKEY root);
+  HKEY CurrentKey() const { return current_; }
+  const std::string& CurrentPath() const { return currentPath_; }
+
+  // A path starting with "\" is taken from the root, any other from the
+  // current key when one is open. On success the key becomes current.
+  bool OpenKey(const std::string& key, bool canCreate);
+  bool OpenKeyWithAccess(DWORD access, const std::string& key, bool canCreate);
+  void CloseKey();
+
+  // A string value of the current key; empty when missing. Throws
+  // ERegistryException for a value that is not a string.
+  std::string ReadString(const std::string& name);
+  // Throws ERegistryException when the value cannot be written.
+  void WriteString(const std::string& name, const std::string& value);
+
+ private:
+  HKEY root_ = HKEY_CURRENT_USER;
+  HKEY current_ = nullptr;
+  std::string currentPath_;
+};

@@ -1,0 +1,167 @@
+// Start-up as a user meets it: the script's values in the window, a missing
+// script, a running application in both modes, and the mode switch.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "setup/control_ids.hpp"
+#include "shell/shell_folders.hpp"
+#include "tests/e2e/driver.hpp"
+#include "tests/e2e/screenshot.hpp"
+#include "tests/win/win_test_util.hpp"
+
+using namespace wintest;
+using e2e::SetupProcess;
+
+namespace {
+
+const char kRunning[] =
+    "The Application you are attempting to\r\n%sinstall is active. Please close all instances"
+    "\r\nand try again.";
+
+std::string RunningMessage(const char* prefix) {
+  char buf[256];
+  snprintf(buf, sizeof buf, kRunning, prefix);
+  return buf;
+}
+
+// setup.exe copied into a fresh directory, with or without a script.
+class StartUp : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    name_ = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    dir_ = ScratchDir("e2e-" + name_);
+    tmp_ = dir_ + "\\tmp";
+    CreateDirectoryA(tmp_.c_str(), nullptr);
+    exe_ = dir_ + "\\setup.exe";
+    ASSERT_TRUE(CopyFileA(HostPath(SETUP_EXE).c_str(), exe_.c_str(), FALSE));
+  }
+  void TearDown() override { RemoveTree(dir_); }
+
+  void Script(const std::string& text) { WriteFile(dir_ + "\\setup.ini", text); }
+  void Shot(HWND hwnd, const std::string& tag) {
+    e2e::SaveWindowShot(hwnd, HostPath(SHOT_DIR) + "\\" + tag + ".bmp");
+  }
+  // Answers the one message box that must appear, then the process must end
+  // with code 0 without any other window.
+  void ExpectOnlyMessage(SetupProcess& setup, const std::string& text) {
+    HWND box = setup.WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(e2e::WindowText(box), "Setup");
+    EXPECT_EQ(e2e::MessageText(box), text);
+    EXPECT_EQ(setup.FindWindow("TForm1") ? IsWindowVisible(setup.FindWindow("TForm1")) : FALSE,
+              FALSE);
+    e2e::PressButton(box, IDOK);
+    EXPECT_EQ(setup.WaitForExit(15000), 0);
+    EXPECT_TRUE(List(tmp_, "~fs*").empty()) << "stored files left behind";
+  }
+
+  std::string name_, dir_, tmp_, exe_;
+};
+
+TEST_F(StartUp, ScriptValuesShowInTheWindow) {
+  ReadShellFolders();
+  const std::string tag = "QvTest" + std::to_string(GetCurrentProcessId());
+  const std::string both = tag + " Both", user = tag + " user only", common = tag + " Common",
+                    hidden = tag + " Hidden";
+  const std::vector<std::string> made = {
+      ProgramsDir + "\\" + both, CommonProgramsDir + "\\" + both, ProgramsDir + "\\" + user,
+      CommonProgramsDir + "\\" + common, ProgramsDir + "\\" + hidden};
+  struct Cleanup {
+    const std::vector<std::string>& dirs;
+    ~Cleanup() {
+      for (const std::string& d : dirs) RemoveDirectoryA(d.c_str());
+    }
+  } cleanup{made};
+  for (const std::string& d : made) CreateDirectoryA(d.c_str(), nullptr);
+  SetFileAttributesA((ProgramsDir + "\\" + hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  Script(
+      "[MAIN]\r\nAppName=Demo Product\r\nInstPath=<PROGRAM FILES>\\Demo\r\nFolderName=Demo "
+      "Folder\r\nRunOnStart=1\r\nOnDesktop=0\r\nOnQuickLaunch=Yes\r\nOnStartMenu=0x1\r\n");
+
+  SetupProcess setup(exe_, "", tmp_);
+  HWND main = setup.WaitForWindow("TForm1");
+  ASSERT_NE(main, nullptr);
+  Shot(main, "start-page");
+  EXPECT_EQ(e2e::WindowText(main), "Setup [Demo Product]");
+  EXPECT_EQ(e2e::WindowText(GetDlgItem(main, ids::lbWelcome)),
+            "Welcome\r\nto\r\nDemo Product\r\nsetup");
+  EXPECT_EQ(e2e::WindowText(GetDlgItem(main, ids::edPath)), ProgramFilesDir + "\\Demo");
+  EXPECT_EQ(e2e::WindowText(GetDlgItem(main, ids::edFolder)), "Demo Folder");
+  EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::StartBox)));
+  EXPECT_FALSE(e2e::IsChecked(GetDlgItem(main, ids::DeskTopBox)));
+  EXPECT_FALSE(e2e::IsChecked(GetDlgItem(main, ids::QuickLaunchBox)));
+  EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::SendToBox)));
+  EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::cbAllUsers)));
+  EXPECT_EQ(IsWindowEnabled(GetDlgItem(main, ids::QuickLaunchBox)) != FALSE,
+            !QuickLaunchDir.empty());
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(main, ids::plUninst)));
+
+  auto items = e2e::ListItems(GetDlgItem(main, ids::FolderList));
+  EXPECT_EQ(std::count(items.begin(), items.end(), both), 1);
+  EXPECT_EQ(std::count(items.begin(), items.end(), user), 1);
+  EXPECT_EQ(std::count(items.begin(), items.end(), common), 1);
+  EXPECT_EQ(std::count(items.begin(), items.end(), hidden), 0);
+  EXPECT_TRUE(std::is_sorted(items.begin(), items.end(), [](const auto& a, const auto& b) {
+    return lstrcmpiA(a.c_str(), b.c_str()) < 0;
+  }));
+
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(setup.WaitForExit(15000), 0);
+}
+
+TEST_F(StartUp, MissingScriptGivesOneMessageAndEnds) {
+  SetupProcess setup(exe_, "", tmp_);
+  ExpectOnlyMessage(setup,
+                    "Error - setup.ini File Missing!\r\nMake sure all files are extracted to "
+                    "disk.\r\nSetup Aborted!");
+}
+
+TEST_F(StartUp, RunningApplicationStopsTheInstall) {
+  Script("[MAIN]\nAppName=QvRunning" + std::to_string(GetCurrentProcessId()) + "\n");
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, ("QvRunning" + std::to_string(GetCurrentProcessId())).c_str());
+  SetupProcess setup(exe_, "", tmp_);
+  ExpectOnlyMessage(setup, RunningMessage(""));
+  CloseHandle(mutex);
+}
+
+TEST_F(StartUp, RunningApplicationStopsTheUninstall) {
+  const std::string app = "Qv Running " + std::to_string(GetCurrentProcessId());
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, app.c_str());
+  SetupProcess setup(exe_, "\"/u:" + app + "\"", tmp_);
+  ExpectOnlyMessage(setup, RunningMessage("un"));
+  CloseHandle(mutex);
+}
+
+TEST_F(StartUp, CapitalUStartsInstallMode) {
+  Script("[MAIN]\nAppName=Upper\nOnQuickLaunch=1\n");
+  SetupProcess setup(exe_, "/U:Upper", tmp_);
+  HWND main = setup.WaitForWindow("TForm1");
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(e2e::WindowText(main), "Setup [Upper]");
+  // Ticked from the script even where no Quick Launch folder enables it.
+  EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::QuickLaunchBox)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(main, ids::plUninst)));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(setup.WaitForExit(15000), 0);
+}
+
+TEST_F(StartUp, UninstallNameWithABlankArrivesWhole) {
+  Script("[MAIN]\nAppName=Never Read\n");
+  SetupProcess setup(exe_, "\"/u:My App\" second", tmp_);
+  HWND main = setup.WaitForWindow("TForm1");
+  ASSERT_NE(main, nullptr);
+  Sleep(300);
+  Shot(main, "uninstall-panel");
+  EXPECT_EQ(e2e::WindowText(main), "Uninstall My App");
+  HWND panel = GetDlgItem(main, ids::plUninst);
+  EXPECT_TRUE(IsWindowVisible(panel));
+  EXPECT_EQ(e2e::WindowText(GetDlgItem(panel, ids::uninst2)), "My App");
+  // The stored bitmap is painted over the panel: its top-left is dark slate.
+  const COLORREF c = e2e::ScreenPixel(panel, 2, 2);
+  EXPECT_LT(GetRValue(c) + GetGValue(c) + GetBValue(c), 3 * 100) << std::hex << c;
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(setup.WaitForExit(15000), 0);
+}
+
+}  // namespace

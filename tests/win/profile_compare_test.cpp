@@ -1,0 +1,86 @@
+// The portable INI reader and Windows' profile calls must read the same
+// records from the same scripts, tricky ones included.
+#include <gtest/gtest.h>
+
+#include "setup/ini_file.hpp"
+#include "setup/setup_script.hpp"
+#include "tests/win/win_test_util.hpp"
+
+using namespace wintest;
+
+namespace {
+
+std::string Describe(const TSetupRec& r) {
+  std::string s = "AppName=" + r.AppName + "|InstPath=" + r.InstPath + "|FolderName=" +
+                  r.FolderName + "|DiskSpace=" + r.DiskSpace + "|bools=" +
+                  std::to_string(r.RunOnStart) + std::to_string(r.OnDesktop) +
+                  std::to_string(r.OnQuickLaunch) + std::to_string(r.OnStartMenu);
+  for (const auto& l : r.Groups.Lines()) s += "\nG:" + l;
+  for (const auto& l : r.Files.Lines()) s += "\nF:" + l;
+  return s;
+}
+
+class BothReaders : public ::testing::Test {
+ protected:
+  void SetUp() override { dir_ = ScratchDir("ini"); }
+  void TearDown() override { RemoveTree(dir_); }
+
+  void Expect(const std::string& script) {
+    const std::string path = dir_ + "\\setup.ini";
+    WriteFile(path, script);
+    TSetupRec win, portable;
+    ReadSetupRec(win, path);
+    TIniFile ini(script);
+    LoadSetupRec(portable, ini);
+    EXPECT_EQ(Describe(portable), Describe(win)) << "script:\n" << script.substr(0, 400);
+    // Key lists and lookups the record does not show.
+    TPrivateProfile profile(path);
+    for (const char* section : {"MAIN", "GROUPS", "FILES", "files"})
+      EXPECT_EQ(ini.ReadKeys(section), profile.ReadKeys(section)) << "section " << section;
+    for (const char* key : {"a", ";name", "noeq", "k", "=x", "", " spaced "})
+      EXPECT_EQ(ini.ReadString("MAIN", key, "dflt"), profile.ReadString("MAIN", key, "dflt"))
+          << "key '" << key << "'";
+  }
+  std::string dir_;
+};
+
+TEST_F(BothReaders, CommentsBlanksAndQuotes) {
+  Expect(
+      "; comment line\r\n[MAIN]\r\n;name=yes\r\n  AppName  =  Demo App  \r\nInstPath=\"<program "
+      "files>\\Demo\"\r\nFolderName='Demo'\r\nDiskSpace=\"12\r\nRunOnStart= 1 ; note\r\n"
+      "OnDesktop=\"1\"\r\n a=b=c\r\nnoeq\r\n\tk\t=\tv\t\r\n=x\r\n");
+}
+
+TEST_F(BothReaders, DuplicateKeysAndSections) {
+  Expect(
+      "[MAIN]\nAppName=First\nAppName=Second\n[FILES]\nName0=a.txt*\nname0=b.txt*\n"
+      "Group0=G*\nShortCut0=Yes*\nDescritpion0=D*\n[MAIN]\nFolderName=late\n[files]\n"
+      "Name1=late.txt*\n[GROUPS]\nName0=G\nDir0=<application path>\\g\n");
+}
+
+TEST_F(BothReaders, OddSectionLinesAndEmptyValues) {
+  Expect(
+      "[ MAIN ] trailing\nAppName=x\n[NoClose\nInstPath=y\n[GROUPS]\nName0=\nDir0=d\n"
+      "Name1=n\n[FILES]\nName0=a\nGroup0=\nShortCut0=Y\n[]\nk=v\n");
+}
+
+TEST_F(BothReaders, LineEnds) {
+  Expect("[MAIN]\rAppName=cr\r\rInstPath=p\n\nFolderName=f\r\n\r\nDiskSpace=7\n\r");
+  Expect("[MAIN]\nAppName=lf\x1A\nInstPath=\x1A p \x1A\n");
+}
+
+TEST_F(BothReaders, LongValuesAndManyKeys) {
+  std::string s = "[MAIN]\nAppName=" + std::string(1100, 'n') + "\nInstPath=" +
+                  std::string(1023, 'p') + "\n[FILES]\n";
+  // About 9,000 bytes of key names: more than the enumeration buffer holds.
+  for (int i = 0; i < 700; ++i)
+    s += "LongKeyName" + std::to_string(i) + "=v" + std::to_string(i) + "\n";
+  Expect(s);
+}
+
+TEST_F(BothReaders, BytesAbove127) {
+  Expect("[MAIN]\nAppName=Caf\xE9 \xC6sir\nInstPath=C:\\Programme\\\xFC\xF6\xE4\n[FILES]\n"
+         "Name0=r\xE9sum\xE9.txt*\n");
+}
+
+}  // namespace
