@@ -30,12 +30,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     TForm2 form2;
     if (!form2.Create()) return ShowError("Cannot create the licence window.");
     // A start-up that asked to quit ends before any page can be used.
+    form1.SetLicenseWindow(&form2);
     if (!form1.QuitRequested()) {
       ShowWindow(form1.Handle(), show);
       UpdateWindow(form1.Handle());
+      PostMessageA(form1.Handle(), WM_APP_FIRSTSHOWN, 0, 0);
     }
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+      if (form1.PreviewKey(msg)) continue;
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }

@@ -7,7 +7,9 @@
 #include "setup/application.hpp"
 #include "setup/command_line.hpp"
 #include "setup/control_ids.hpp"
+#include "setup/directory_picker.hpp"
 #include "setup/setup_script.hpp"
+#include "setup/show_license.hpp"
 #include "setup/start_up.hpp"
 #include "shell/shell_folders.hpp"
 
@@ -62,10 +64,8 @@ const ControlSpec kControls[] = {
 const ControlSpec kUninstControls[] = {
     {ids::uninst1, "STATIC", "Uninstall", kLabel, 161, 77, 90, 20, kUninst},
     {ids::uninst2, "STATIC", "", SS_CENTER | SS_NOPREFIX, 0, 109, 405, 37, kUninst},
-    {ids::uninst3, "STATIC", "Proceed", SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY, 104, 218, 87, 25,
-     kUninst},
-    {ids::uninst4, "STATIC", "Abort", SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY, 214, 218, 87, 25,
-     kUninst},
+    {ids::uninst3, "TPanelButton", "Proceed", 0, 104, 218, 87, 25, kUninst},
+    {ids::uninst4, "TPanelButton", "Abort", 0, 214, 218, 87, 25, kUninst},
 };
 
 HWND CreateChild(HWND parent, const ControlSpec& c, bool visible, HFONT font) {
@@ -114,27 +114,45 @@ bool TForm1::Create() {
                       kClientWidth, kClientHeight);
 }
 
+namespace {
+
+void RegisterChildClass(const char* name, WNDPROC proc) {
+  WNDCLASSEXA wc{};
+  HINSTANCE inst = GetModuleHandleA(nullptr);
+  if (GetClassInfoExA(inst, name, &wc)) return;
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = inst;
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = name;
+  RegisterClassExA(&wc);
+}
+
+}  // namespace
+
 void TForm1::CreateControls() {
   font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   for (const ControlSpec& c : kControls) CreateChild(hwnd_, c, c.page == kStart, font_);
 
-  WNDCLASSEXA wc{};
   HINSTANCE inst = GetModuleHandleA(nullptr);
-  if (!GetClassInfoExA(inst, "TUninstPanel", &wc)) {
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = UninstPanelProc;
-    wc.hInstance = inst;
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = "TUninstPanel";
-    RegisterClassExA(&wc);
-  }
+  RegisterChildClass("TUninstPanel", UninstPanelProc);
+  RegisterChildClass("TPanelButton", PanelButtonProc);
   HWND panel = CreateWindowExA(0, "TUninstPanel", "", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 405,
                                kClientHeight, hwnd_,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::plUninst)), inst,
                                nullptr);
   SetWindowLongPtrA(panel, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  for (const ControlSpec& c : kUninstControls) CreateChild(panel, c, true, font_);
+  for (const ControlSpec& c : kUninstControls) {
+    HWND h = CreateChild(panel, c, true, font_);
+    SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+}
+
+std::string TForm1::GetText(int id) const {
+  char buf[1024] = {};
+  GetWindowTextA(Control(id), buf, sizeof buf);
+  return buf;
 }
 
 void TForm1::SetChecked(int id, bool on) const {
@@ -254,6 +272,12 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
       FormCreate();
+      return 0;
+    case WM_APP_FIRSTSHOWN:
+      FirstShown();
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wp), HIWORD(wp));
       return 0;
     case WM_CTLCOLORSTATIC:
       if (GetDlgCtrlID(reinterpret_cast<HWND>(lp)) == ids::lbWelcome) {

@@ -10,6 +10,11 @@
 #include "setup/base_window.hpp"
 #include "setup/setup_rec.hpp"
 
+class TForm2;
+
+// Posted once the main window is first shown.
+constexpr UINT WM_APP_FIRSTSHOWN = WM_APP + 1;
+
 class TForm1 : public BaseWindow<TForm1> {
  public:
   // Loads the stored form (writes the stored files out); throws what the
@@ -20,6 +25,10 @@ class TForm1 : public BaseWindow<TForm1> {
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   // True once start-up asked the program to quit (no window is shown then).
   bool QuitRequested() const { return quitRequested_; }
+  void SetLicenseWindow(TForm2* form2) { form2_ = form2; }
+  // Handles a key before the focused control does: Escape while key preview
+  // is on, Enter on the options page. True when the key was used.
+  bool PreviewKey(const MSG& msg);
 
   filestore::TFileSource FileSource1{"FileSource1"};  // the unzip tool
   filestore::TFileSource imgzip3{"imgzip3"};          // the uninstall bitmap
@@ -33,6 +42,7 @@ class TForm1 : public BaseWindow<TForm1> {
   void CreateControls();
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
   void SetText(int id, const std::string& text) const { SetWindowTextA(Control(id), text.c_str()); }
+  std::string GetText(int id) const;
   void SetChecked(int id, bool on) const;
 
   // Start-up, run while the window is created.
@@ -45,8 +55,28 @@ class TForm1 : public BaseWindow<TForm1> {
   [[noreturn]] void ShowRunningMessage(const std::string& prefix);
   void ShowMessage(const std::string& text) const;
 
-  static LRESULT CALLBACK UninstPanelProc(HWND, UINT, WPARAM, LPARAM);
+  // Wizard pages and navigation.
+  void FirstShown();
+  void LicenseStep();
+  void ShowStartPage();
+  void ShowOptionsPage();
+  void SetOptionsPageVisible(bool visible);
+  void CancelAction();
+  void btnDirClick();
+  void OnCommand(int id, int code);
+  // The uninstall panel's buttons: hover highlight and clicks.
+  void PanelHover(HWND sender);
+  void PanelClick(int id);
 
+  static LRESULT CALLBACK UninstPanelProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK PanelButtonProc(HWND, UINT, WPARAM, LPARAM);
+
+  TForm2* form2_ = nullptr;
+  std::string LicensePath;
+  bool keyPreview_ = false;
+  bool optionsPage_ = false;
+  bool cancelled_ = false;
+  HWND hotPanel_ = nullptr;
   bool quitRequested_ = false;
   COLORREF welcomeColor_ = RGB(255, 128, 0);
   HBITMAP uninstallBitmap_ = nullptr;
@@ -55,3 +85,4 @@ class TForm1 : public BaseWindow<TForm1> {
 
 inline constexpr int kClientWidth = 410;
 inline constexpr int kClientHeight = 297;
+inline constexpr int kOptionsClientHeight = 344;

@@ -102,6 +102,34 @@ void PressButton(HWND dialog, int id) {
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+void MoveMouse(HWND hwnd, int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(hwnd, &p);
+  SetCursorPos(p.x, p.y);
+  Sleep(150);
+}
+
+void Click(HWND hwnd, int x, int y) {
+  MoveMouse(hwnd, x, y);
+  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+  Sleep(50);
+  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+  Sleep(250);
+}
+
+void ClickControl(HWND control) {
+  RECT r;
+  GetClientRect(control, &r);
+  Click(control, r.right / 2, r.bottom / 2);
+}
+
+HWND FocusOf(HWND hwnd) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info);
+  return info.hwndFocus;
+}
+
 bool IsChecked(HWND checkBox) { return SendMessageA(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 std::vector<std::string> ListItems(HWND listBox) {

@@ -36,6 +36,13 @@ std::string MessageText(HWND box);
 // Presses a dialog button (IDOK, IDYES, ...) as a click would.
 void PressButton(HWND dialog, int id);
 bool IsChecked(HWND checkBox);
+// Real mouse input at client point (x, y) of hwnd.
+void MoveMouse(HWND hwnd, int x, int y);
+void Click(HWND hwnd, int x, int y);
+// Clicks the middle of a control.
+void ClickControl(HWND control);
+// The window that has the keyboard focus in hwnd's thread.
+HWND FocusOf(HWND hwnd);
 std::vector<std::string> ListItems(HWND listBox);
 
 }  // namespace e2e

@@ -1,0 +1,11 @@
+// The modal directory picker behind the "..." button.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Opens the platform's folder dialog at start. A typed directory that does
+// not exist is accepted after the user agrees to create it, and is then
+// created with all missing parents. False when cancelled.
+bool SelectDirectory(HWND owner, const std::string& start, std::string& chosen);

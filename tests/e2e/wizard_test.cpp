@@ -1,0 +1,189 @@
+// The wizard's page flow as a user walks it: licence, start page, options
+// page, cancel and Escape, and the uninstall panel's buttons.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "setup/control_ids.hpp"
+#include "tests/e2e/driver.hpp"
+#include "tests/e2e/screenshot.hpp"
+#include "tests/win/win_test_util.hpp"
+
+using namespace wintest;
+using e2e::SetupProcess;
+
+namespace {
+
+const char kProceed[] = "Click here to proceed or press ESC to abort!";
+
+class Wizard : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    name_ = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    dir_ = ScratchDir("wiz-" + name_);
+    tmp_ = dir_ + "\\tmp";
+    CreateDirectoryA(tmp_.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(HostPath(SETUP_EXE).c_str(), (dir_ + "\\setup.exe").c_str(), FALSE));
+    WriteFile(dir_ + "\\setup.ini", "[MAIN]\r\nAppName=Wizard App\r\nInstPath=C:\\WizApp\r\n");
+  }
+  void TearDown() override { RemoveTree(dir_); }
+
+  std::unique_ptr<SetupProcess> Start(const std::string& args = "") {
+    return std::make_unique<SetupProcess>(dir_ + "\\setup.exe", args, tmp_);
+  }
+  void Shot(HWND hwnd, const std::string& tag) {
+    e2e::SaveWindowShot(hwnd, HostPath(SHOT_DIR) + "\\" + tag + ".bmp");
+  }
+  // The start page is ready once the proceed line has its text.
+  static bool WaitForStartPage(HWND main) {
+    for (int i = 0; i < 100; ++i) {
+      if (e2e::WindowText(GetDlgItem(main, ids::lbPassword)) == kProceed) return true;
+      Sleep(50);
+    }
+    return false;
+  }
+  static void ExpectMessageThenExit(SetupProcess& setup, const std::string& text) {
+    HWND box = setup.WaitForMessageBox(10000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(e2e::MessageText(box), text);
+    e2e::PressButton(box, IDOK);
+    EXPECT_EQ(setup.WaitForExit(10000), 0);
+  }
+  HWND GoToOptionsPage(SetupProcess& setup) {
+    HWND main = setup.WaitForWindow("TForm1");
+    if (!main || !WaitForStartPage(main)) return nullptr;
+    e2e::ClickControl(GetDlgItem(main, ids::lbPassword));
+    return main;
+  }
+
+  std::string name_, dir_, tmp_;
+};
+
+TEST_F(Wizard, LicenceMustBeAcceptedBeforeTheStartPage) {
+  WriteFile(dir_ + "\\license.txt", "LICENCE AGREEMENT\nLine two\n");
+  auto setup = Start();
+  HWND licence = setup->WaitForWindow("TForm2");
+  ASSERT_NE(licence, nullptr);
+  Shot(licence, "licence");
+  EXPECT_EQ(e2e::WindowText(licence), "License Agreement");
+  EXPECT_EQ(e2e::WindowText(GetDlgItem(licence, 200)), "LICENCE AGREEMENT\r\nLine two\r\n");
+  HWND main = setup->FindWindow("TForm1");
+  EXPECT_FALSE(IsWindowEnabled(main));
+  EXPECT_NE(e2e::WindowText(GetDlgItem(main, ids::lbPassword)), kProceed);
+  e2e::PressButton(licence, IDOK);
+  EXPECT_TRUE(WaitForStartPage(main));
+  EXPECT_FALSE(IsWindowVisible(licence));
+  EXPECT_TRUE(IsWindowEnabled(main));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(setup->WaitForExit(10000), 0);
+}
+
+TEST_F(Wizard, RefusingOrClosingTheLicenceQuits) {
+  WriteFile(dir_ + "\\license.txt", "terms");
+  for (bool closeBox : {false, true}) {
+    auto setup = Start();
+    HWND licence = setup->WaitForWindow("TForm2");
+    ASSERT_NE(licence, nullptr);
+    if (closeBox)
+      PostMessageA(licence, WM_CLOSE, 0, 0);
+    else
+      e2e::PressButton(licence, IDCANCEL);
+    EXPECT_EQ(setup->WaitForExit(10000), 0) << "close box: " << closeBox;
+    EXPECT_TRUE(List(tmp_, "~fs*").empty());
+  }
+}
+
+TEST_F(Wizard, UnreadableLicenceIsReportedAndTheWizardGoesOn) {
+  CreateDirectoryA((dir_ + "\\license.txt").c_str(), nullptr);
+  auto setup = Start();
+  HWND box = setup->WaitForMessageBox(10000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(e2e::MessageText(box), "Can not load license.txt!");
+  e2e::PressButton(box, IDOK);
+  HWND main = setup->WaitForWindow("TForm1");
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(WaitForStartPage(main));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(setup->WaitForExit(10000), 0);
+}
+
+TEST_F(Wizard, NoLicenceInUninstallMode) {
+  WriteFile(dir_ + "\\license.txt", "terms");
+  auto setup = Start("/u:Wizard App");
+  HWND main = setup->WaitForWindow("TForm1");
+  ASSERT_NE(main, nullptr);
+  Sleep(500);
+  HWND licence = setup->FindWindow("TForm2");
+  EXPECT_FALSE(licence && IsWindowVisible(licence));
+  EXPECT_TRUE(IsWindowEnabled(main));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(setup->WaitForExit(10000), 0);
+}
+
+TEST_F(Wizard, EscapeOnTheStartPageCancels) {
+  auto setup = Start();
+  HWND main = setup->WaitForWindow("TForm1");
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitForStartPage(main));
+  Shot(main, "start-page-proceed");
+  PostMessageA(main, WM_KEYDOWN, VK_ESCAPE, 0);
+  ExpectMessageThenExit(*setup, "Setup cancelled!");
+}
+
+TEST_F(Wizard, OptionsPageAfterTheProceedLine) {
+  auto setup = Start();
+  HWND main = GoToOptionsPage(*setup);
+  ASSERT_NE(main, nullptr);
+  HWND path = GetDlgItem(main, ids::edPath);
+  for (int i = 0; i < 40 && !IsWindowVisible(path); ++i) Sleep(50);
+  ASSERT_TRUE(IsWindowVisible(path));
+  Shot(main, "options-page");
+  RECT rc;
+  GetClientRect(main, &rc);
+  EXPECT_EQ(rc.bottom, 344);
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(main, ids::lbWelcome)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(main, ids::lbPassword)));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(main, ids::btnSetup)));
+  EXPECT_EQ(e2e::FocusOf(main), GetDlgItem(main, ids::btnSetup));
+  EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::cbAllUsers)));
+
+  // A label beside a box does not toggle it; the box itself does.
+  HWND box = GetDlgItem(main, ids::StartBox);
+  const bool before = e2e::IsChecked(box);
+  e2e::ClickControl(GetDlgItem(main, ids::lbWinStart));
+  EXPECT_EQ(e2e::IsChecked(box), before);
+  e2e::ClickControl(box);
+  EXPECT_NE(e2e::IsChecked(box), before);
+
+  // Escape no longer cancels here.
+  PostMessageA(main, WM_KEYDOWN, VK_ESCAPE, 0);
+  Sleep(700);
+  EXPECT_EQ(setup->FindWindow("#32770"), nullptr);
+  EXPECT_EQ(setup->WaitForExit(0), -1);
+
+  e2e::ClickControl(GetDlgItem(main, ids::btnCancel));
+  ExpectMessageThenExit(*setup, "Setup cancelled!");
+}
+
+TEST_F(Wizard, UninstallButtonsHighlightUnderTheMouse) {
+  auto setup = Start("/u:Wizard App");
+  HWND main = setup->WaitForWindow("TForm1");
+  ASSERT_NE(main, nullptr);
+  HWND panel = GetDlgItem(main, ids::plUninst);
+  HWND proceed = GetDlgItem(panel, ids::uninst3), abort = GetDlgItem(panel, ids::uninst4);
+  Sleep(300);
+  const COLORREF fuchsia = RGB(255, 0, 255), lime = RGB(0, 255, 0);
+  EXPECT_EQ(e2e::ScreenPixel(proceed, 10, 12), fuchsia);
+  e2e::MoveMouse(proceed, 20, 12);
+  EXPECT_EQ(e2e::ScreenPixel(proceed, 10, 12), lime);
+  e2e::MoveMouse(abort, 20, 12);
+  EXPECT_EQ(e2e::ScreenPixel(proceed, 10, 12), fuchsia);
+  EXPECT_EQ(e2e::ScreenPixel(abort, 10, 12), lime);
+  e2e::MoveMouse(panel, 20, 20);  // onto the background: Abort stays lit
+  EXPECT_EQ(e2e::ScreenPixel(abort, 10, 12), lime);
+  Shot(main, "uninstall-hover");
+  e2e::ClickControl(abort);
+  EXPECT_EQ(setup->WaitForExit(10000), 0);
+}
+
+}  // namespace
