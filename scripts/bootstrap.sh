@@ -10,7 +10,7 @@ packages=(
   cmake make g++ googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686 mingw-w64-tools
   wine wine64 wine32:i386 wine64-tools
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth x11-apps imagemagick fonts-liberation
   zip unzip lz4 dpkg-dev
   clang libclang-rt-14-dev
   giflib-tools libgif-dev

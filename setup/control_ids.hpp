@@ -32,5 +32,10 @@ enum : int {
   uninst2,
   uninst3,
   uninst4,
+  lbStatus,
+  CopyRight2,
+  EmbossLabel1,
+  copyright1,
+  ProgressBar2,
 };
 }  // namespace ids

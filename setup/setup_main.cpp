@@ -13,71 +13,6 @@
 #include "setup/start_up.hpp"
 #include "shell/shell_folders.hpp"
 
-namespace {
-
-enum Page { kStart, kOptions, kStrip, kUninst };
-
-struct ControlSpec {
-  int id;
-  const char* cls;
-  const char* text;
-  DWORD style;
-  int x, y, w, h;
-  Page page;
-};
-
-constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
-constexpr DWORD kBox = BS_AUTOCHECKBOX | WS_TABSTOP;
-
-// The wizard's controls; start-page controls are visible at first.
-const ControlSpec kControls[] = {
-    {ids::lbWelcome, "STATIC", "", SS_CENTER | SS_NOPREFIX, 135, 37, 142, 160, kStart},
-    {ids::lbPassword, "STATIC", "", SS_CENTER | SS_NOTIFY, 0, 244, 411, 14, kStart},
-    {ids::lbPath, "STATIC", "Installation Path:", kLabel, 121, 19, 120, 14, kOptions},
-    {ids::edPath, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 121, 35, 253, 21, kOptions},
-    {ids::btnDir, "BUTTON", "...", BS_PUSHBUTTON | WS_TABSTOP, 374, 35, 20, 21, kOptions},
-    {ids::lbFolder, "STATIC", "Program Folder:", kLabel, 121, 65, 120, 14, kOptions},
-    {ids::edFolder, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 121, 81, 273, 21,
-     kOptions},
-    {ids::FolderList, "LISTBOX", "", LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL, 121,
-     102, 273, 89, kOptions},
-    {ids::lbShortCuts, "STATIC", "Short Cuts:", kLabel, 121, 199, 70, 14, kOptions},
-    {ids::cbAllUsers, "BUTTON", "", kBox, 188, 197, 15, 17, kOptions},
-    {ids::lbAllUsers, "STATIC", "Install for all users", kLabel, 207, 199, 150, 14, kOptions},
-    {ids::Shape1, "STATIC", "", SS_ETCHEDFRAME, 120, 216, 274, 68, kOptions},
-    {ids::StartBox, "BUTTON", "", kBox, 138, 229, 15, 17, kOptions},
-    {ids::lbWinStart, "STATIC", "Windows Start Up", SS_RIGHT | SS_NOPREFIX, 155, 231, 102, 14,
-     kOptions},
-    {ids::QuickLaunchBox, "BUTTON", "", kBox, 266, 229, 15, 17, kOptions},
-    {ids::lbQuickLaunch, "STATIC", "Quick Launch Bar", kLabel, 285, 231, 105, 14, kOptions},
-    {ids::DeskTopBox, "BUTTON", "", kBox, 138, 258, 15, 17, kOptions},
-    {ids::lbDesktop, "STATIC", "Place On Desktop", SS_RIGHT | SS_NOPREFIX, 155, 259, 102, 14,
-     kOptions},
-    {ids::SendToBox, "BUTTON", "", kBox, 266, 258, 15, 17, kOptions},
-    {ids::lbStartMenu, "STATIC", "Start Menu", kLabel, 285, 259, 105, 14, kOptions},
-    {ids::btnCancel, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 188, 305, 75, 25, kStrip},
-    {ids::btnSetup, "BUTTON", "Setup", BS_DEFPUSHBUTTON | WS_TABSTOP, 276, 305, 75, 25, kStrip},
-    {ids::ProgressBar1, PROGRESS_CLASSA, "", 0, 16, 311, 151, 13, kStrip},
-};
-
-// Children of the uninstall panel, positioned inside it.
-const ControlSpec kUninstControls[] = {
-    {ids::uninst1, "STATIC", "Uninstall", kLabel, 161, 77, 90, 20, kUninst},
-    {ids::uninst2, "STATIC", "", SS_CENTER | SS_NOPREFIX, 0, 109, 405, 37, kUninst},
-    {ids::uninst3, "TPanelButton", "Proceed", 0, 104, 218, 87, 25, kUninst},
-    {ids::uninst4, "TPanelButton", "Abort", 0, 214, 218, 87, 25, kUninst},
-};
-
-HWND CreateChild(HWND parent, const ControlSpec& c, bool visible, HFONT font) {
-  HWND h = CreateWindowExA(0, c.cls, c.text, WS_CHILD | (visible ? WS_VISIBLE : 0) | c.style, c.x,
-                           c.y, c.w, c.h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                           GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return h;
-}
-
-}  // namespace
-
 TForm1::TForm1() { LoadStoredForm(); }
 
 TForm1::~TForm1() {
@@ -114,41 +49,6 @@ bool TForm1::Create() {
                       kClientWidth, kClientHeight);
 }
 
-namespace {
-
-void RegisterChildClass(const char* name, WNDPROC proc) {
-  WNDCLASSEXA wc{};
-  HINSTANCE inst = GetModuleHandleA(nullptr);
-  if (GetClassInfoExA(inst, name, &wc)) return;
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = inst;
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = name;
-  RegisterClassExA(&wc);
-}
-
-}  // namespace
-
-void TForm1::CreateControls() {
-  font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  for (const ControlSpec& c : kControls) CreateChild(hwnd_, c, c.page == kStart, font_);
-
-  HINSTANCE inst = GetModuleHandleA(nullptr);
-  RegisterChildClass("TUninstPanel", UninstPanelProc);
-  RegisterChildClass("TPanelButton", PanelButtonProc);
-  HWND panel = CreateWindowExA(0, "TUninstPanel", "", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 405,
-                               kClientHeight, hwnd_,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::plUninst)), inst,
-                               nullptr);
-  SetWindowLongPtrA(panel, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  for (const ControlSpec& c : kUninstControls) {
-    HWND h = CreateChild(panel, c, true, font_);
-    SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
-}
-
 std::string TForm1::GetText(int id) const {
   char buf[1024] = {};
   GetWindowTextA(Control(id), buf, sizeof buf);
@@ -181,6 +81,8 @@ bool TForm1::DetectUninstallMode() {
 
 void TForm1::PrepareUninstallPanel() {
   if (AppIsRunning(UninstallName)) ShowRunningMessage("un");
+  uninstallMode_ = true;
+  ShowWindow(Control(ids::CopyRight2), SW_HIDE);
   SetWindowTextA(hwnd_, ("Uninstall " + UninstallName).c_str());
   HWND panel = Control(ids::plUninst);
   SetWindowTextA(GetDlgItem(panel, ids::uninst2), UninstallName.c_str());
@@ -201,7 +103,10 @@ void TForm1::FormCreate() {
   EnableWindow(Control(ids::QuickLaunchBox), !QuickLaunchDir.empty());
   if (DetectUninstallMode()) return;
 
-  if (ColorDepth() <= 8) welcomeColor_ = RGB(255, 0, 255);
+  if (ColorDepth() <= 8) {
+    SetLabelColor(ids::lbWelcome, RGB(255, 0, 255));
+    SetLabelColor(ids::CopyRight2, RGB(255, 0, 255));
+  }
   Application::Title = "Setup";
   const std::string script = ProgramDir() + "setup.ini";
   if (GetFileAttributesA(script.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -222,6 +127,7 @@ void TForm1::PresetInstallPage() {
   ReplaceMacro(SetupRec.InstPath, kShortStringMax, "<program files>", ProgramFilesDir);
   SetWindowTextA(hwnd_, ShortString("Setup [" + SetupRec.AppName + "]").c_str());
   SetText(ids::lbWelcome, ShortString("Welcome\r\nto\r\n" + SetupRec.AppName + "\r\nsetup"));
+  FitWelcomeLabel();
   SetText(ids::edPath, SetupRec.InstPath);
   SetText(ids::edFolder, SetupRec.FolderName);
   SetChecked(ids::StartBox, SetupRec.RunOnStart);
@@ -242,32 +148,6 @@ void TForm1::FillFolderList() {
     SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
 }
 
-LRESULT CALLBACK TForm1::UninstPanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (msg == WM_PAINT && form) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    RECT rc;
-    GetClientRect(hwnd, &rc);
-    if (form->uninstallBitmap_) {
-      // Image3: the stored bitmap stretched over the whole panel.
-      BITMAP bm;
-      GetObject(form->uninstallBitmap_, sizeof bm, &bm);
-      HDC mem = CreateCompatibleDC(dc);
-      HGDIOBJ old = SelectObject(mem, form->uninstallBitmap_);
-      SetStretchBltMode(dc, COLORONCOLOR);
-      StretchBlt(dc, 0, 0, rc.right, rc.bottom, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-      SelectObject(mem, old);
-      DeleteDC(mem);
-    } else {
-      FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
-    }
-    EndPaint(hwnd, &ps);
-    return 0;
-  }
-  return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
 LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
@@ -279,14 +159,24 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
       OnCommand(LOWORD(wp), HIWORD(wp));
       return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd_, &ps);
+      PaintBackdrop(dc);
+      EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_DRAWITEM:
+      DrawItem(hwnd_, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+      return TRUE;
+    case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
-      if (GetDlgCtrlID(reinterpret_cast<HWND>(lp)) == ids::lbWelcome) {
-        HDC dc = reinterpret_cast<HDC>(wp);
-        SetTextColor(dc, welcomeColor_);
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-      }
-      break;
+      // Check boxes show only their box: give them the picture's colour
+      // around it rather than a grey square.
+      SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+      return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
     case WM_CLOSE:
       DestroyWindow(hwnd_);
       return 0;

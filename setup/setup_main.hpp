@@ -3,12 +3,16 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "filestore/file_source.hpp"
 #include "setup/base_window.hpp"
 #include "setup/setup_rec.hpp"
+#include "widgets/gif_image.hpp"
+#include "widgets/labels.hpp"
 
 class TForm2;
 
@@ -32,7 +36,8 @@ class TForm1 : public BaseWindow<TForm1> {
 
   filestore::TFileSource FileSource1{"FileSource1"};  // the unzip tool
   filestore::TFileSource imgzip3{"imgzip3"};          // the uninstall bitmap
-  std::vector<uint8_t> GIFImage1Data;                 // the background picture
+  std::vector<uint8_t> GIFImage1Data;                 // the background picture's bytes
+  std::unique_ptr<TGIFImage> GIFImage1;
   TSetupRec SetupRec;
   std::string UninstallName;
 
@@ -40,6 +45,14 @@ class TForm1 : public BaseWindow<TForm1> {
   friend class BaseWindow<TForm1>;
   void LoadStoredForm();
   void CreateControls();
+  // Painting: the client panel's bevels and picture, the uninstall panel,
+  // and the owner-drawn labels over them.
+  void LayoutPanel(int clientHeight);
+  void PaintBackdrop(HDC dc);
+  void PaintUninstBackdrop(HDC dc);
+  void DrawItem(HWND parent, const DRAWITEMSTRUCT& dis);
+  void SetLabelColor(int id, COLORREF color);
+  void FitWelcomeLabel();
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
   void SetText(int id, const std::string& text) const { SetWindowTextA(Control(id), text.c_str()); }
   std::string GetText(int id) const;
@@ -78,7 +91,8 @@ class TForm1 : public BaseWindow<TForm1> {
   bool cancelled_ = false;
   HWND hotPanel_ = nullptr;
   bool quitRequested_ = false;
-  COLORREF welcomeColor_ = RGB(255, 128, 0);
+  std::map<int, std::unique_ptr<TCustomLabel>> labels_;
+  bool uninstallMode_ = false;
   HBITMAP uninstallBitmap_ = nullptr;
   HFONT font_ = nullptr;
 };

@@ -70,9 +70,10 @@ void TForm1::ShowOptionsPage() {
                      GetWindowLongA(hwnd_, GWL_EXSTYLE));
   SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  optionsPage_ = true;
+  LayoutPanel(kOptionsClientHeight);
   for (int id : kButtonStrip) ShowWindow(Control(id), SW_SHOW);
   SetOptionsPageVisible(true);
-  optionsPage_ = true;
   SetFocus(Control(ids::btnSetup));
 }
 

@@ -80,14 +80,14 @@ inline std::string Lzw(const std::vector<int>& pixels, int minCodeSize = 2) {
 }
 
 inline std::string Image(int left, int top, int w, int h, const std::vector<int>& pixels,
-                         bool interlaced = false) {
+                         bool interlaced = false, int minCodeSize = 2) {
   std::string s = "\x2C";
   U16(s, left);
   U16(s, top);
   U16(s, w);
   U16(s, h);
   s += static_cast<char>(interlaced ? 0x40 : 0);
-  return s + Lzw(pixels);
+  return s + Lzw(pixels, minCodeSize);
 }
 
 inline std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
