@@ -13,7 +13,7 @@ source scripts/xsession.sh
 out=build/demo
 rm -rf "$out" && mkdir -p "$out/product"
 # The product as a packager ships it: setup.exe beside its script.
-cp build/win/setup.exe samples/setup.ini "$out/product/"
+cp build/win/setup.exe samples/setup.ini samples/license.txt "$out/product/"
 seconds=1
 [ "${USE_DISPLAY:-0}" = 1 ] && seconds=5
 set +e

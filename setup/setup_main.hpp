@@ -52,6 +52,7 @@ class TForm1 : public BaseWindow<TForm1> {
   void PaintUninstBackdrop(HDC dc);
   void DrawItem(HWND parent, const DRAWITEMSTRUCT& dis);
   void SetLabelColor(int id, COLORREF color);
+  static void PaintLabel(HDC dc, HWND control, TCustomLabel& label, const RECT& rc);
   void FitWelcomeLabel();
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
   void SetText(int id, const std::string& text) const { SetWindowTextA(Control(id), text.c_str()); }

@@ -88,6 +88,16 @@ void TForm1::DrawItem(HWND parent, const DRAWITEMSTRUCT& dis) {
     PaintBackdrop(off.dc);
   else
     PaintUninstBackdrop(off.dc);
+  // Labels are see-through: any other label this one overlaps shows too.
+  for (const auto& [id, label] : labels_) {
+    HWND other = GetDlgItem(parent, id);
+    if (!other || other == dis.hwndItem || !IsWindowVisible(other)) continue;
+    RECT r, overlap;
+    GetWindowRect(other, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    if (!IntersectRect(&overlap, &r, &pos)) continue;
+    PaintLabel(off.dc, other, *label, r);
+  }
   SetViewportOrgEx(off.dc, 0, 0, nullptr);
   const RECT rc{0, 0, w, h};
   if (static_cast<int>(dis.CtlID) == ids::Shape1) {
@@ -100,13 +110,17 @@ void TForm1::DrawItem(HWND parent, const DRAWITEMSTRUCT& dis) {
     SelectObject(off.dc, oldPen);
     DeleteObject(pen);
   } else if (auto it = labels_.find(static_cast<int>(dis.CtlID)); it != labels_.end()) {
-    char text[1024] = {};
-    GetWindowTextA(dis.hwndItem, text, sizeof text);
-    it->second->Caption = text;
-    it->second->Enabled = IsWindowEnabled(dis.hwndItem) != FALSE;
-    it->second->Paint(off.dc, rc);
+    PaintLabel(off.dc, dis.hwndItem, *it->second, rc);
   }
   BitBlt(dis.hDC, dis.rcItem.left, dis.rcItem.top, w, h, off.dc, 0, 0, SRCCOPY);
+}
+
+void TForm1::PaintLabel(HDC dc, HWND control, TCustomLabel& label, const RECT& rc) {
+  char text[1024] = {};
+  GetWindowTextA(control, text, sizeof text);
+  label.Caption = text;
+  label.Enabled = IsWindowEnabled(control) != FALSE;
+  label.Paint(dc, rc);
 }
 
 void TForm1::SetLabelColor(int id, COLORREF color) {

@@ -86,6 +86,36 @@ std::string WindowText(HWND hwnd) {
   return buf;
 }
 
+int CountPixels(HWND hwnd, COLORREF color) {
+  RECT r;
+  GetClientRect(hwnd, &r);
+  POINT o{0, 0};
+  ClientToScreen(hwnd, &o);
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = r.right;
+  bi.bmiHeader.biHeight = -r.bottom;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, r.right, r.bottom, screen, o.x, o.y, SRCCOPY);
+  GdiFlush();
+  int n = 0;
+  const auto* px = static_cast<const DWORD*>(bits);
+  const DWORD want = (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
+  for (int i = 0; i < r.right * r.bottom; ++i)
+    if ((px[i] & 0xFFFFFF) == want) ++n;
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return n;
+}
+
 COLORREF ScreenPixel(HWND hwnd, int x, int y) {
   POINT p{x, y};
   ClientToScreen(hwnd, &p);

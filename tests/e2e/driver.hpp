@@ -29,6 +29,8 @@ class SetupProcess {
 };
 
 std::string WindowText(HWND hwnd);
+// How many pixels of hwnd's client area the screen shows in exactly color.
+int CountPixels(HWND hwnd, COLORREF color);
 // What the screen shows at client point (x, y) of hwnd.
 COLORREF ScreenPixel(HWND hwnd, int x, int y);
 // The text of a message box.

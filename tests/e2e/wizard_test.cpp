@@ -126,6 +126,10 @@ TEST_F(Wizard, EscapeOnTheStartPageCancels) {
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitForStartPage(main));
   Shot(main, "start-page-proceed");
+  // The welcome text is orange on a display deeper than 256 colours.
+  Sleep(200);
+  EXPECT_GT(e2e::CountPixels(GetDlgItem(main, ids::lbWelcome), RGB(255, 128, 0)), 200);
+  EXPECT_EQ(e2e::CountPixels(GetDlgItem(main, ids::lbWelcome), RGB(255, 0, 255)), 0);
   PostMessageA(main, WM_KEYDOWN, VK_ESCAPE, 0);
   ExpectMessageThenExit(*setup, "Setup cancelled!");
 }
@@ -163,6 +167,38 @@ TEST_F(Wizard, OptionsPageAfterTheProceedLine) {
 
   e2e::ClickControl(GetDlgItem(main, ids::btnCancel));
   ExpectMessageThenExit(*setup, "Setup cancelled!");
+}
+
+TEST_F(Wizard, DirectoryPickerCreatesATypedDirectory) {
+  auto setup = Start();
+  HWND main = GoToOptionsPage(*setup);
+  ASSERT_NE(main, nullptr);
+  e2e::ClickControl(GetDlgItem(main, ids::btnDir));
+  HWND picker = setup->WaitForMessageBox(10000);
+  ASSERT_NE(picker, nullptr);
+  EXPECT_EQ(e2e::WindowText(picker), "Select Directory");
+  Sleep(500);
+  Shot(picker, "directory-picker");
+
+  // Three levels that do not exist yet, typed into the name box.
+  const std::string target = dir_ + "\\new one\\two\\three";
+  HWND edit = FindWindowExA(picker, nullptr, "Edit", nullptr);
+  ASSERT_NE(edit, nullptr);
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.c_str()));
+  e2e::PressButton(picker, IDOK);
+  HWND ask = nullptr;
+  for (int i = 0; i < 100 && !ask; ++i) {
+    HWND w = setup->WaitForMessageBox(100);
+    if (w && e2e::WindowText(w) == "Confirm") ask = w;
+  }
+  ASSERT_NE(ask, nullptr);
+  EXPECT_EQ(e2e::MessageText(ask), "The specified directory does not exist. Create it?");
+  e2e::PressButton(ask, IDYES);
+  for (int i = 0; i < 100 && e2e::WindowText(GetDlgItem(main, ids::edPath)) != target; ++i) Sleep(50);
+  EXPECT_EQ(e2e::WindowText(GetDlgItem(main, ids::edPath)), target);
+  EXPECT_NE(GetFileAttributesA(target.c_str()), INVALID_FILE_ATTRIBUTES);
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(setup->WaitForExit(10000), 0);
 }
 
 TEST_F(Wizard, UninstallButtonsHighlightUnderTheMouse) {
