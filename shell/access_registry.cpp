@@ -61,3 +61,11 @@ void TAccessRegistry::WriteString(const std::string& name, const std::string& va
                                   static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS)
     throw ERegistryException("Failed to set data for '" + name + "'");
 }
+
+bool TAccessRegistry::DeleteKey(const std::string& key) {
+  const bool relative = key.empty() || key[0] != '\\';
+  const std::string path = relative ? key : key.substr(1);
+  if (path.empty()) return false;
+  const HKEY base = relative && current_ ? current_ : root_;
+  return RegDeleteTreeA(base, path.c_str()) == ERROR_SUCCESS;
+}

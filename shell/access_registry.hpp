@@ -40,6 +40,9 @@ class TAccessRegistry {
   std::string ReadString(const std::string& name);
   // Throws ERegistryException when the value cannot be written.
   void WriteString(const std::string& name, const std::string& value);
+  // Deletes a key with all its subkeys and values (same path rules as
+  // OpenKey); false when it could not.
+  bool DeleteKey(const std::string& key);
 
  private:
   HKEY root_ = HKEY_CURRENT_USER;

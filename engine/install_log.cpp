@@ -1,0 +1,57 @@
+// Installation log lines, file form and record grammar.
+#include "engine/install_log.hpp"
+
+#include <cstdio>
+
+std::string TInstallLog::Text() const {
+  std::string text;
+  for (const std::string& line : lines_) text += line + "\r\n";
+  return text;
+}
+
+bool TInstallLog::SaveToFile(const std::string& path) const {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const std::string text = Text();
+  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+std::vector<std::string> TInstallLog::SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') continue;
+    lines.push_back(text.substr(start, i - start));
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines.push_back(text.substr(start));
+  return lines;
+}
+
+bool TInstallLog::LoadFromFile(const std::string& path, std::vector<std::string>& lines) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  std::string text;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+  const bool ok = !std::ferror(f);
+  std::fclose(f);
+  if (ok) lines = SplitLines(text);
+  return ok;
+}
+
+TLogRecord TInstallLog::Classify(const std::string& line, std::string& path) {
+  if (line.compare(0, 5, ">>>> ") == 0) {
+    path = line.substr(5);
+    return TLogRecord::FileAndDir;
+  }
+  if (line.compare(0, 3, ">> ") == 0) {
+    path = line.substr(3);
+    return TLogRecord::File;
+  }
+  path.clear();
+  return TLogRecord::None;
+}

@@ -1,0 +1,79 @@
+// The installation log's file form and record grammar, and the space the
+// Setup button asks for.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "engine/destination.hpp"
+#include "engine/install_log.hpp"
+
+namespace {
+
+TEST(InstallLog, SavedWithCrLfAfterEveryLineAndReadBackFromAnyLineEnd) {
+  TInstallLog log;
+  log.Add("Installing files...");
+  log.Add(">>>> C:\\Program Files\\App\\app.exe");
+  log.Add("");
+  log.Add(">> C:\\Users\\me\\Desktop\\App.lnk");
+  EXPECT_EQ(log.Text(),
+            "Installing files...\r\n>>>> C:\\Program Files\\App\\app.exe\r\n\r\n>> "
+            "C:\\Users\\me\\Desktop\\App.lnk\r\n");
+  const std::string path =
+      (std::filesystem::temp_directory_path() / "install-log-test.log").string();
+  ASSERT_TRUE(log.SaveToFile(path));
+  std::vector<std::string> lines;
+  ASSERT_TRUE(TInstallLog::LoadFromFile(path, lines));
+  EXPECT_EQ(lines, log.Lines());
+  std::remove(path.c_str());
+  EXPECT_FALSE(TInstallLog::LoadFromFile(path, lines));
+
+  EXPECT_EQ(TInstallLog::SplitLines("a\rb\nc\r\nd"),
+            (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(TInstallLog::SplitLines("a\r\n\r\nb\n\n"),
+            (std::vector<std::string>{"a", "", "b", ""}));
+}
+
+TEST(InstallLog, RecordLinesAreToldByTheirExactMarks) {
+  std::string path;
+  EXPECT_EQ(TInstallLog::Classify(">>>> C:\\a b\\c.txt", path), TLogRecord::FileAndDir);
+  EXPECT_EQ(path, "C:\\a b\\c.txt");
+  EXPECT_EQ(TInstallLog::Classify(">> C:\\d.lnk", path), TLogRecord::File);
+  EXPECT_EQ(path, "C:\\d.lnk");
+  EXPECT_EQ(TInstallLog::Classify(">>>>C:\\x", path), TLogRecord::None);  // no space
+  EXPECT_EQ(TInstallLog::Classify(">>> C:\\x", path), TLogRecord::None);
+  EXPECT_EQ(TInstallLog::Classify(">Error - Can not write: Path", path), TLogRecord::None);
+  EXPECT_EQ(TInstallLog::Classify(" >> C:\\x", path), TLogRecord::None);
+}
+
+TEST(Destination, RequiredSpaceAndItsMessage) {
+  EXPECT_EQ(RequiredSpace("0"), 102400);
+  EXPECT_EQ(KiloBytes(RequiredSpace("0")), 100);
+  EXPECT_EQ(RequiredSpace("lots"), 5102400);
+  EXPECT_EQ(KiloBytes(RequiredSpace("lots")), 4983);
+  EXPECT_EQ(KiloBytes(RequiredSpace("1048576")), 1124);
+  EXPECT_EQ(RequiredSpace("0x10"), 5102400);  // not this number syntax
+  EXPECT_EQ(RequiredSpace(" $10"), 16 + 102400);
+  EXPECT_EQ(RequiredSpace(""), 5102400);
+  EXPECT_EQ(RequiredSpace("12 "), 5102400);
+  // Beyond 32 bits, as large installations need.
+  EXPECT_EQ(RequiredSpace("10000000000"), 10000000000 + 102400);
+  EXPECT_EQ(RequiredSpace("9223372036854775807"), INT64_MAX);
+  EXPECT_EQ(RequiredSpace("9223372036854775808"), 5102400);
+  // Halves go to the even neighbour.
+  EXPECT_EQ(KiloBytes(512), 0);
+  EXPECT_EQ(KiloBytes(1536), 2);
+  EXPECT_EQ(KiloBytes(513), 1);
+  EXPECT_EQ(NotEnoughSpaceMessage(102400),
+            "Error - Not enough free space on this drive.\r\nSetup requires 100 kb!\r\nDelete "
+            "some files or choose another drive.");
+}
+
+TEST(Destination, DriveRootFromTheFirstCharacter) {
+  EXPECT_EQ(DriveRoot("c:\\Program Files"), "C:\\");
+  EXPECT_EQ(DriveRoot("\\\\server\\share"), "\\");
+  EXPECT_EQ(DriveRoot("Demo"), "D:\\");
+  EXPECT_EQ(DriveRoot(""), "");
+}
+
+}  // namespace
