@@ -1,0 +1,94 @@
+// The shell link writer.
+#include "shell/shell_link.hpp"
+
+#include <windows.h>
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include "shell/access_registry.hpp"
+
+namespace {
+
+TShellLinkTexts g_texts;
+
+const char* const kFolderValues[] = {"",         "Desktop", "Favorites",  "Fonts",
+                                     "Personal", "Programs", "Recent",    "SendTo",
+                                     "Start Menu", "Startup", "Templates"};
+
+// At most 255 characters, as the link object is handed them.
+std::string Cut255(const std::string& s) { return s.size() > 255 ? s.substr(0, 255) : s; }
+
+template <class T>
+struct Releaser {
+  T* p = nullptr;
+  ~Releaser() {
+    if (p) p->Release();
+  }
+};
+
+}  // namespace
+
+const TShellLinkTexts& ShellLinkTexts() { return g_texts; }
+
+TShellLink::TShellLink() { SetLangType(TLangType::ltFrench); }
+
+void TShellLink::SetLangType(TLangType value) {
+  lang_ = value;
+  if (value == TLangType::ltEnglish)
+    g_texts = {"\"CoCreateInstance\" failed.", "\"PersistFile QueryInterface\" failed.",
+               "Write error.", "Read error.", "Link not found."};
+  else  // Windows-1252: 0xE9 is e with an acute accent
+    g_texts = {"\"CoCreateInstance\" a \xE9\x63hou\xE9.",
+               "\"PersistFile QueryInterface\" a \xE9\x63hou\xE9.", "Erreur en \xE9\x63riture.",
+               "Erreur en lecture.", "Lien non trouv\xE9."};
+}
+
+std::string TShellLink::FolderPath() const {
+  TAccessRegistry reg;
+  if (!reg.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", false))
+    return "";
+  return reg.ReadString(kFolderValues[static_cast<int>(folder_)]);
+}
+
+void TShellLink::SetFileName(const std::string& value) {
+  if (value == fileName_) return;
+  std::string v = value;
+  if (folder_ != TShellFolder::sfNone) v = FolderPath() + "\\" + FileNamePart(v);
+  fileName_ = WithLinkExtension(v);
+}
+
+void TShellLink::SetShellFolder(TShellFolder folder) {
+  if (folder == folder_) return;
+  folder_ = folder;
+  if (folder != TShellFolder::sfNone) fileName_ = FolderPath() + "\\" + FileNamePart(fileName_);
+}
+
+bool TShellLink::SaveLink() {
+  const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  struct Uninit {
+    HRESULT hr;
+    ~Uninit() {
+      if (SUCCEEDED(hr)) CoUninitialize();
+    }
+  } uninit{init};
+  Releaser<IShellLinkA> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&link.p))))
+    throw EShellLink(g_texts.CoCreateInstance);
+  Releaser<IPersistFile> file;
+  if (FAILED(link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file.p))))
+    throw EShellLink(g_texts.QueryInterface);
+  link.p->SetDescription(Cut255(Description).c_str());
+  link.p->SetPath(Cut255(Target).c_str());
+  link.p->SetWorkingDirectory(Cut255(WorkingDir).c_str());
+  link.p->SetArguments(Cut255(Arguments).c_str());
+  link.p->SetShowCmd(showCommand_);
+  link.p->SetHotkey(hotKey_);
+  link.p->SetIconLocation(Cut255(FileIcon.FileName).c_str(), FileIcon.IconIndex);
+  wchar_t wide[MAX_PATH] = {};
+  if (fileName_.empty() || fileName_.size() >= MAX_PATH ||
+      !MultiByteToWideChar(CP_ACP, 0, fileName_.c_str(), -1, wide, MAX_PATH))
+    return false;
+  return SUCCEEDED(file.p->Save(wide, TRUE));
+}
