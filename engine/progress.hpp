@@ -20,3 +20,9 @@ class TProgress {
   virtual void FileProgress(int percent) = 0;         // the file progress bar
   virtual void ProcessPendingInput() = 0;              // let clicks through now
 };
+
+// Ends the program at once with an exit code, after the engine has done
+// what must survive (such as saving the log). The window catches it.
+struct EEndProgram {
+  int exitCode;
+};

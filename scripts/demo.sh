@@ -12,8 +12,12 @@ source scripts/xsession.sh
 
 out=build/demo
 rm -rf "$out" && mkdir -p "$out/product"
-# The product as a packager ships it: setup.exe beside its script.
-cp build/win/setup.exe samples/setup.ini samples/license.txt "$out/product/"
+# The product as a packager ships it: setup.exe, setup.ini, setup.dat and
+# license.txt side by side (built into build/win/product).
+cp build/win/product/setup.exe build/win/product/setup.ini build/win/product/setup.dat \
+  build/win/product/license.txt "$out/product/"
+# A fresh start: no earlier installation of the sample in the prefix.
+scripts/wineenv.sh wine reg delete 'HKLM\Software\Quorvane\Quorvane Notes' /f >/dev/null 2>&1 || true
 seconds=1
 [ "${USE_DISPLAY:-0}" = 1 ] && seconds=5
 set +e

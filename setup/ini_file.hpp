@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "setup/setup_rec.hpp"
+#include "engine/setup_rec.hpp"
 
 class TIniFile : public TProfileSource {
  public:

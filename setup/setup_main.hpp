@@ -10,11 +10,13 @@
 
 #include "filestore/file_source.hpp"
 #include "setup/base_window.hpp"
-#include "setup/setup_rec.hpp"
+#include "engine/install_log.hpp"
+#include "engine/setup_rec.hpp"
 #include "widgets/gif_image.hpp"
 #include "widgets/labels.hpp"
 
 class TForm2;
+class TInstaller;
 
 // Posted once the main window is first shown.
 constexpr UINT WM_APP_FIRSTSHOWN = WM_APP + 1;
@@ -76,6 +78,7 @@ class TForm1 : public BaseWindow<TForm1> {
   void ShowOptionsPage();
   void SetOptionsPageVisible(bool visible);
   void CancelAction();
+  void btnSetupClick();
   void btnDirClick();
   void OnCommand(int id, int code);
   // The uninstall panel's buttons: hover highlight and clicks.
@@ -90,6 +93,9 @@ class TForm1 : public BaseWindow<TForm1> {
   bool keyPreview_ = false;
   bool optionsPage_ = false;
   bool cancelled_ = false;
+  bool installing_ = false;
+  TInstaller* installer_ = nullptr;  // while the installation runs
+  TInstallLog log_;
   HWND hotPanel_ = nullptr;
   bool quitRequested_ = false;
   std::map<int, std::unique_ptr<TCustomLabel>> labels_;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "setup/setup_rec.hpp"
+#include "engine/setup_rec.hpp"
 
 class TPrivateProfile : public TProfileSource {
  public:

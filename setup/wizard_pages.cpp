@@ -2,6 +2,7 @@
 // page, cancel, directory picker and the uninstall panel's buttons.
 #include <windows.h>
 
+#include "engine/install_sequence.hpp"
 #include "setup/control_ids.hpp"
 #include "setup/directory_picker.hpp"
 #include "setup/setup_main.hpp"
@@ -84,6 +85,12 @@ void TForm1::SetOptionsPageVisible(bool visible) {
 void TForm1::CancelAction() {
   ShowMessage("Setup cancelled!");
   cancelled_ = true;
+  // While files are installed the sequence stops after the file in hand,
+  // saves its log and closes the window itself.
+  if (installer_) {
+    installer_->Cancel();
+    return;
+  }
   DestroyWindow(hwnd_);
 }
 
@@ -111,6 +118,7 @@ void TForm1::OnCommand(int id, int code) {
   if (id == ids::lbPassword && code == STN_CLICKED) ShowOptionsPage();
   if (id == ids::btnDir && code == BN_CLICKED) btnDirClick();
   if (id == ids::btnCancel && code == BN_CLICKED) CancelAction();
+  if (id == ids::btnSetup && code == BN_CLICKED) btnSetupClick();
 }
 
 void TForm1::PanelHover(HWND sender) {

@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <string>
 
+#include <objidl.h>
+#include <shlobj.h>
+
 #include "setup/control_ids.hpp"
 #include "tests/e2e/driver.hpp"
 #include "tests/e2e/screenshot.hpp"
@@ -30,7 +33,70 @@ bool WaitForText(HWND control, const std::string& text) {
   return false;
 }
 
-// Install mode: licence, start page, options page, then Cancel.
+std::string LinkTarget(const std::string& file) {
+  std::string target = "?";
+  IShellLinkA* link = nullptr;
+  IPersistFile* pf = nullptr;
+  wchar_t wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&link))) &&
+      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pf))) &&
+      SUCCEEDED(pf->Load(wide, STGM_READ))) {
+    char buf[MAX_PATH] = {}, args[MAX_PATH] = {};
+    link->GetPath(buf, MAX_PATH, nullptr, SLGP_RAWPATH);
+    link->GetArguments(args, MAX_PATH);
+    target = std::string(buf) + (args[0] ? std::string(" ") + args : "");
+  }
+  if (pf) pf->Release();
+  if (link) link->Release();
+  return target;
+}
+
+std::string RegValue(const char* key, const char* name) {
+  char buf[1024] = {};
+  DWORD size = sizeof buf;
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS)
+    return "<missing>";
+  return buf;
+}
+
+// What an installation left: files, shortcuts, registry values, the log.
+void Summarize(const std::string& instPath) {
+  std::printf("--- installed files\n");
+  std::vector<std::string> lines;
+  const std::string log = ReadFile(instPath + "\\setup.log");
+  std::string path;
+  size_t start = 0;
+  while (start < log.size()) {
+    size_t end = log.find("\r\n", start);
+    if (end == std::string::npos) end = log.size();
+    lines.push_back(log.substr(start, end - start));
+    start = end + 2;
+  }
+  for (const std::string& line : lines) {
+    const size_t mark = line.rfind(">>>> ", 0) == 0 ? 5 : line.rfind(">> ", 0) == 0 ? 3 : 0;
+    if (!mark) continue;
+    const std::string file = line.substr(mark);
+    const bool lnk = file.size() > 4 && file.substr(file.size() - 4) == ".lnk";
+    std::printf("%s %s%s\n", Exists(file) ? "ok     " : "MISSING", file.c_str(),
+                lnk ? (" -> " + LinkTarget(file)).c_str() : "");
+  }
+  std::printf("--- registry (HKEY_LOCAL_MACHINE)\n");
+  const std::string app = "Quorvane Notes";
+  const std::string maker = "Software\\Quorvane\\" + app;
+  const std::string paths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + app + ".exe";
+  const std::string un = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + app;
+  std::printf("%s\\Path = %s\n", maker.c_str(), RegValue(maker.c_str(), "Path").c_str());
+  std::printf("%s\\(default) = %s\n", paths.c_str(), RegValue(paths.c_str(), "").c_str());
+  std::printf("%s\\DisplayName = %s\n", un.c_str(), RegValue(un.c_str(), "DisplayName").c_str());
+  std::printf("%s\\UninstallString = %s\n", un.c_str(),
+              RegValue(un.c_str(), "UninstallString").c_str());
+  std::printf("--- setup.log\n%s", log.c_str());
+}
+
+// Install mode: licence, start page, options page, Setup, the result and
+// the started application.
 bool WalkInstall(const std::string& exe, const std::string& tmp) {
   e2e::SetupProcess setup(exe, "", tmp);
   if (HWND licence = setup.WaitForWindow("TForm2", 10000)) {
@@ -58,15 +124,44 @@ bool WalkInstall(const std::string& exe, const std::string& tmp) {
   std::printf("installation path: %s\nprogram folder: %s\n",
               e2e::WindowText(GetDlgItem(main, ids::edPath)).c_str(),
               e2e::WindowText(GetDlgItem(main, ids::edFolder)).c_str());
-  e2e::ClickControl(GetDlgItem(main, ids::btnCancel));
-  if (HWND box = setup.WaitForMessageBox(5000)) {
-    std::printf("message: %s\n", e2e::MessageText(box).c_str());
+  const std::string instPath = e2e::WindowText(GetDlgItem(main, ids::edPath));
+  const DWORD started = GetTickCount();
+  e2e::ClickControl(GetDlgItem(main, ids::btnSetup));
+  bool completed = false;
+  for (int boxes = 0; boxes < 4; ++boxes) {
+    HWND box = setup.WaitForMessageBox(60000);
+    if (!box) break;
+    const std::string text = e2e::MessageText(box);
+    std::printf("message: %s\n", text.c_str());
+    if (e2e::WindowText(box) == "Confirm") {
+      e2e::PressButton(box, IDYES);
+      Sleep(300);
+      continue;
+    }
+    if (text == "Setup Completed!") {
+      std::printf("installation took %.1f s\n", (GetTickCount() - started) / 1000.0);
+      Sleep(g_pause);
+      Shot(box, "5-setup-completed");
+      completed = true;
+    }
     e2e::PressButton(box, IDOK);
+    if (text == "Setup Completed!" || text == "Error - Setup incomplete!") break;
   }
   const long code = setup.WaitForExit(15000);
+  HWND app = nullptr;
+  for (int i = 0; i < 100 && !app; ++i) {
+    app = FindWindowA("QuorvaneNotes", nullptr);
+    if (!app) Sleep(100);
+  }
+  std::printf("application started: %s\n", app ? "yes" : "no");
+  if (app) {
+    Shot(app, "6-application");
+    PostMessageA(app, WM_CLOSE, 0, 0);
+  }
+  Summarize(instPath);
   const size_t left = List(tmp, "~fs*").size();
   std::printf("setup.exe ended with code %ld; stored files left behind: %zu\n", code, left);
-  return code == 0 && found == 2 && left == 0;
+  return completed && app && code == 0 && found == 2 && left == 0;
 }
 
 // Uninstall mode: the panel with Proceed highlighted, then Abort.
@@ -92,6 +187,7 @@ int main(int argc, char** argv) {
   }
   g_out = argv[2];
   if (argc > 3) g_pause = static_cast<DWORD>(std::atoi(argv[3]) * 1000);
+  CoInitialize(nullptr);
   const std::string tmp = ScratchDir("demo");
   const bool ok = WalkInstall(argv[1], tmp) && WalkUninstall(argv[1], tmp);
   RemoveTree(tmp);

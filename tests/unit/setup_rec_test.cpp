@@ -1,6 +1,6 @@
 // The setup record as read from scripts: defaults, number syntax, the FILES
 // trailing character, line lists, macros and group lookup.
-#include "setup/setup_rec.hpp"
+#include "engine/setup_rec.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Setup record, line lists, number syntax, macros.
-#include "setup/setup_rec.hpp"
+#include "engine/setup_rec.hpp"
 
 #include <cstdint>
 

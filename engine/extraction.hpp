@@ -1,0 +1,44 @@
+// Getting one file out of setup.dat with the carried unzip tool.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "engine/install_log.hpp"
+#include "engine/progress.hpp"
+
+class TExtractor {
+ public:
+  // programDir ends with a backslash; toolPath is the unzip tool's file.
+  TExtractor(std::string programDir, std::string toolPath, TPrompts& prompts, TProgress& progress,
+             TInstallLog& log)
+      : programDir_(std::move(programDir)), toolPath_(std::move(toolPath)), prompts_(prompts),
+        progress_(progress), log_(log) {}
+
+  // Chooses the archive to read: beside the program on a lettered drive,
+  // else a copy in the tool's directory. Throws EEndProgram when the copy
+  // fails.
+  void PrepareArchive();
+  // Extracts name into dir; true when the tool ended well and the file is
+  // there. Throws EEndProgram for a command line of 256 characters or more,
+  // after BeforeEnd (which saves the log). LastError() then tells why.
+  bool ExtractFile(const std::string& name, const std::string& dir);
+  void RemoveArchiveCopy();
+
+  const std::string& ArchivePath() const { return archivePath_; }
+  unsigned long LastError() const { return lastError_; }
+  std::function<void()> BeforeEnd;
+
+ private:
+  std::string SourceArchive() const { return programDir_ + "setup.dat"; }
+
+  std::string programDir_, toolPath_, archivePath_;
+  TPrompts& prompts_;
+  TProgress& progress_;
+  TInstallLog& log_;
+  unsigned long lastError_ = 0;
+};
+
+// The tool's command-line parameters for one member.
+std::string UnzipParameters(const std::string& archive, const std::string& name,
+                            const std::string& dir);

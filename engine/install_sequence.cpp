@@ -1,0 +1,186 @@
+// The install sequence and its file and shortcut steps.
+#include "engine/install_sequence.hpp"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "engine/destination.hpp"
+#include "engine/registry_entries.hpp"
+#include "shell/file_ops.hpp"
+#include "shell/link_rules.hpp"
+#include "shell/shell_folders.hpp"
+#include "shell/shell_link.hpp"
+
+namespace {
+
+std::string DirectoryPart(const std::string& path) {
+  const size_t sep = path.find_last_of("\\:");
+  return sep == std::string::npos ? std::string() : path.substr(0, sep + 1);
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+double FreeBytes(const std::string& root) {
+  ULARGE_INTEGER free{};
+  if (!GetDiskFreeSpaceExA(root.c_str(), &free, nullptr, nullptr)) return 0;
+  return static_cast<double>(free.QuadPart);
+}
+
+}  // namespace
+
+TInstaller::TInstaller(TSetupRec& rec, TInstallOptions options, TInstallLog& log,
+                       TPrompts& prompts, TProgress& progress)
+    : rec_(rec), opt_(std::move(options)), log_(log), prompts_(prompts), progress_(progress),
+      extractor_(DirectoryPart(opt_.ProgramPath), opt_.ToolPath, prompts, progress, log) {
+  // Before a "Path too long!" end, keep what was installed removable.
+  extractor_.BeforeEnd = [this] { SaveLog(); };
+}
+
+bool TInstaller::CheckDestination() {
+  if (opt_.InstPath.empty()) {
+    prompts_.Message("Please enter an installation path.");
+    return false;
+  }
+  const int64_t required = RequiredSpace(rec_.DiskSpace);
+  if (static_cast<double>(required) > FreeBytes(DriveRoot(opt_.InstPath))) {
+    prompts_.Message(NotEnoughSpaceMessage(required));
+    return false;
+  }
+  if (!DirectoryExists(opt_.InstPath)) {
+    if (prompts_.Question("Path does not exist, create it?") != TPrompts::Yes) return false;
+    ForceDirectories(opt_.InstPath);
+  }
+  return true;
+}
+
+bool TInstaller::SaveLog() const { return log_.SaveToFile(opt_.InstPath + "\\setup.log"); }
+
+void TInstaller::Cancel() {
+  cancelRequested_ = true;
+  extractor_.RemoveArchiveCopy();
+}
+
+bool TInstaller::InstallFiles() {
+  extractor_.PrepareArchive();
+  GetWindowsDir();
+  ExpandGroupDirs(rec_, opt_.InstPath, WindowsDir);
+  progress_.Status("Installing files...");
+  log_.Add("Installing files...");
+  const size_t count = rec_.Files.Count() == 0 ? 1 : (rec_.Files.Count() - 1) / 4 + 1;
+  for (size_t i = 0; i < count; ++i) {
+    const std::string n = std::to_string(i);
+    const std::string name = FileNamePart(rec_.Files.Get("Name" + n));
+    log_.Add("extracting " + name + " to");
+    const std::string dir = GroupDir(rec_, rec_.Files.Get("Group" + n), opt_.InstPath);
+    ForceDirectories(dir);
+    log_.Add(">>>> " + dir + "\\" + name);
+    if (extractor_.ExtractFile(name, dir)) {
+      progress_.Status("copying " + name);
+    } else {
+      const std::string text = "Error " + std::to_string(extractor_.LastError()) + "\r\n" +
+                               "copying " + name;
+      if (prompts_.AbortOrIgnore(text) == TPrompts::Abort) return false;
+    }
+    progress_.FileProgress(static_cast<int>((i + 1) * 100 / count));
+    progress_.ProcessPendingInput();
+    Sleep(500);
+    if (cancelRequested_) return false;
+  }
+  const std::string self = opt_.InstPath + "\\" + FileNamePart(opt_.ProgramPath);
+  if (!CopyFileA(opt_.ProgramPath.c_str(), self.c_str(), FALSE))
+    log_.Add(">Error - Can not copy " + self);
+  extractor_.RemoveArchiveCopy();
+  return true;
+}
+
+void TInstaller::CreateShortcuts() {
+  progress_.Status("Creating Shortcuts...");
+  log_.Add("Creating Shortcuts...");
+  TShellLink link;
+  link.SetLangType(TLangType::ltEnglish);
+  auto save = [&](const std::string& file) {
+    link.SetWindowState(TWindowState::wsNormal);
+    link.SetHotKey(0);
+    link.FileIcon = TFileIcon{};
+    link.SetFileName(file);
+    if (!link.SaveLink()) log_.Add(">Error - Can not save shortcut: " + link.FileName());
+  };
+  const std::string& app = rec_.AppName;
+  link.Description = "";
+  link.WorkingDir = opt_.InstPath;
+  link.Target = opt_.InstPath + "\\" + app + ".exe";
+  link.Arguments = "";
+  if (opt_.StartUp) {
+    save(StartUpDir + "\\" + app + ".lnk");
+    log_.Add("StartUp shortcut created");
+    log_.Add(">> " + link.FileName());
+  }
+  const std::string group = ProgramsDir + "\\" + opt_.Folder;
+  ForceDirectories(group + "\\");
+  log_.Add("Group " + opt_.Folder + " created");
+  SetCurrentDirectoryA(opt_.InstPath.c_str());
+  const size_t count = rec_.Files.Count() == 0 ? 1 : (rec_.Files.Count() - 1) / 4 + 1;
+  for (size_t i = 0; i < count; ++i) {
+    const std::string n = std::to_string(i);
+    if (rec_.Files.Get("ShortCut" + n) != "Yes") continue;
+    const std::string description = rec_.Files.Get("Descritpion" + n);
+    const std::string dir = GroupDir(rec_, rec_.Files.Get("Group" + n), opt_.InstPath);
+    link.Description = description;
+    link.WorkingDir = dir;
+    link.Target = dir + "\\" + rec_.Files.Get("Name" + n);
+    link.Arguments = "";
+    save(group + "\\" + description + ".lnk");
+    log_.Add("Item " + description + " created");
+    log_.Add(">>>> " + link.FileName());
+  }
+  const std::string mainLink = group + "\\" + app + ".lnk";
+  for (int i = 0; i < 20 && !FileExists(mainLink); ++i) Sleep(200);
+  struct Copy {
+    bool chosen;
+    const std::string& dir;
+    const char* message;
+  } copies[] = {{opt_.Desktop, DesktopDir, "DeskTop shortcut created"},
+                {opt_.SendTo, SendToDir, "SendTo shortcut created"},
+                {opt_.QuickLaunch, QuickLaunchDir, "QuickLaunch shortcut created"}};
+  for (const Copy& c : copies) {
+    if (!c.chosen || c.dir.empty()) continue;
+    CopyFileA(mainLink.c_str(), (c.dir + "\\" + app + ".lnk").c_str(), FALSE);
+    log_.Add(c.message);
+    log_.Add(">> " + c.dir + "\\" + app + ".lnk");
+  }
+  link.Description = "Uninstall " + app;
+  link.WorkingDir = opt_.InstPath;
+  link.Target = opt_.InstPath + "\\setup.exe";
+  // Quoted when the name has a blank, so that it arrives whole.
+  link.Arguments = app.find(' ') == std::string::npos ? "/u:" + app : "\"/u:" + app + "\"";
+  save(group + "\\uninstall.lnk");
+  log_.Add("Uninstall shortcut created");
+  log_.Add(">>>> " + link.FileName());
+}
+
+void TInstaller::Run() {
+  if (opt_.AllUsers) {
+    if (!CommonDesktopDir.empty()) DesktopDir = CommonDesktopDir;
+    if (!CommonProgramsDir.empty()) ProgramsDir = CommonProgramsDir;
+    if (!CommonStartUpDir.empty()) StartUpDir = CommonStartUpDir;
+  }
+  bool ok = InstallFiles();
+  if (ok) {
+    CreateShortcuts();
+    ok = CreateKeys(progress_, log_, rec_.AppName, opt_.InstPath);
+    if (ok) resultMessage_ = "Setup Completed!";
+  }
+  if (!SaveLog()) {
+    prompts_.Message("Can not write " + opt_.InstPath + "\\setup.log");
+    return;
+  }
+  prompts_.Message(resultMessage_);
+  if (!ok) return;
+  const std::string exe = opt_.InstPath + "\\" + rec_.AppName + ".exe";
+  const auto r = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(nullptr, "Open", exe.c_str(), nullptr, opt_.InstPath.c_str(), SW_SHOW));
+  if (r < 32) prompts_.Message("Can not launch " + exe);
+}

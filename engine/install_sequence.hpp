@@ -1,0 +1,53 @@
+// The installation behind the Setup button: files, shortcuts, registry
+// entries, the saved log, the result and the launch of the application.
+#pragma once
+
+#include <string>
+
+#include "engine/extraction.hpp"
+#include "engine/install_log.hpp"
+#include "engine/progress.hpp"
+#include "engine/setup_rec.hpp"
+
+// What the options page said when Setup was pressed, and where things are.
+struct TInstallOptions {
+  std::string InstPath;    // edPath, as typed
+  std::string Folder;      // edFolder
+  bool StartUp = false;    // StartBox
+  bool Desktop = false;    // DeskTopBox
+  bool SendTo = false;     // SendToBox
+  bool QuickLaunch = false;
+  bool AllUsers = false;   // cbAllUsers
+  std::string ProgramPath;  // this program's own file
+  std::string ToolPath;     // the unzip tool's temporary file
+};
+
+class TInstaller {
+ public:
+  TInstaller(TSetupRec& rec, TInstallOptions options, TInstallLog& log, TPrompts& prompts,
+             TProgress& progress);
+
+  // The destination checks; false when Setup should stop here.
+  bool CheckDestination();
+  // Runs the sequence to its end: result box, launch. Throws EEndProgram
+  // where the program must end at once.
+  void Run();
+  // The cancel action's part: stop after the file in hand, drop the copy.
+  void Cancel();
+  bool CancelRequested() const { return cancelRequested_; }
+
+  bool InstallFiles();
+  void CreateShortcuts();
+
+ private:
+  bool SaveLog() const;
+
+  TSetupRec& rec_;
+  TInstallOptions opt_;
+  TInstallLog& log_;
+  TPrompts& prompts_;
+  TProgress& progress_;
+  TExtractor extractor_;
+  bool cancelRequested_ = false;
+  std::string resultMessage_ = "Error - Setup incomplete!";
+};
