@@ -160,6 +160,11 @@ HWND FocusOf(HWND hwnd) {
   return info.hwndFocus;
 }
 
+void Answer(HWND dialog, int id) {
+  PressButton(dialog, id);
+  for (int i = 0; i < 200 && IsWindow(dialog); ++i) Sleep(25);
+}
+
 bool IsChecked(HWND checkBox) { return SendMessageA(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 std::vector<std::string> ListItems(HWND listBox) {

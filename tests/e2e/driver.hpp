@@ -37,6 +37,8 @@ COLORREF ScreenPixel(HWND hwnd, int x, int y);
 std::string MessageText(HWND box);
 // Presses a dialog button (IDOK, IDYES, ...) as a click would.
 void PressButton(HWND dialog, int id);
+// Presses it and waits until the dialog has gone.
+void Answer(HWND dialog, int id);
 bool IsChecked(HWND checkBox);
 // Real mouse input at client point (x, y) of hwnd.
 void MoveMouse(HWND hwnd, int x, int y);

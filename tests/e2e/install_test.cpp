@@ -1,0 +1,190 @@
+// Installations driven through the windows: a full one of the sample
+// product, and one aborted at a file error.
+#include <gtest/gtest.h>
+
+#include <objidl.h>
+#include <shlobj.h>
+
+#include "setup/control_ids.hpp"
+#include "shell/shell_folders.hpp"
+#include "tests/e2e/driver.hpp"
+#include "tests/win/win_test_util.hpp"
+
+using namespace wintest;
+using e2e::SetupProcess;
+
+namespace {
+
+const char kApp[] = "Quorvane Notes";
+
+std::string LinkTarget(const std::string& file, std::string* args = nullptr) {
+  std::string target;
+  CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  IPersistFile* pf = nullptr;
+  wchar_t wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&link))) &&
+      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pf))) &&
+      SUCCEEDED(pf->Load(wide, STGM_READ))) {
+    char buf[MAX_PATH] = {};
+    link->GetPath(buf, MAX_PATH, nullptr, SLGP_RAWPATH);
+    target = buf;
+    if (args) {
+      link->GetArguments(buf, MAX_PATH);
+      *args = buf;
+    }
+  }
+  if (pf) pf->Release();
+  if (link) link->Release();
+  CoUninitialize();
+  return target;
+}
+
+std::string RegValue(const std::string& key, const char* name) {
+  char buf[1024] = {};
+  DWORD size = sizeof buf;
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buf, &size) !=
+      ERROR_SUCCESS)
+    return "<missing>";
+  return buf;
+}
+
+class Install : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ReadShellFolders();
+    dir_ = ScratchDir("inst-" + std::string(
+                                    ::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    tmp_ = dir_ + "\\tmp";
+    CreateDirectoryA(tmp_.c_str(), nullptr);
+    for (const char* f : {"setup.exe", "setup.dat"})
+      ASSERT_TRUE(CopyFileA((HostPath(PRODUCT_DIR) + "\\" + f).c_str(), (dir_ + "\\" + f).c_str(), FALSE));
+    inst_ = dir_ + "\\Program Files\\Qv Notes";  // blanks, and two levels to create
+    folder_ = "QvTest Folder " + std::to_string(GetCurrentProcessId());
+    group_ = CommonProgramsDir + "\\" + folder_;
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Quorvane\\Quorvane Notes");
+  }
+  void TearDown() override {
+    if (HWND app = FindWindowA("QuorvaneNotes", nullptr)) PostMessageA(app, WM_CLOSE, 0, 0);
+    Sleep(300);
+    RemoveTree(group_);
+    DeleteFileA((CommonDesktopDir + "\\Quorvane Notes.lnk").c_str());
+    RemoveTree(dir_);
+    for (const char* key : {"Software\\Quorvane\\Quorvane Notes",
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quorvane Notes.exe",
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane Notes"})
+      RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
+  }
+
+  void Script(const std::string& files) {
+    WriteFile(dir_ + "\\setup.ini",
+              "[MAIN]\r\nAppName=Quorvane Notes\r\nInstPath=" + inst_ + "\r\nFolderName=" + folder_ +
+                  "\r\nDiskSpace=1000\r\nOnDesktop=1\r\n[GROUPS]\r\nName0=Docs\r\n"
+                  "Dir0=<application path>\\Docs\r\nName1=Data\r\nDir1=<application path>\\Data\r\n"
+                  "[FILES]\r\n" + files);
+  }
+
+  // Start page, proceed, Setup, "create it?" Yes. Returns the main window.
+  HWND PressSetup(SetupProcess& setup) {
+    HWND main = setup.WaitForWindow("TForm1");
+    if (!main) return nullptr;
+    for (int i = 0; i < 100 && e2e::WindowText(GetDlgItem(main, ids::lbPassword)).empty(); ++i)
+      Sleep(50);
+    e2e::ClickControl(GetDlgItem(main, ids::lbPassword));
+    e2e::ClickControl(GetDlgItem(main, ids::btnSetup));
+    HWND ask = setup.WaitForMessageBox(10000);
+    if (!ask || e2e::WindowText(ask) != "Confirm") return nullptr;
+    EXPECT_EQ(e2e::MessageText(ask), "Path does not exist, create it?");
+    e2e::Answer(ask, IDYES);
+    return main;
+  }
+
+  std::string dir_, tmp_, inst_, folder_, group_;
+};
+
+TEST_F(Install, TheSampleProductFromEndToEnd) {
+  Script(
+      "Name0=Quorvane Notes.exe*\r\nGroup0=Main*\r\nShortCut0=Yes*\r\nDescritpion0=Quorvane "
+      "Notes*\r\nName1=readme.txt*\r\nGroup1=Docs*\r\nShortCut1=Yes*\r\nDescritpion1=Read me*\r\n"
+      "Name2=NOTES.DAT*\r\nGroup2=Data*\r\nShortCut2=No*\r\nDescritpion2=Notes*\r\n");
+  SetupProcess setup(dir_ + "\\setup.exe", "", tmp_);
+  ASSERT_NE(PressSetup(setup), nullptr);
+  HWND done = setup.WaitForMessageBox(60000);
+  ASSERT_NE(done, nullptr);
+  EXPECT_EQ(e2e::MessageText(done), "Setup Completed!");
+  e2e::PressButton(done, IDOK);
+  EXPECT_EQ(setup.WaitForExit(15000), 0);
+  HWND app = nullptr;
+  for (int i = 0; i < 100 && !app; ++i) {
+    app = FindWindowA("QuorvaneNotes", nullptr);
+    if (!app) Sleep(100);
+  }
+  EXPECT_NE(app, nullptr) << "the application was not started";
+
+  const std::string payload = HostPath(PRODUCT_DIR) + "\\payload";
+  EXPECT_EQ(ReadFile(inst_ + "\\Quorvane Notes.exe"), ReadFile(payload + "\\Quorvane Notes.exe"));
+  EXPECT_EQ(ReadFile(inst_ + "\\Docs\\readme.txt"), ReadFile(payload + "\\readme.txt"));
+  EXPECT_EQ(ReadFile(inst_ + "\\Data\\NOTES.DAT"), ReadFile(payload + "\\notes.dat"));
+  EXPECT_EQ(ReadFile(inst_ + "\\setup.exe"), ReadFile(dir_ + "\\setup.exe"));
+
+  EXPECT_EQ(LinkTarget(group_ + "\\Quorvane Notes.lnk"), inst_ + "\\Quorvane Notes.exe");
+  EXPECT_EQ(LinkTarget(group_ + "\\Read me.lnk"), inst_ + "\\Docs\\readme.txt");
+  EXPECT_EQ(LinkTarget(CommonDesktopDir + "\\Quorvane Notes.lnk"), inst_ + "\\Quorvane Notes.exe");
+  std::string args;
+  EXPECT_EQ(LinkTarget(group_ + "\\uninstall.lnk", &args), inst_ + "\\setup.exe");
+  EXPECT_EQ(args, "\"/u:Quorvane Notes\"");
+
+  const std::string command = "\"" + inst_ + "\\setup.exe\" \"/u:Quorvane Notes\"";
+  EXPECT_EQ(RegValue("Software\\Quorvane\\Quorvane Notes", "Path"), inst_);
+  EXPECT_EQ(RegValue("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quorvane Notes.exe", ""),
+            inst_ + "\\Quorvane Notes.exe");
+  EXPECT_EQ(RegValue("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane Notes",
+                     "UninstallString"),
+            command);
+
+  const std::string log = ReadFile(inst_ + "\\setup.log");
+  const std::string expected =
+      "Installing files...\r\nextracting Quorvane Notes.exe to\r\n>>>> " + inst_ +
+      "\\Quorvane Notes.exe\r\nExtracting File...Quorvane Notes.exe\r\nextracting readme.txt to\r\n"
+      ">>>> " + inst_ + "\\Docs\\readme.txt\r\nExtracting File...readme.txt\r\nextracting "
+      "NOTES.DAT to\r\n>>>> " + inst_ + "\\Data\\NOTES.DAT\r\nExtracting File...NOTES.DAT\r\n"
+      "Creating Shortcuts...\r\nGroup " + folder_ + " created\r\nItem Quorvane Notes created\r\n"
+      ">>>> " + group_ + "\\Quorvane Notes.lnk\r\nItem Read me created\r\n>>>> " + group_ +
+      "\\Read me.lnk\r\nDeskTop shortcut created\r\n>> " + CommonDesktopDir +
+      "\\Quorvane Notes.lnk\r\nUninstall shortcut created\r\n>>>> " + group_ +
+      "\\uninstall.lnk\r\nCreating Keys...\r\n";
+  EXPECT_EQ(log.substr(0, expected.size()), expected);
+  EXPECT_NE(log.find("UninstallString=" + command + "\r\n"), std::string::npos);
+  EXPECT_TRUE(List(tmp_, "~fs*").empty());
+}
+
+TEST_F(Install, AbortAtAFileErrorStopsBeforeShortcutsAndKeys) {
+  Script(
+      "Name0=readme.txt*\r\nGroup0=Docs*\r\nShortCut0=Yes*\r\nDescritpion0=Read me*\r\n"
+      "Name1=missing.bin*\r\nGroup1=Data*\r\nShortCut1=No*\r\nDescritpion1=Missing*\r\n"
+      "Name2=notes.dat*\r\nGroup2=Data*\r\nShortCut2=No*\r\nDescritpion2=Notes*\r\n");
+  SetupProcess setup(dir_ + "\\setup.exe", "", tmp_);
+  ASSERT_NE(PressSetup(setup), nullptr);
+  HWND warning = setup.WaitForMessageBox(60000);
+  ASSERT_NE(warning, nullptr);
+  EXPECT_EQ(e2e::WindowText(warning), "Warning");
+  EXPECT_EQ(e2e::MessageText(warning), "Error 11\r\ncopying missing.bin");  // no such member
+  e2e::Answer(warning, IDABORT);
+  HWND result = setup.WaitForMessageBox(20000);
+  ASSERT_NE(result, nullptr);
+  EXPECT_EQ(e2e::MessageText(result), "Error - Setup incomplete!");
+  e2e::PressButton(result, IDOK);
+  EXPECT_EQ(setup.WaitForExit(15000), 0);
+  const std::string log = ReadFile(inst_ + "\\setup.log");
+  EXPECT_NE(log.find(">>>> " + inst_ + "\\Docs\\readme.txt\r\n"), std::string::npos);
+  EXPECT_NE(log.find(">>>> " + inst_ + "\\Data\\missing.bin\r\n"), std::string::npos);
+  EXPECT_EQ(log.find("notes.dat"), std::string::npos);
+  EXPECT_EQ(log.find("Creating Shortcuts..."), std::string::npos);
+  EXPECT_FALSE(Exists(group_));
+  EXPECT_EQ(RegValue("Software\\Quorvane\\Quorvane Notes", "Path"), "<missing>");
+  EXPECT_FALSE(Exists(inst_ + "\\setup.exe"));
+}
+
+}  // namespace
