@@ -84,6 +84,7 @@ class TForm1 : public BaseWindow<TForm1> {
   // The uninstall panel's buttons: hover highlight and clicks.
   void PanelHover(HWND sender);
   void PanelClick(int id);
+  void UninstallApplication();
 
   static LRESULT CALLBACK UninstPanelProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK PanelButtonProc(HWND, UINT, WPARAM, LPARAM);

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "engine/install_sequence.hpp"
+#include "engine/registry_entries.hpp"
+#include "engine/uninstall.hpp"
 #include "setup/control_ids.hpp"
 #include "setup/directory_picker.hpp"
 #include "setup/setup_main.hpp"
@@ -131,6 +133,26 @@ void TForm1::PanelHover(HWND sender) {
 
 void TForm1::PanelClick(int id) {
   if (id == ids::uninst4) PostQuitMessage(0);
+  if (id == ids::uninst3 && !installing_) UninstallApplication();
+}
+
+void TForm1::UninstallApplication() {
+  installing_ = true;  // one removal per run
+  HWND panel = Control(ids::plUninst);
+  for (int id : {ids::uninst1, ids::uninst3, ids::uninst4}) ShowWindow(GetDlgItem(panel, id), SW_HIDE);
+  HWND status = GetDlgItem(panel, ids::uninst2);
+  labels_[ids::uninst2]->Font.Height = 13;  // 10 points
+  auto show = [&](const char* text) {
+    SetWindowTextA(status, text);
+    InvalidateRect(status, nullptr, FALSE);
+    UpdateWindow(status);
+    Sleep(200);
+  };
+  show("Removing Registry Entries...");
+  DeleteUninstallKeys(UninstallName);
+  show("Deleting Files...");
+  ShowMessage(OutcomeMessage(RemoveInstallation(ProgramDir())));
+  PostQuitMessage(0);
 }
 
 LRESULT CALLBACK TForm1::PanelButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -34,10 +34,17 @@ std::string GetEnv(const char* name) {
 
 SetupProcess::SetupProcess(const std::string& exe, const std::string& args,
                            const std::string& tempDir) {
+  Launch("\"" + exe + "\"" + (args.empty() ? "" : " " + args), tempDir);
+}
+
+SetupProcess::SetupProcess(const std::string& commandLine, const std::string& tempDir) {
+  Launch(commandLine, tempDir);
+}
+
+void SetupProcess::Launch(std::string cmd, const std::string& tempDir) {
   const std::string oldTmp = GetEnv("TMP"), oldTemp = GetEnv("TEMP");
   SetEnvironmentVariableA("TMP", tempDir.c_str());
   SetEnvironmentVariableA("TEMP", tempDir.c_str());
-  std::string cmd = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
   STARTUPINFOA si{};
   si.cb = sizeof si;
   CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);

@@ -13,6 +13,8 @@ class SetupProcess {
  public:
   // Starts exe with args; tempDir becomes the child's TMP and TEMP.
   SetupProcess(const std::string& exe, const std::string& args, const std::string& tempDir);
+  // Starts a whole command line as Windows would (a stored UninstallString).
+  SetupProcess(const std::string& commandLine, const std::string& tempDir);
   ~SetupProcess();
 
   // The first top-level window of this process with the class name, or null.
@@ -25,6 +27,7 @@ class SetupProcess {
   HWND WaitForMessageBox(DWORD timeoutMs = 20000) const { return WaitForWindow("#32770", timeoutMs); }
 
  private:
+  void Launch(std::string commandLine, const std::string& tempDir);
   PROCESS_INFORMATION pi_{};
 };
 

@@ -101,14 +101,53 @@ class Install : public ::testing::Test {
     return main;
   }
 
+  // A full installation of the sample product; the started application
+  // is closed again.
+  bool InstallProduct() {
+    Script(kFullScript);
+    SetupProcess setup(dir_ + "\\setup.exe", "", tmp_);
+    if (!PressSetup(setup)) return false;
+    HWND done = setup.WaitForMessageBox(60000);
+    if (!done || e2e::MessageText(done) != "Setup Completed!") return false;
+    e2e::Answer(done, IDOK);
+    if (setup.WaitForExit(15000) != 0) return false;
+    for (int i = 0; i < 100; ++i) {
+      if (HWND app = FindWindowA("QuorvaneNotes", nullptr)) {
+        PostMessageA(app, WM_CLOSE, 0, 0);
+        Sleep(500);
+        return true;
+      }
+      Sleep(100);
+    }
+    return false;
+  }
+
+  // Runs an uninstall command line, presses Proceed; returns the message.
+  std::string Uninstall(const std::string& commandLine) {
+    SetupProcess un(commandLine, tmp_);
+    HWND main = un.WaitForWindow("TForm1");
+    if (!main) return "<no window>";
+    HWND panel = GetDlgItem(main, ids::plUninst);
+    Sleep(300);
+    e2e::ClickControl(GetDlgItem(panel, ids::uninst3));
+    HWND box = un.WaitForMessageBox(30000);
+    if (!box) return "<no message>";
+    const std::string text = e2e::MessageText(box);
+    e2e::Answer(box, IDOK);
+    EXPECT_EQ(un.WaitForExit(15000), 0);
+    return text;
+  }
+
+  static constexpr const char* kFullScript =
+      "Name0=Quorvane Notes.exe*\r\nGroup0=Main*\r\nShortCut0=Yes*\r\nDescritpion0=Quorvane "
+      "Notes*\r\nName1=readme.txt*\r\nGroup1=Docs*\r\nShortCut1=Yes*\r\nDescritpion1=Read me*\r\n"
+      "Name2=NOTES.DAT*\r\nGroup2=Data*\r\nShortCut2=No*\r\nDescritpion2=Notes*\r\n";
+
   std::string dir_, tmp_, inst_, folder_, group_;
 };
 
 TEST_F(Install, TheSampleProductFromEndToEnd) {
-  Script(
-      "Name0=Quorvane Notes.exe*\r\nGroup0=Main*\r\nShortCut0=Yes*\r\nDescritpion0=Quorvane "
-      "Notes*\r\nName1=readme.txt*\r\nGroup1=Docs*\r\nShortCut1=Yes*\r\nDescritpion1=Read me*\r\n"
-      "Name2=NOTES.DAT*\r\nGroup2=Data*\r\nShortCut2=No*\r\nDescritpion2=Notes*\r\n");
+  Script(kFullScript);
   SetupProcess setup(dir_ + "\\setup.exe", "", tmp_);
   ASSERT_NE(PressSetup(setup), nullptr);
   HWND done = setup.WaitForMessageBox(60000);
@@ -185,6 +224,43 @@ TEST_F(Install, AbortAtAFileErrorStopsBeforeShortcutsAndKeys) {
   EXPECT_FALSE(Exists(group_));
   EXPECT_EQ(RegValue("Software\\Quorvane\\Quorvane Notes", "Path"), "<missing>");
   EXPECT_FALSE(Exists(inst_ + "\\setup.exe"));
+}
+
+TEST_F(Install, UninstallByTheRegistrysCommandRemovesEverything) {
+  ASSERT_TRUE(InstallProduct());
+  const std::string command =
+      RegValue("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane Notes",
+               "UninstallString");
+  EXPECT_EQ(Uninstall(command), "Application removed!");
+  EXPECT_FALSE(Exists(inst_));
+  EXPECT_FALSE(Exists(group_));
+  EXPECT_FALSE(Exists(CommonDesktopDir + "\\Quorvane Notes.lnk"));
+  EXPECT_EQ(RegValue("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane Notes",
+                     "DisplayName"),
+            "<missing>");
+  EXPECT_EQ(RegValue("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quorvane Notes.exe", ""),
+            "<missing>");
+  EXPECT_EQ(RegValue("Software\\Quorvane\\Quorvane Notes", "Path"), inst_);  // stays
+}
+
+TEST_F(Install, UninstallByTheShortcutLeavesFilesTheApplicationMade) {
+  ASSERT_TRUE(InstallProduct());
+  WriteFile(inst_ + "\\Data\\my notes.txt", "mine");
+  std::string args;
+  const std::string target = LinkTarget(group_ + "\\uninstall.lnk", &args);
+  EXPECT_EQ(Uninstall("\"" + target + "\" " + args), "Some files could not be removed!");
+  EXPECT_EQ(ReadFile(inst_ + "\\Data\\my notes.txt"), "mine");
+  EXPECT_FALSE(Exists(inst_ + "\\Data\\NOTES.DAT"));
+  EXPECT_FALSE(Exists(inst_ + "\\Docs"));
+  EXPECT_FALSE(Exists(inst_ + "\\setup.log"));
+  EXPECT_FALSE(Exists(group_));
+}
+
+TEST_F(Install, UninstallWithoutALogSaysSo) {
+  Script(kFullScript);
+  EXPECT_EQ(Uninstall("\"" + dir_ + "\\setup.exe\" \"/u:Quorvane Notes\""),
+            "ERROR - Setup Log File Missing!\r\nFiles must be removed manually.");
+  EXPECT_TRUE(Exists(dir_ + "\\setup.exe"));
 }
 
 }  // namespace
