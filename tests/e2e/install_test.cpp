@@ -67,8 +67,16 @@ class Install : public ::testing::Test {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Quorvane\\Quorvane Notes");
   }
   void TearDown() override {
-    if (HWND app = FindWindowA("QuorvaneNotes", nullptr)) PostMessageA(app, WM_CLOSE, 0, 0);
-    Sleep(300);
+    // The started application holds its mutex until it has ended; the next
+    // test's setup would take it for running.
+    for (int i = 0; i < 100; ++i) {
+      HWND app = FindWindowA("QuorvaneNotes", nullptr);
+      HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, kApp);
+      if (mutex) CloseHandle(mutex);
+      if (!app && !mutex) break;
+      if (app) PostMessageA(app, WM_CLOSE, 0, 0);
+      Sleep(100);
+    }
     RemoveTree(group_);
     DeleteFileA((CommonDesktopDir + "\\Quorvane Notes.lnk").c_str());
     RemoveTree(dir_);
@@ -78,27 +86,56 @@ class Install : public ::testing::Test {
       RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
   }
 
-  void Script(const std::string& files) {
+  void Script(const std::string& files, const std::string& diskSpace = "1000") {
     WriteFile(dir_ + "\\setup.ini",
               "[MAIN]\r\nAppName=Quorvane Notes\r\nInstPath=" + inst_ + "\r\nFolderName=" + folder_ +
-                  "\r\nDiskSpace=1000\r\nOnDesktop=1\r\n[GROUPS]\r\nName0=Docs\r\n"
+                  "\r\nDiskSpace=" + diskSpace + "\r\nOnDesktop=1\r\n[GROUPS]\r\nName0=Docs\r\n"
                   "Dir0=<application path>\\Docs\r\nName1=Data\r\nDir1=<application path>\\Data\r\n"
                   "[FILES]\r\n" + files);
   }
 
-  // Start page, proceed, Setup, "create it?" Yes. Returns the main window.
-  HWND PressSetup(SetupProcess& setup) {
+  // Start page, proceed to the options page. Returns the main window.
+  HWND OptionsPage(SetupProcess& setup) {
     HWND main = setup.WaitForWindow("TForm1");
-    if (!main) return nullptr;
+    if (!main) {
+      if (HWND box = setup.FindWindow("#32770")) ADD_FAILURE() << e2e::MessageText(box);
+      return nullptr;
+    }
     for (int i = 0; i < 100 && e2e::WindowText(GetDlgItem(main, ids::lbPassword)).empty(); ++i)
       Sleep(50);
     e2e::ClickControl(GetDlgItem(main, ids::lbPassword));
+    return main;
+  }
+
+  // Start page, proceed, Setup, "create it?" Yes. Returns the main window.
+  HWND PressSetup(SetupProcess& setup) {
+    HWND main = OptionsPage(setup);
+    if (!main) return nullptr;
     e2e::ClickControl(GetDlgItem(main, ids::btnSetup));
     HWND ask = setup.WaitForMessageBox(10000);
     if (!ask || e2e::WindowText(ask) != "Confirm") return nullptr;
     EXPECT_EQ(e2e::MessageText(ask), "Path does not exist, create it?");
     e2e::Answer(ask, IDYES);
     return main;
+  }
+
+  // Waits for the started application, closes it and waits until its mutex
+  // has gone. False when it never started.
+  static bool CloseApplication() {
+    HWND app = nullptr;
+    for (int i = 0; i < 100 && !app; ++i) {
+      app = FindWindowA("QuorvaneNotes", nullptr);
+      if (!app) Sleep(100);
+    }
+    if (!app) return false;
+    PostMessageA(app, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 100; ++i) {
+      HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, kApp);
+      if (!mutex) break;
+      CloseHandle(mutex);
+      Sleep(100);
+    }
+    return true;
   }
 
   // A full installation of the sample product; the started application
@@ -111,15 +148,7 @@ class Install : public ::testing::Test {
     if (!done || e2e::MessageText(done) != "Setup Completed!") return false;
     e2e::Answer(done, IDOK);
     if (setup.WaitForExit(15000) != 0) return false;
-    for (int i = 0; i < 100; ++i) {
-      if (HWND app = FindWindowA("QuorvaneNotes", nullptr)) {
-        PostMessageA(app, WM_CLOSE, 0, 0);
-        Sleep(500);
-        return true;
-      }
-      Sleep(100);
-    }
-    return false;
+    return CloseApplication();
   }
 
   // Runs an uninstall command line, presses Proceed; returns the message.
@@ -155,12 +184,7 @@ TEST_F(Install, TheSampleProductFromEndToEnd) {
   EXPECT_EQ(e2e::MessageText(done), "Setup Completed!");
   e2e::PressButton(done, IDOK);
   EXPECT_EQ(setup.WaitForExit(15000), 0);
-  HWND app = nullptr;
-  for (int i = 0; i < 100 && !app; ++i) {
-    app = FindWindowA("QuorvaneNotes", nullptr);
-    if (!app) Sleep(100);
-  }
-  EXPECT_NE(app, nullptr) << "the application was not started";
+  EXPECT_TRUE(CloseApplication()) << "the application was not started";
 
   const std::string payload = HostPath(PRODUCT_DIR) + "\\payload";
   EXPECT_EQ(ReadFile(inst_ + "\\Quorvane Notes.exe"), ReadFile(payload + "\\Quorvane Notes.exe"));
@@ -224,6 +248,146 @@ TEST_F(Install, AbortAtAFileErrorStopsBeforeShortcutsAndKeys) {
   EXPECT_FALSE(Exists(group_));
   EXPECT_EQ(RegValue("Software\\Quorvane\\Quorvane Notes", "Path"), "<missing>");
   EXPECT_FALSE(Exists(inst_ + "\\setup.exe"));
+}
+
+TEST_F(Install, PathQuestionNoThenYesCreatesEveryLevel) {
+  inst_ = dir_ + "\\one\\two\\three";
+  Script(kFullScript);
+  SetupProcess setup(dir_ + "\\setup.exe", "", tmp_);
+  HWND main = OptionsPage(setup);
+  ASSERT_NE(main, nullptr);
+  e2e::ClickControl(GetDlgItem(main, ids::btnSetup));
+  HWND ask = setup.WaitForMessageBox(10000);
+  ASSERT_NE(ask, nullptr);
+  e2e::Answer(ask, IDNO);
+  Sleep(300);
+  EXPECT_FALSE(Exists(dir_ + "\\one"));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(main, ids::edPath)));  // still on the options page
+  e2e::ClickControl(GetDlgItem(main, ids::btnSetup));
+  ask = setup.WaitForMessageBox(10000);
+  ASSERT_NE(ask, nullptr);
+  e2e::Answer(ask, IDYES);
+  HWND done = setup.WaitForMessageBox(60000);
+  ASSERT_NE(done, nullptr);
+  EXPECT_EQ(e2e::MessageText(done), "Setup Completed!");
+  e2e::Answer(done, IDOK);
+  EXPECT_EQ(setup.WaitForExit(15000), 0);
+  EXPECT_TRUE(Exists(inst_ + "\\Quorvane Notes.exe"));
+  EXPECT_TRUE(CloseApplication());
+}
+
+TEST_F(Install, NotEnoughSpaceIsReportedInKilobytes) {
+  Script(kFullScript, "9000000000000000");
+  SetupProcess setup(dir_ + "\\setup.exe", "", tmp_);
+  HWND main = OptionsPage(setup);
+  ASSERT_NE(main, nullptr);
+  e2e::ClickControl(GetDlgItem(main, ids::btnSetup));
+  HWND box = setup.WaitForMessageBox(10000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(e2e::MessageText(box),
+            "Error - Not enough free space on this drive.\r\nSetup requires 8789062500100 kb!\r\n"
+            "Delete some files or choose another drive.");
+  e2e::Answer(box, IDOK);
+  EXPECT_FALSE(Exists(inst_));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(main, ids::btnSetup)));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(setup.WaitForExit(10000), 0);
+}
+
+TEST_F(Install, CancelDuringTheFileLoopSavesTheLog) {
+  std::string files;
+  for (int i = 0; i < 6; ++i) {
+    const std::string n = std::to_string(i);
+    files += "Name" + n + "=readme.txt*\r\nGroup" + n + "=G" + n + "*\r\nShortCut" + n +
+             "=No*\r\nDescritpion" + n + "=R*\r\n";
+  }
+  Script(files);
+  SetupProcess setup(dir_ + "\\setup.exe", "", tmp_);
+  HWND main = PressSetup(setup);
+  ASSERT_NE(main, nullptr);
+  Sleep(800);
+  e2e::ClickControl(GetDlgItem(main, ids::btnCancel));
+  HWND cancelled = setup.WaitForMessageBox(10000);
+  ASSERT_NE(cancelled, nullptr);
+  EXPECT_EQ(e2e::MessageText(cancelled), "Setup cancelled!");
+  e2e::Answer(cancelled, IDOK);
+  HWND result = setup.WaitForMessageBox(10000);
+  ASSERT_NE(result, nullptr);
+  EXPECT_EQ(e2e::MessageText(result), "Error - Setup incomplete!");
+  e2e::Answer(result, IDOK);
+  EXPECT_EQ(setup.WaitForExit(10000), 0);
+  const std::string log = ReadFile(inst_ + "\\setup.log");
+  EXPECT_NE(log.find("Installing files..."), std::string::npos);
+  EXPECT_EQ(log.find("Creating Shortcuts..."), std::string::npos);
+  // Stopped after the file in hand: not all six were tried.
+  size_t tried = 0;
+  for (size_t at = log.find("extracting readme.txt to"); at != std::string::npos;
+       at = log.find("extracting readme.txt to", at + 1))
+    ++tried;
+  EXPECT_GE(tried, 1u);
+  EXPECT_LT(tried, 6u);
+}
+
+TEST_F(Install, AParameterStringOf256EndsTheProgramButKeepsTheLog) {
+  // -Coq "archive" "member" -d"dir": make it exactly 256 characters.
+  const std::string archive = dir_ + "\\setup.dat";
+  const size_t fixed = std::string("-Coq \"\" \"readme.txt\" -d\"\"").size() + archive.size();
+  std::string pad(256 - fixed - (dir_.size() + 1), 'x');
+  inst_ = dir_ + "\\" + pad;
+  Script("Name0=readme.txt*\r\nGroup0=Main*\r\nShortCut0=No*\r\nDescritpion0=R*\r\n");
+  SetupProcess setup(dir_ + "\\setup.exe", "", tmp_);
+  ASSERT_NE(PressSetup(setup), nullptr);
+  HWND box = setup.WaitForMessageBox(20000);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(e2e::MessageText(box), "Path too long!\r\nTry extracting all files locally.\r\nSetup incomplete!");
+  e2e::Answer(box, IDOK);
+  EXPECT_EQ(setup.WaitForExit(10000), 0);
+  // Saved before the end, so that the uninstaller can still remove things.
+  EXPECT_NE(ReadFile(inst_ + "\\setup.log").find(">>>> " + inst_ + "\\readme.txt"), std::string::npos);
+  EXPECT_TRUE(List(tmp_, "~fs*").empty());
+}
+
+TEST_F(Install, ADamagedMemberIsAnErrorNotAnInstalledFile) {
+  // Flip a byte inside readme.txt's compressed data: a CRC error for UnZip.
+  std::string zip = ReadFile(dir_ + "\\setup.dat");
+  const size_t header = zip.find(std::string("PK\x03\x04", 4) + "");
+  size_t at = zip.find("readme.txt");
+  ASSERT_NE(header, std::string::npos);
+  ASSERT_NE(at, std::string::npos);
+  const size_t data = at + 10 + static_cast<unsigned char>(zip[at - 2]);  // past name and extra
+  zip[data + 20] = static_cast<char>(zip[data + 20] ^ 0x55);
+  WriteFile(dir_ + "\\setup.dat", zip);
+  Script("Name0=readme.txt*\r\nGroup0=Main*\r\nShortCut0=No*\r\nDescritpion0=R*\r\n");
+  SetupProcess setup(dir_ + "\\setup.exe", "", tmp_);
+  ASSERT_NE(PressSetup(setup), nullptr);
+  HWND warning = setup.WaitForMessageBox(30000);
+  ASSERT_NE(warning, nullptr);
+  EXPECT_EQ(e2e::WindowText(warning), "Warning");
+  const std::string text = e2e::MessageText(warning);
+  EXPECT_TRUE(text == "Error 2\r\ncopying readme.txt" || text == "Error 1\r\ncopying readme.txt" ||
+              text.rfind("Error ", 0) == 0) << text;
+  EXPECT_NE(text, "Error 0\r\ncopying readme.txt");
+  e2e::Answer(warning, IDABORT);
+  HWND result = setup.WaitForMessageBox(20000);
+  ASSERT_NE(result, nullptr);
+  EXPECT_EQ(e2e::MessageText(result), "Error - Setup incomplete!");
+  e2e::Answer(result, IDOK);
+  EXPECT_EQ(setup.WaitForExit(10000), 0);
+}
+
+TEST_F(Install, WithoutTheApplicationAmongTheFilesItCannotBeLaunched) {
+  Script("Name0=readme.txt*\r\nGroup0=Docs*\r\nShortCut0=No*\r\nDescritpion0=R*\r\n");
+  SetupProcess setup(dir_ + "\\setup.exe", "", tmp_);
+  ASSERT_NE(PressSetup(setup), nullptr);
+  HWND done = setup.WaitForMessageBox(60000);
+  ASSERT_NE(done, nullptr);
+  EXPECT_EQ(e2e::MessageText(done), "Setup Completed!");
+  e2e::Answer(done, IDOK);
+  HWND launch = setup.WaitForMessageBox(20000);
+  ASSERT_NE(launch, nullptr);
+  EXPECT_EQ(e2e::MessageText(launch), "Can not launch " + inst_ + "\\Quorvane Notes.exe");
+  e2e::Answer(launch, IDOK);
+  EXPECT_EQ(setup.WaitForExit(10000), 0);
 }
 
 TEST_F(Install, UninstallByTheRegistrysCommandRemovesEverything) {
