@@ -20,9 +20,21 @@ constexpr DWORD kToolTimeoutMs = 10000;
 
 }  // namespace
 
+namespace {
+
+// Backslashes right before a closing quote would escape it for the tool's
+// command-line parser ("C:\App\" reads as C:\App"): they are doubled.
+std::string Quoted(const std::string& s) {
+  size_t trailing = 0;
+  while (trailing < s.size() && s[s.size() - 1 - trailing] == '\\') ++trailing;
+  return "\"" + s + std::string(trailing, '\\') + "\"";
+}
+
+}  // namespace
+
 std::string UnzipParameters(const std::string& archive, const std::string& name,
                             const std::string& dir) {
-  return "-Coq \"" + archive + "\" \"" + name + "\" -d\"" + dir + "\"";
+  return "-Coq " + Quoted(archive) + " " + Quoted(name) + " -d" + Quoted(dir);
 }
 
 void TExtractor::PrepareArchive() {

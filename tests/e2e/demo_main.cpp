@@ -129,7 +129,7 @@ bool WalkInstall(const std::string& exe, const std::string& tmp) {
   e2e::ClickControl(GetDlgItem(main, ids::btnSetup));
   bool completed = false;
   for (int boxes = 0; boxes < 4; ++boxes) {
-    HWND box = setup.WaitForMessageBox(60000);
+    HWND box = setup.WaitForMessageBox(600000);  // large payloads take minutes
     if (!box) break;
     const std::string text = e2e::MessageText(box);
     std::printf("message: %s\n", text.c_str());

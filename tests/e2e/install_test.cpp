@@ -145,7 +145,10 @@ class Install : public ::testing::Test {
     SetupProcess setup(dir_ + "\\setup.exe", "", tmp_);
     if (!PressSetup(setup)) return false;
     HWND done = setup.WaitForMessageBox(60000);
-    if (!done || e2e::MessageText(done) != "Setup Completed!") return false;
+    if (!done || e2e::MessageText(done) != "Setup Completed!") {
+      ADD_FAILURE() << (done ? e2e::MessageText(done) : "no result message");
+      return false;
+    }
     e2e::Answer(done, IDOK);
     if (setup.WaitForExit(15000) != 0) return false;
     return CloseApplication();
@@ -418,6 +421,42 @@ TEST_F(Install, UninstallByTheShortcutLeavesFilesTheApplicationMade) {
   EXPECT_FALSE(Exists(inst_ + "\\Docs"));
   EXPECT_FALSE(Exists(inst_ + "\\setup.log"));
   EXPECT_FALSE(Exists(group_));
+}
+
+TEST_F(Install, OddPathsRoundTripThroughTheLog) {
+  // Blanks, a character above 127 in the ANSI code page, a trailing
+  // backslash: what the installation logs, the uninstaller finds.
+  inst_ = dir_ + "\\Caf\xE9 Notes\\";
+  ASSERT_TRUE(InstallProduct());
+  EXPECT_TRUE(Exists(dir_ + "\\Caf\xE9 Notes\\Docs\\readme.txt"));
+  DeleteFileA((dir_ + "\\Caf\xE9 Notes\\Data\\NOTES.DAT").c_str());  // a record without file
+  const std::string command =
+      RegValue("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane Notes",
+               "UninstallString");
+  EXPECT_EQ(Uninstall(command), "Application removed!");
+  EXPECT_FALSE(Exists(dir_ + "\\Caf\xE9 Notes"));
+  EXPECT_FALSE(Exists(group_));
+}
+
+TEST_F(Install, UninstallAfterAnAbortedInstallation) {
+  Script(
+      "Name0=readme.txt*\r\nGroup0=Docs*\r\nShortCut0=Yes*\r\nDescritpion0=Read me*\r\n"
+      "Name1=missing.bin*\r\nGroup1=Data*\r\nShortCut1=No*\r\nDescritpion1=Missing*\r\n");
+  {
+    SetupProcess setup(dir_ + "\\setup.exe", "", tmp_);
+    ASSERT_NE(PressSetup(setup), nullptr);
+    HWND warning = setup.WaitForMessageBox(60000);
+    ASSERT_NE(warning, nullptr);
+    e2e::Answer(warning, IDABORT);
+    HWND result = setup.WaitForMessageBox(20000);
+    ASSERT_NE(result, nullptr);
+    e2e::Answer(result, IDOK);
+    EXPECT_EQ(setup.WaitForExit(15000), 0);
+  }
+  // The setup program was not copied; the user runs it from the log's side.
+  ASSERT_TRUE(CopyFileA((dir_ + "\\setup.exe").c_str(), (inst_ + "\\setup.exe").c_str(), FALSE));
+  EXPECT_EQ(Uninstall("\"" + inst_ + "\\setup.exe\" \"/u:Quorvane Notes\""), "Application removed!");
+  EXPECT_FALSE(Exists(inst_));
 }
 
 TEST_F(Install, UninstallWithoutALogSaysSo) {

@@ -2,6 +2,7 @@
 // command-line form, and reports failure through its exit code.
 #include <gtest/gtest.h>
 
+#include "engine/extraction.hpp"
 #include "tests/win/win_test_util.hpp"
 
 using namespace wintest;
@@ -36,6 +37,14 @@ TEST_F(UnzipTool, MatchesMemberNamesWithoutRegardToCase) {
 TEST_F(UnzipTool, OverwritesAnExistingFile) {
   WriteFile(dir_ + "\\payload.bin", "old contents");
   ASSERT_EQ(Extract("payload.bin"), 0);
+  EXPECT_EQ(ReadFile(dir_ + "\\payload.bin"), ReadFile(HostPath(UNZIP_EXE)));
+}
+
+TEST_F(UnzipTool, TheProgramsParametersSurviveATrailingBackslash) {
+  // "-d"C:\dir\"" would end in an escaped quote; the program doubles it.
+  const std::string params = UnzipParameters(HostPath(TEST_ZIP), "payload.bin", dir_ + "\\");
+  EXPECT_EQ(params.substr(params.size() - 3), "\\\\\"");
+  ASSERT_EQ(RunProcess("\"" + HostPath(UNZIP_EXE) + "\" " + params), 0);
   EXPECT_EQ(ReadFile(dir_ + "\\payload.bin"), ReadFile(HostPath(UNZIP_EXE)));
 }
 
