@@ -9,6 +9,7 @@
 #include "setup/application.hpp"
 #include "setup/control_ids.hpp"
 #include "setup/setup_main.hpp"
+#include "setup/warning_box.hpp"
 
 namespace {
 
@@ -23,9 +24,7 @@ class WindowPrompts : public TPrompts {
     return r == IDYES ? Yes : r == IDNO ? No : Cancel;
   }
   Answer AbortOrIgnore(const std::string& text) override {
-    // Abort and Ignore only: the Retry of the platform's box is not offered.
-    const int r = MessageBoxA(owner_, text.c_str(), "Warning", MB_ABORTRETRYIGNORE | MB_ICONWARNING);
-    return r == IDABORT ? Abort : Ignore;
+    return AbortIgnoreBox(owner_, text, "Warning") == IDABORT ? Abort : Ignore;
   }
 
  private:

@@ -8,6 +8,7 @@
 #include "setup/control_ids.hpp"
 #include "shell/shell_folders.hpp"
 #include "tests/e2e/driver.hpp"
+#include "tests/e2e/screenshot.hpp"
 #include "tests/win/win_test_util.hpp"
 
 using namespace wintest;
@@ -237,6 +238,11 @@ TEST_F(Install, AbortAtAFileErrorStopsBeforeShortcutsAndKeys) {
   ASSERT_NE(warning, nullptr);
   EXPECT_EQ(e2e::WindowText(warning), "Warning");
   EXPECT_EQ(e2e::MessageText(warning), "Error 11\r\ncopying missing.bin");  // no such member
+  e2e::SaveWindowShot(warning, HostPath(SHOT_DIR) + "\\file-error.bmp");
+  // Exactly two buttons: Abort and Ignore.
+  EXPECT_EQ(e2e::WindowText(GetDlgItem(warning, IDABORT)), "&Abort");
+  EXPECT_EQ(e2e::WindowText(GetDlgItem(warning, IDIGNORE)), "&Ignore");
+  EXPECT_EQ(GetDlgItem(warning, IDRETRY), nullptr);
   e2e::Answer(warning, IDABORT);
   HWND result = setup.WaitForMessageBox(20000);
   ASSERT_NE(result, nullptr);
