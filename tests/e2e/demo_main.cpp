@@ -1,16 +1,15 @@
-// The demo's driver: walks setup.exe through its pages as a user would,
-// saving a screenshot of each, and reports what it saw.
+// The demo's driver: installs the sample product through setup.exe's pages
+// as a user would, then uninstalls it from its Uninstall entry, saving a
+// screenshot of each step and reporting what it saw.
 // Usage: demo_driver SETUP_EXE OUTDIR [SECONDS]
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include <objidl.h>
-#include <shlobj.h>
-
 #include "setup/control_ids.hpp"
 #include "tests/e2e/driver.hpp"
 #include "tests/e2e/screenshot.hpp"
+#include "tests/win/link_reader.hpp"
 #include "tests/win/win_test_util.hpp"
 
 using namespace wintest;
@@ -33,32 +32,9 @@ bool WaitForText(HWND control, const std::string& text) {
   return false;
 }
 
-std::string LinkTarget(const std::string& file) {
-  std::string target = "?";
-  IShellLinkA* link = nullptr;
-  IPersistFile* pf = nullptr;
-  wchar_t wide[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void**>(&link))) &&
-      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pf))) &&
-      SUCCEEDED(pf->Load(wide, STGM_READ))) {
-    char buf[MAX_PATH] = {}, args[MAX_PATH] = {};
-    link->GetPath(buf, MAX_PATH, nullptr, SLGP_RAWPATH);
-    link->GetArguments(args, MAX_PATH);
-    target = std::string(buf) + (args[0] ? std::string(" ") + args : "");
-  }
-  if (pf) pf->Release();
-  if (link) link->Release();
-  return target;
-}
-
-std::string RegValue(const char* key, const char* name) {
-  char buf[1024] = {};
-  DWORD size = sizeof buf;
-  if (RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS)
-    return "<missing>";
-  return buf;
+std::string LinkText(const std::string& file) {
+  const LinkFields link = ReadLink(file);
+  return link.path + (link.args.empty() ? "" : " " + link.args);
 }
 
 // What an installation left: files, shortcuts, registry values, the log.
@@ -80,7 +56,7 @@ void Summarize(const std::string& instPath) {
     const std::string file = line.substr(mark);
     const bool lnk = file.size() > 4 && file.substr(file.size() - 4) == ".lnk";
     std::printf("%s %s%s\n", Exists(file) ? "ok     " : "MISSING", file.c_str(),
-                lnk ? (" -> " + LinkTarget(file)).c_str() : "");
+                lnk ? (" -> " + LinkText(file)).c_str() : "");
   }
   std::printf("--- registry (HKEY_LOCAL_MACHINE)\n");
   const std::string app = "Quorvane Notes";
@@ -97,7 +73,7 @@ void Summarize(const std::string& instPath) {
 
 // Install mode: licence, start page, options page, Setup, the result and
 // the started application.
-bool WalkInstall(const std::string& exe, const std::string& tmp) {
+bool WalkInstall(const std::string& exe, const std::string& tmp, std::string& instPath) {
   e2e::SetupProcess setup(exe, "", tmp);
   if (HWND licence = setup.WaitForWindow("TForm2", 10000)) {
     Shot(licence, "1-licence");
@@ -124,7 +100,7 @@ bool WalkInstall(const std::string& exe, const std::string& tmp) {
   std::printf("installation path: %s\nprogram folder: %s\n",
               e2e::WindowText(GetDlgItem(main, ids::edPath)).c_str(),
               e2e::WindowText(GetDlgItem(main, ids::edFolder)).c_str());
-  const std::string instPath = e2e::WindowText(GetDlgItem(main, ids::edPath));
+  instPath = e2e::WindowText(GetDlgItem(main, ids::edPath));
   const DWORD started = GetTickCount();
   e2e::ClickControl(GetDlgItem(main, ids::btnSetup));
   bool completed = false;
@@ -164,18 +140,30 @@ bool WalkInstall(const std::string& exe, const std::string& tmp) {
   return completed && app && code == 0 && found == 2 && left == 0;
 }
 
-// Uninstall mode: the panel with Proceed highlighted, then Abort.
-bool WalkUninstall(const std::string& exe, const std::string& tmp) {
-  e2e::SetupProcess setup(exe, "\"/u:Quorvane Notes\"", tmp);
+// Uninstall mode, started as Windows would from the Uninstall entry: the
+// panel with Proceed highlighted, then Proceed.
+bool WalkUninstall(const std::string& tmp, const std::string& instPath) {
+  const std::string command = RegValue(
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane Notes", "UninstallString");
+  std::printf("--- uninstall: %s\n", command.c_str());
+  e2e::SetupProcess setup(command, tmp);
   HWND main = setup.WaitForWindow("TForm1");
   if (!main) return false;
   HWND panel = GetDlgItem(main, ids::plUninst);
   e2e::MoveMouse(GetDlgItem(panel, ids::uninst3), 20, 12);
-  Shot(main, "4-uninstall-panel");
-  e2e::ClickControl(GetDlgItem(panel, ids::uninst4));
+  Shot(main, "7-uninstall-panel");
+  e2e::ClickControl(GetDlgItem(panel, ids::uninst3));
+  HWND box = setup.WaitForMessageBox(30000);
+  const std::string text = box ? e2e::MessageText(box) : "<none>";
+  std::printf("message: %s\n", text.c_str());
+  if (box) {
+    Shot(box, "8-uninstalled");
+    e2e::Answer(box, IDOK);
+  }
   const long code = setup.WaitForExit(15000);
-  std::printf("uninstall panel: Abort ended setup.exe with code %ld\n", code);
-  return code == 0;
+  std::printf("uninstall ended with code %ld; installation directory %s\n", code,
+              Exists(instPath) ? "still there" : "gone");
+  return code == 0 && text == "Application removed!" && !Exists(instPath);
 }
 
 }  // namespace
@@ -189,7 +177,8 @@ int main(int argc, char** argv) {
   if (argc > 3) g_pause = static_cast<DWORD>(std::atoi(argv[3]) * 1000);
   CoInitialize(nullptr);
   const std::string tmp = ScratchDir("demo");
-  const bool ok = WalkInstall(argv[1], tmp) && WalkUninstall(argv[1], tmp);
+  std::string instPath;
+  const bool ok = WalkInstall(argv[1], tmp, instPath) && WalkUninstall(tmp, instPath);
   RemoveTree(tmp);
   return ok ? 0 : 1;
 }

@@ -2,13 +2,11 @@
 // product, and one aborted at a file error.
 #include <gtest/gtest.h>
 
-#include <objidl.h>
-#include <shlobj.h>
-
 #include "setup/control_ids.hpp"
 #include "shell/shell_folders.hpp"
 #include "tests/e2e/driver.hpp"
 #include "tests/e2e/screenshot.hpp"
+#include "tests/win/link_reader.hpp"
 #include "tests/win/win_test_util.hpp"
 
 using namespace wintest;
@@ -17,40 +15,6 @@ using e2e::SetupProcess;
 namespace {
 
 const char kApp[] = "Quorvane Notes";
-
-std::string LinkTarget(const std::string& file, std::string* args = nullptr) {
-  std::string target;
-  CoInitialize(nullptr);
-  IShellLinkA* link = nullptr;
-  IPersistFile* pf = nullptr;
-  wchar_t wide[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void**>(&link))) &&
-      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pf))) &&
-      SUCCEEDED(pf->Load(wide, STGM_READ))) {
-    char buf[MAX_PATH] = {};
-    link->GetPath(buf, MAX_PATH, nullptr, SLGP_RAWPATH);
-    target = buf;
-    if (args) {
-      link->GetArguments(buf, MAX_PATH);
-      *args = buf;
-    }
-  }
-  if (pf) pf->Release();
-  if (link) link->Release();
-  CoUninitialize();
-  return target;
-}
-
-std::string RegValue(const std::string& key, const char* name) {
-  char buf[1024] = {};
-  DWORD size = sizeof buf;
-  if (RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buf, &size) !=
-      ERROR_SUCCESS)
-    return "<missing>";
-  return buf;
-}
 
 class Install : public ::testing::Test {
  protected:
@@ -196,12 +160,12 @@ TEST_F(Install, TheSampleProductFromEndToEnd) {
   EXPECT_EQ(ReadFile(inst_ + "\\Data\\NOTES.DAT"), ReadFile(payload + "\\notes.dat"));
   EXPECT_EQ(ReadFile(inst_ + "\\setup.exe"), ReadFile(dir_ + "\\setup.exe"));
 
-  EXPECT_EQ(LinkTarget(group_ + "\\Quorvane Notes.lnk"), inst_ + "\\Quorvane Notes.exe");
-  EXPECT_EQ(LinkTarget(group_ + "\\Read me.lnk"), inst_ + "\\Docs\\readme.txt");
-  EXPECT_EQ(LinkTarget(CommonDesktopDir + "\\Quorvane Notes.lnk"), inst_ + "\\Quorvane Notes.exe");
-  std::string args;
-  EXPECT_EQ(LinkTarget(group_ + "\\uninstall.lnk", &args), inst_ + "\\setup.exe");
-  EXPECT_EQ(args, "\"/u:Quorvane Notes\"");
+  EXPECT_EQ(ReadLink(group_ + "\\Quorvane Notes.lnk").path, inst_ + "\\Quorvane Notes.exe");
+  EXPECT_EQ(ReadLink(group_ + "\\Read me.lnk").path, inst_ + "\\Docs\\readme.txt");
+  EXPECT_EQ(ReadLink(CommonDesktopDir + "\\Quorvane Notes.lnk").path, inst_ + "\\Quorvane Notes.exe");
+  const LinkFields uninstall = ReadLink(group_ + "\\uninstall.lnk");
+  EXPECT_EQ(uninstall.path, inst_ + "\\setup.exe");
+  EXPECT_EQ(uninstall.args, "\"/u:Quorvane Notes\"");
 
   const std::string command = "\"" + inst_ + "\\setup.exe\" \"/u:Quorvane Notes\"";
   EXPECT_EQ(RegValue("Software\\Quorvane\\Quorvane Notes", "Path"), inst_);
@@ -419,9 +383,8 @@ TEST_F(Install, UninstallByTheRegistrysCommandRemovesEverything) {
 TEST_F(Install, UninstallByTheShortcutLeavesFilesTheApplicationMade) {
   ASSERT_TRUE(InstallProduct());
   WriteFile(inst_ + "\\Data\\my notes.txt", "mine");
-  std::string args;
-  const std::string target = LinkTarget(group_ + "\\uninstall.lnk", &args);
-  EXPECT_EQ(Uninstall("\"" + target + "\" " + args), "Some files could not be removed!");
+  const LinkFields link = ReadLink(group_ + "\\uninstall.lnk");
+  EXPECT_EQ(Uninstall("\"" + link.path + "\" " + link.args), "Some files could not be removed!");
   EXPECT_EQ(ReadFile(inst_ + "\\Data\\my notes.txt"), "mine");
   EXPECT_FALSE(Exists(inst_ + "\\Data\\NOTES.DAT"));
   EXPECT_FALSE(Exists(inst_ + "\\Docs"));

@@ -4,23 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/win/win_test_util.hpp"
+
 #include "tests/unit/gif_builder.hpp"
 
 using namespace gifbuild;
 
 namespace {
 
+using wintest::Pump;
+
 const COLORREF kBackground = RGB(0, 255, 0);
 COLORREF Grey(int index) { return RGB(index * 16, index * 16, index * 16); }
 
-void Pump(DWORD ms) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-}
 
 // A hidden parent window and a surface that stands in for its paint DC,
 // filled with the parent's background before each paint.

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include "tests/win/link_reader.hpp"
+
 namespace {
 
 struct NoProgress : TProgress {
@@ -13,15 +15,6 @@ struct NoProgress : TProgress {
   void FileProgress(int) override {}
   void ProcessPendingInput() override {}
 };
-
-std::string Value(const std::string& key, const char* name) {
-  char buf[1024] = {};
-  DWORD size = sizeof buf;
-  if (RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buf, &size) !=
-      ERROR_SUCCESS)
-    return "<missing>";
-  return buf;
-}
 
 bool KeyExists(const std::string& key) {
   HKEY h;
@@ -42,10 +35,10 @@ TEST(RegistryEntries, WrittenLoggedAndRemovedByName) {
   EXPECT_EQ(progress.status, "Creating Keys...");
 
   const std::string command = "\"C:\\Program Files\\Qv Reg\\setup.exe\" \"/u:" + app + "\"";
-  EXPECT_EQ(Value(maker, "Path"), path);
-  EXPECT_EQ(Value(appPaths, ""), path + "\\" + app + ".exe");
-  EXPECT_EQ(Value(uninstall, "DisplayName"), app);
-  EXPECT_EQ(Value(uninstall, "UninstallString"), command);
+  EXPECT_EQ(wintest::RegValue(maker, "Path"), path);
+  EXPECT_EQ(wintest::RegValue(appPaths, ""), path + "\\" + app + ".exe");
+  EXPECT_EQ(wintest::RegValue(uninstall, "DisplayName"), app);
+  EXPECT_EQ(wintest::RegValue(uninstall, "UninstallString"), command);
   const std::vector<std::string> expected = {
       "Creating Keys...",
       "Current Registry Path: " + maker,
@@ -62,7 +55,7 @@ TEST(RegistryEntries, WrittenLoggedAndRemovedByName) {
   DeleteUninstallKeys(app);
   EXPECT_FALSE(KeyExists(appPaths));
   EXPECT_FALSE(KeyExists(uninstall));
-  EXPECT_EQ(Value(maker, "Path"), path);  // the maker's key stays
+  EXPECT_EQ(wintest::RegValue(maker, "Path"), path);  // the maker's key stays
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, maker.c_str());
 }
 

@@ -3,57 +3,14 @@
 #include "shell/shell_link.hpp"
 
 #include <windows.h>
-#include <objidl.h>
-#include <shlobj.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
 
-#include "tests/win/win_test_util.hpp"
+#include "tests/win/link_reader.hpp"
 
 using namespace wintest;
 
 namespace {
-
-struct ReadBack {
-  std::string path, args, dir, description, icon;
-  int iconIndex = -1;
-  WORD hotKey = 0;
-  DWORD showCmd = 0;
-};
-
-ReadBack Read(const std::string& file) {
-  ReadBack r;
-  CoInitialize(nullptr);
-  IShellLinkA* link = nullptr;
-  IPersistFile* pf = nullptr;
-  wchar_t wide[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void**>(&link))) &&
-      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pf))) &&
-      SUCCEEDED(pf->Load(wide, STGM_READ))) {
-    char buf[MAX_PATH];
-    link->GetPath(buf, MAX_PATH, nullptr, SLGP_RAWPATH);
-    r.path = buf;
-    link->GetArguments(buf, MAX_PATH);
-    r.args = buf;
-    link->GetWorkingDirectory(buf, MAX_PATH);
-    r.dir = buf;
-    link->GetDescription(buf, MAX_PATH);
-    r.description = buf;
-    link->GetIconLocation(buf, MAX_PATH, &r.iconIndex);
-    r.icon = buf;
-    link->GetHotkey(&r.hotKey);
-  }
-  if (pf) pf->Release();
-  if (link) link->Release();
-  CoUninitialize();
-  // The show command from the file itself: the loader does not keep it.
-  const std::string bytes = ReadFile(file);
-  if (bytes.size() >= 0x40) std::memcpy(&r.showCmd, bytes.data() + 0x3C, 4);
-  return r;
-}
 
 class ShellLink : public ::testing::Test {
  protected:
@@ -74,7 +31,7 @@ TEST_F(ShellLink, WritesEveryFieldAndOverwrites) {
   link.SetFileName(dir_ + "\\Read me");
   EXPECT_EQ(link.FileName(), dir_ + "\\Read me.lnk");
   ASSERT_TRUE(link.SaveLink());
-  ReadBack r = Read(link.FileName());
+  LinkFields r = ReadLink(link.FileName());
   EXPECT_EQ(r.path, link.Target);
   EXPECT_EQ(r.args, link.Arguments);
   EXPECT_EQ(r.dir, link.WorkingDir);
@@ -87,7 +44,7 @@ TEST_F(ShellLink, WritesEveryFieldAndOverwrites) {
   link.Arguments = "";
   link.SetWindowState(TWindowState::wsMinimized);
   ASSERT_TRUE(link.SaveLink());  // an existing link is replaced
-  r = Read(link.FileName());
+  r = ReadLink(link.FileName());
   EXPECT_EQ(r.args, "");
   EXPECT_EQ(r.showCmd, 7u);
 }

@@ -4,19 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/win/win_test_util.hpp"
+
 #include <atomic>
 #include <memory>
 
 namespace {
 
-void Pump(DWORD ms) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-}
+using wintest::Pump;
+
 
 struct Counter {
   std::atomic<int> ticks{0};

@@ -100,4 +100,14 @@ inline long RunProcess(const std::string& commandLine, DWORD timeoutMs = 30000) 
   return static_cast<long>(code);
 }
 
+// Handles this thread's messages for ms milliseconds.
+inline void Pump(DWORD ms) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+  }
+}
+
 }  // namespace wintest

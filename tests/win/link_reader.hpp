@@ -1,0 +1,66 @@
+// Reads a shortcut file back through the shell link object, as the shell
+// would, plus the show command from the file's own bytes.
+#pragma once
+
+#include <windows.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <string>
+
+#include "tests/win/win_test_util.hpp"
+
+namespace wintest {
+
+struct LinkFields {
+  std::string path, args, dir, description, icon;
+  int iconIndex = -1;
+  WORD hotKey = 0;
+  DWORD showCmd = 0;
+};
+
+inline LinkFields ReadLink(const std::string& file) {
+  LinkFields r;
+  CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  IPersistFile* pf = nullptr;
+  wchar_t wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&link))) &&
+      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pf))) &&
+      SUCCEEDED(pf->Load(wide, STGM_READ))) {
+    char buf[MAX_PATH] = {};
+    link->GetPath(buf, MAX_PATH, nullptr, SLGP_RAWPATH);
+    r.path = buf;
+    link->GetArguments(buf, MAX_PATH);
+    r.args = buf;
+    link->GetWorkingDirectory(buf, MAX_PATH);
+    r.dir = buf;
+    link->GetDescription(buf, MAX_PATH);
+    r.description = buf;
+    link->GetIconLocation(buf, MAX_PATH, &r.iconIndex);
+    r.icon = buf;
+    link->GetHotkey(&r.hotKey);
+  }
+  if (pf) pf->Release();
+  if (link) link->Release();
+  CoUninitialize();
+  // The loader does not keep the show command: read it at offset 0x3C.
+  const std::string bytes = ReadFile(file);
+  if (bytes.size() >= 0x40) std::memcpy(&r.showCmd, bytes.data() + 0x3C, 4);
+  return r;
+}
+
+// A string value under HKEY_LOCAL_MACHINE, or "<missing>".
+inline std::string RegValue(const std::string& key, const char* name) {
+  char buf[1024] = {};
+  DWORD size = sizeof buf;
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buf, &size) !=
+      ERROR_SUCCESS)
+    return "<missing>";
+  return buf;
+}
+
+}  // namespace wintest
