@@ -3,45 +3,11 @@
 
 #include <limits>
 
-namespace {
-
-bool ParseInt64(const std::string& text, int64_t& value) {
-  size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  if (i == text.size()) return false;
-  if (text[i] == '$') {
-    if (++i == text.size()) return false;
-    uint64_t v = 0;
-    for (; i < text.size(); ++i) {
-      char c = text[i];
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-      const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-      if (d < 0 || v > (std::numeric_limits<uint64_t>::max() >> 4)) return false;
-      v = v * 16 + static_cast<uint64_t>(d);
-    }
-    value = static_cast<int64_t>(v);
-    return true;
-  }
-  const bool negative = text[i] == '-';
-  if (text[i] == '+' || text[i] == '-') ++i;
-  if (i == text.size()) return false;
-  uint64_t v = 0;
-  const uint64_t limit = uint64_t{std::numeric_limits<int64_t>::max()} + (negative ? 1 : 0);
-  for (; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return false;
-    const uint64_t d = static_cast<uint64_t>(text[i] - '0');
-    if (v > (limit - d) / 10) return false;
-    v = v * 10 + d;
-  }
-  value = negative ? static_cast<int64_t>(0 - v) : static_cast<int64_t>(v);
-  return true;
-}
-
-}  // namespace
+#include "engine/setup_rec.hpp"
 
 int64_t RequiredSpace(const std::string& diskSpace) {
   int64_t v = 0;
-  if (!ParseInt64(diskSpace, v)) v = kDefaultDiskSpace;
+  if (!TryStrToInt64(diskSpace, v)) v = kDefaultDiskSpace;
   if (v > std::numeric_limits<int64_t>::max() - kSpaceMargin) return std::numeric_limits<int64_t>::max();
   return v + kSpaceMargin;
 }

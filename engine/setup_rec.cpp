@@ -60,35 +60,45 @@ void TLineList::Set(const std::string& key, const std::string& value) {
   }
 }
 
+bool TryStrToInt64(const std::string& text, int64_t& value) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  if (i == text.size()) return false;
+  if (text[i] == '$') {
+    if (++i == text.size()) return false;
+    uint64_t v = 0;
+    for (; i < text.size(); ++i) {
+      const char c = Lower(text[i]);
+      const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+      if (d < 0 || v > (UINT64_MAX >> 4)) return false;
+      v = v * 16 + static_cast<uint64_t>(d);
+    }
+    value = static_cast<int64_t>(v);
+    return true;
+  }
+  const bool negative = text[i] == '-';
+  if (text[i] == '+' || text[i] == '-') ++i;
+  if (i == text.size()) return false;
+  const uint64_t limit = uint64_t{INT64_MAX} + (negative ? 1 : 0);
+  uint64_t v = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    const uint64_t d = static_cast<uint64_t>(text[i] - '0');
+    if (v > (limit - d) / 10) return false;
+    v = v * 10 + d;
+  }
+  value = negative ? static_cast<int64_t>(0 - v) : static_cast<int64_t>(v);
+  return true;
+}
+
 bool TryStrToInt(const std::string& text, int& value) {
   std::string s = text;
   if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s = "$" + s.substr(2);
-  size_t i = 0;
-  while (i < s.size() && s[i] == ' ') ++i;
-  if (i == s.size()) return false;
-  if (s[i] == '$') {
-    if (++i == s.size()) return false;
-    uint64_t v = 0;
-    for (; i < s.size(); ++i) {
-      const char c = Lower(s[i]);
-      const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-      if (d < 0) return false;
-      v = v * 16 + static_cast<uint64_t>(d);
-      if (v > 0xFFFFFFFFu) return false;
-    }
-    value = static_cast<int32_t>(static_cast<uint32_t>(v));
-    return true;
-  }
-  const bool negative = s[i] == '-';
-  if (s[i] == '+' || s[i] == '-') ++i;
-  if (i == s.size()) return false;
   int64_t v = 0;
-  for (; i < s.size(); ++i) {
-    if (s[i] < '0' || s[i] > '9') return false;
-    v = v * 10 + (s[i] - '0');
-    if (v > int64_t{INT32_MAX} + (negative ? 1 : 0)) return false;
-  }
-  value = static_cast<int32_t>(negative ? -v : v);
+  if (!TryStrToInt64(s, v)) return false;
+  const bool hex = s.find('$') != std::string::npos;
+  if (hex ? (v < 0 || v > int64_t{UINT32_MAX}) : (v < INT32_MIN || v > INT32_MAX)) return false;
+  value = static_cast<int32_t>(hex ? static_cast<uint32_t>(v) : static_cast<int32_t>(v));
   return true;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -56,8 +57,11 @@ class TProfileSource {
 };
 
 // Whole-number syntax of the booleans: decimal with one optional sign, or
-// "$"/"0x" hexadecimal, after optional leading blanks. false if not a number.
+// "$"/"0x" hexadecimal, after optional leading blanks; 32 bits. false if not
+// a number.
 bool TryStrToInt(const std::string& text, int& value);
+// The same syntax without "0x", in 64 bits ("$" takes up to 16 digits).
+bool TryStrToInt64(const std::string& text, int64_t& value);
 
 // Fills rec from the profile: MAIN texts and booleans, then GROUPS and FILES
 // into the line lists; the last character of every FILES value is dropped.
