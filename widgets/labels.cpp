@@ -47,14 +47,14 @@ HFONT TCustomLabel::MakeFont(int escapement) const {
   return CreateFontIndirectA(&lf);
 }
 
-int TCustomLabel::TextWidth(HDC dc) const {
+SIZE TCustomLabel::TextExtent(HDC dc) const {
   HFONT font = MakeFont();
   HGDIOBJ old = SelectObject(dc, font);
   SIZE ext{};
   GetTextExtentPoint32A(dc, Caption.c_str(), static_cast<int>(Caption.size()), &ext);
   SelectObject(dc, old);
   DeleteObject(font);
-  return ext.cx;
+  return ext;
 }
 
 void TCustomLabel::FillBack(HDC dc, const RECT& rc) const {
@@ -106,12 +106,7 @@ void TRotateLabel::SetEscapement(int degrees) { escapement_ = widgets::Normalize
 
 SIZE TRotateLabel::BoxSize(HDC dc, const RECT& rc) const {
   if (!AutoSize) return SIZE{rc.right - rc.left, rc.bottom - rc.top};
-  HFONT font = MakeFont();
-  HGDIOBJ old = SelectObject(dc, font);
-  SIZE ext{};
-  GetTextExtentPoint32A(dc, Caption.c_str(), static_cast<int>(Caption.size()), &ext);
-  SelectObject(dc, old);
-  DeleteObject(font);
+  const SIZE ext = TextExtent(dc);
   const widgets::RotatedText t = widgets::RotateText(escapement_, ext.cx, ext.cy);
   return SIZE{t.w, t.h};
 }

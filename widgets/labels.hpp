@@ -32,8 +32,9 @@ class TCustomLabel {
 
   // Draws the label into rc of dc.
   virtual void Paint(HDC dc, const RECT& rc) const = 0;
-  // Width of the caption on one line in the label's font.
-  int TextWidth(HDC dc) const;
+  // Size of the caption on one line in the label's font.
+  SIZE TextExtent(HDC dc) const;
+  int TextWidth(HDC dc) const { return TextExtent(dc).cx; }
 
  protected:
   HFONT MakeFont(int escapement = 0) const;
