@@ -8,7 +8,7 @@ export DEBIAN_FRONTEND=noninteractive
 
 packages=(
   cmake make g++ googletest libgtest-dev libbenchmark-dev
-  g++-mingw-w64-i686 mingw-w64-tools
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 wine32:i386 wine64-tools
   xvfb xauth x11-apps imagemagick fonts-liberation
   zip unzip lz4 dpkg-dev

@@ -9,20 +9,22 @@ cd "$top"
 scripts/bootstrap.sh
 scripts/build.sh >/dev/null
 source scripts/xsession.sh
+source scripts/wintree.sh
 
 out=build/demo
 rm -rf "$out" && mkdir -p "$out/product"
 # The product as a packager ships it: setup.exe, setup.ini, setup.dat and
-# license.txt side by side (built into build/win/product).
-cp build/win/product/setup.exe build/win/product/setup.ini build/win/product/setup.dat \
-  build/win/product/license.txt "$out/product/"
+# license.txt side by side (built into build/win/product; the 64-bit build's
+# where this machine cannot run 32-bit programs).
+cp "$win_tree"/product/{setup.exe,setup.ini,setup.dat,license.txt} "$out/product/"
 # A fresh start: no earlier installation of the sample in the prefix.
 scripts/wineenv.sh wine reg delete 'HKLM\Software\Quorvane\Quorvane Notes' /f >/dev/null 2>&1 || true
 seconds=1
 [ "${USE_DISPLAY:-0}" = 1 ] && seconds=5
 set +e
-scripts/wineenv.sh wine build/win/demo_driver.exe "$(scripts/wineenv.sh winepath -w "$out/product/setup.exe")" \
-  "$(scripts/wineenv.sh winepath -w "$out")" "$seconds" | tr -d '\r' >"$out/summary.txt"
+winpath() { scripts/wineenv.sh wine winepath -w "$1" | tr -d '\r'; }
+scripts/wineenv.sh wine "$win_tree"/demo_driver.exe "$(winpath "$out/product/setup.exe")" \
+  "$(winpath "$out")" "$seconds" | tr -d '\r' >"$out/summary.txt"
 rc=${PIPESTATUS[0]}
 set -e
 for bmp in "$out"/*.bmp; do

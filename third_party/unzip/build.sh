@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
 # Fetches Debian's unzip source package and cross-builds unzip.exe for Win32.
-# Usage: build.sh OUTDIR   (writes OUTDIR/unzip.exe; does nothing if present)
+# Usage: build.sh OUTDIR [ARCH]   (writes OUTDIR/unzip.exe; does nothing if
+# present). ARCH is i686 (the default) or x86_64.
 # The sources are fetched into OUTDIR/src and never committed.
 set -euo pipefail
 
 out=$(mkdir -p "$1" && cd "$1" && pwd)
+arch=${2:-i686}
+cpu=$arch
+cc=$arch-w64-mingw32-gcc
+# The 64-bit <windows.h> pulls in compiler intrinsics whose parameter names
+# (__G) UnZip defines as a macro: read it before UnZip's own headers.
+[ "$arch" = x86_64 ] && cpu=x86-64 && cc="$cc -include windows.h"
 [ -f "$out/unzip.exe" ] && exit 0
 
 src="$out/src"
@@ -23,8 +30,8 @@ done
 
 make -s -f win32/Makefile.gcc clean >/dev/null 2>&1 || true
 make -s -f win32/Makefile.gcc unzip.exe \
-  CC=i686-w64-mingw32-gcc AR=i686-w64-mingw32-ar RC=i686-w64-mingw32-windres \
-  NOASM=1 CC_CPU_OPT=-march=i686 \
+  CC="$cc" AR=$arch-w64-mingw32-ar RC=$arch-w64-mingw32-windres \
+  NOASM=1 CC_CPU_OPT=-march=$cpu \
   CC_WARN_OPT="-w" LD_RELEASE_LIBS="-static -luser32 -ladvapi32" >/dev/null
 cp unzip.exe "$out/unzip.exe.tmp"
 mv "$out/unzip.exe.tmp" "$out/unzip.exe"
