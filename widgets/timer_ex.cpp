@@ -1,4 +1,9 @@
 // The thread- or window-driven timer.
+//
+// The worker is never suspended from outside: a thread suspended while it
+// holds the loader lock (as a starting thread does) blocks every later
+// library load of the process. It parks itself on an event instead, and the
+// owner waits for it to say so before it changes anything the worker reads.
 #include "widgets/timer_ex.hpp"
 
 namespace {
@@ -25,33 +30,120 @@ HWND MakeWindow(WNDPROC proc, void* self) {
   return h;
 }
 
+int PlatformPriority(TThreadPriority p) {
+  static const int map[] = {THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,
+                            THREAD_PRIORITY_BELOW_NORMAL, THREAD_PRIORITY_NORMAL,
+                            THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
+                            THREAD_PRIORITY_TIME_CRITICAL};
+  return map[static_cast<int>(p)];
+}
+
+// Waits for handle while letting sent messages in: a worker may be waiting
+// for this thread to run a tick.
+void WaitTakingSentMessages(HANDLE handle) {
+  while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  }
+}
+
 }  // namespace
+
+// What the owner and its worker thread share. `wanted` is what the owner
+// asks for; the worker reads it at the top of each round, and parks
+// (signalling `parked`) whenever it is not Running.
+struct TTimerEx::Worker {
+  enum State { Paused, Running, Stopping };
+
+  Worker() {
+    InitializeCriticalSection(&lock);
+    changed = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    parked = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  }
+  ~Worker() {
+    if (thread) CloseHandle(thread);
+    if (parked) CloseHandle(parked);
+    if (changed) CloseHandle(changed);
+    DeleteCriticalSection(&lock);
+  }
+  Worker(const Worker&) = delete;
+  Worker& operator=(const Worker&) = delete;
+
+  State Wanted() {
+    EnterCriticalSection(&lock);
+    const State s = wanted;
+    LeaveCriticalSection(&lock);
+    return s;
+  }
+  // Changes the wanted state; true when the worker was asked to stop ticking.
+  bool Want(State s) {
+    EnterCriticalSection(&lock);
+    const bool stopsTicking = wanted == Running && s != Running;
+    if (stopsTicking) ResetEvent(parked);
+    wanted = s;
+    if (s == Stopping) owner = nullptr;
+    LeaveCriticalSection(&lock);
+    SetEvent(changed);
+    return stopsTicking;
+  }
+
+  static DWORD WINAPI Main(LPVOID param);
+
+  CRITICAL_SECTION lock;
+  State wanted = Paused;
+  TTimerEx* owner = nullptr;  // null once the owner let go
+  HANDLE changed = nullptr;   // auto-reset: wanted or the interval changed
+  HANDLE parked = nullptr;    // manual-reset: the worker is not ticking
+  HANDLE thread = nullptr;
+  HWND syncWindow = nullptr;
+  std::atomic<unsigned> interval{1000};
+  int syncTicks = 0;  // user-interface thread only: ticks of this worker running now
+};
+
+DWORD WINAPI TTimerEx::Worker::Main(LPVOID param) {
+  auto* handed = static_cast<std::shared_ptr<Worker>*>(param);
+  const std::shared_ptr<Worker> w = std::move(*handed);
+  delete handed;
+  for (;;) {
+    EnterCriticalSection(&w->lock);
+    const State s = w->wanted;
+    if (s != Running) SetEvent(w->parked);
+    LeaveCriticalSection(&w->lock);
+    if (s == Stopping) break;
+    if (s == Paused) {
+      WaitForSingleObject(w->changed, INFINITE);
+      continue;
+    }
+    // Sleep the current interval; any change cuts it short.
+    if (WaitForSingleObject(w->changed, w->interval) != WAIT_TIMEOUT) continue;
+    EnterCriticalSection(&w->lock);
+    TTimerEx* owner = w->wanted == Running ? w->owner : nullptr;
+    const bool direct = owner && owner->ThreadSafe;
+    LeaveCriticalSection(&w->lock);
+    if (!owner) continue;
+    if (direct)
+      owner->SafeTick();  // the owner waits for `parked` before it goes
+    else
+      SendMessageA(w->syncWindow, WM_SYNC_TICK, reinterpret_cast<WPARAM>(w.get()), 0);
+  }
+  return 0;
+}
 
 std::function<void(const std::exception&)> TTimerEx::HandleException = [](const std::exception& e) {
   MessageBoxA(nullptr, e.what(), "Error", MB_OK | MB_ICONERROR);
 };
 
 TTimerEx::TTimerEx() {
-  wake_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   syncWindow_ = MakeWindow(WindowProc, this);
-  CreateThread();
+  StartWorker();
 }
 
 TTimerEx::~TTimerEx() {
   enabled_ = false;
   UpdateTimer();
-  ReleaseThread();
+  ReleaseWorker();
   if (window_) DestroyWindow(window_);
   DestroyWindow(syncWindow_);
-  CloseHandle(wake_);
-}
-
-int TTimerEx::PlatformPriority(TThreadPriority p) {
-  static const int map[] = {THREAD_PRIORITY_IDLE,   THREAD_PRIORITY_LOWEST,
-                            THREAD_PRIORITY_BELOW_NORMAL, THREAD_PRIORITY_NORMAL,
-                            THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
-                            THREAD_PRIORITY_TIME_CRITICAL};
-  return map[static_cast<int>(p)];
 }
 
 void TTimerEx::SetEnabled(bool v) {
@@ -79,95 +171,99 @@ void TTimerEx::SetThreadPriority(TThreadPriority p) {
 }
 
 void TTimerEx::SetOnTimer(TNotifyEvent handler) {
+  // The worker is parked first, so it never sees a handler half replaced.
+  PauseWorker();
   onTimer_ = std::move(handler);
   UpdateTimer();
 }
 
 void TTimerEx::Timer() {
-  if (enabled_ && onTimer_) onTimer_(*this);
+  if (!enabled_ || !onTimer_) return;
+  // A copy: the handler may replace itself or destroy this timer.
+  const TNotifyEvent handler = onTimer_;
+  handler(*this);
 }
 
-void TTimerEx::CreateThread() {
-  stop_ = false;
-  ResetEvent(wake_);
-  thread_ = ::CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
-  suspended_ = false;
-}
-
-void TTimerEx::SuspendWorker() {
-  if (thread_ && !suspended_) {
-    SuspendThread(thread_);
-    suspended_ = true;
+void TTimerEx::SafeTick() {
+  try {
+    Timer();
+  } catch (const std::exception& e) {
+    if (HandleException) HandleException(e);
   }
 }
 
-void TTimerEx::ReleaseThread() {
-  if (!thread_) return;
-  stop_ = true;
-  SetEvent(wake_);
-  while (ResumeThread(thread_) > 1) {
+void TTimerEx::StartWorker() {
+  auto w = std::make_shared<Worker>();
+  if (!w->changed || !w->parked) return;  // no ticks rather than a broken worker
+  w->owner = this;
+  w->syncWindow = syncWindow_;
+  w->interval = interval_;
+  auto* handed = new std::shared_ptr<Worker>(w);
+  w->thread = ::CreateThread(nullptr, 0, Worker::Main, handed, 0, nullptr);
+  if (!w->thread) {
+    delete handed;  // presentation components fail quietly: this timer never ticks
+    return;
   }
-  suspended_ = false;
-  // The worker may be waiting for this thread to run a tick: keep taking
-  // sent messages until it has ended.
-  while (MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
-    MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-  }
-  CloseHandle(thread_);
-  thread_ = nullptr;
+  ::SetThreadPriority(w->thread, PlatformPriority(priority_));
+  worker_ = std::move(w);
+}
+
+void TTimerEx::PauseWorker() {
+  if (!worker_) return;
+  // Inside this worker's own tick it is waiting for this thread, so it is
+  // not ticking and cannot start to.
+  if (worker_->Want(Worker::Paused) && worker_->syncTicks == 0) WaitTakingSentMessages(worker_->parked);
+}
+
+void TTimerEx::ResumeWorker() {
+  if (!worker_) return;
+  ::SetThreadPriority(worker_->thread, PlatformPriority(priority_));
+  worker_->interval = interval_;
+  worker_->Want(Worker::Running);
+}
+
+void TTimerEx::ReleaseWorker() {
+  if (!worker_) return;
+  const std::shared_ptr<Worker> w = std::move(worker_);
+  w->Want(Worker::Stopping);
+  // From inside its own tick the worker cannot end before this returns; it
+  // ends on its own afterwards and frees what it shares.
+  if (w->syncTicks == 0) WaitTakingSentMessages(w->thread);
 }
 
 void TTimerEx::UpdateTimer() {
-  SuspendWorker();
+  PauseWorker();
   if (window_) KillTimer(window_, 1);
   if (threaded_) {
     if (window_) {
       DestroyWindow(window_);
       window_ = nullptr;
     }
-    if (!thread_) CreateThread();
+    if (!worker_) StartWorker();
   } else {
-    ReleaseThread();
+    ReleaseWorker();
     if (!window_) window_ = MakeWindow(WindowProc, this);
   }
   if (interval_ == 0 || !enabled_ || !onTimer_) return;
-  if (threaded_) {
-    ::SetThreadPriority(thread_, PlatformPriority(priority_));
-    while (ResumeThread(thread_) > 1) {
-    }
-    suspended_ = false;
-  } else if (!SetTimer(window_, 1, interval_, nullptr)) {
+  if (threaded_)
+    ResumeWorker();
+  else if (!SetTimer(window_, 1, interval_, nullptr))
     throw EOutOfResources("No More Timers Available");
-  }
-}
-
-DWORD WINAPI TTimerEx::ThreadMain(LPVOID p) {
-  auto* self = static_cast<TTimerEx*>(p);
-  ::SetThreadPriority(GetCurrentThread(), PlatformPriority(self->priority_));
-  while (!self->stop_) {
-    // Sleep the current interval; a stop request cuts it short.
-    if (WaitForSingleObject(self->wake_, self->interval_) != WAIT_TIMEOUT || self->stop_) continue;
-    if (self->ThreadSafe)
-      self->Timer();
-    else
-      SendMessageA(self->syncWindow_, WM_SYNC_TICK, 0, 0);
-  }
-  return 0;
 }
 
 LRESULT CALLBACK TTimerEx::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = reinterpret_cast<TTimerEx*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (self && msg == WM_SYNC_TICK) {
-    if (!self->stop_) self->Timer();
+    // The sending worker holds its shared part alive while it waits here.
+    auto* w = reinterpret_cast<Worker*>(wp);
+    if (w->Wanted() != Worker::Running) return 0;  // stopped since it was sent
+    ++w->syncTicks;
+    self->SafeTick();  // may destroy self: touch only w afterwards
+    --w->syncTicks;
     return 0;
   }
   if (self && msg == WM_TIMER && hwnd == self->window_) {
-    try {
-      self->Timer();
-    } catch (const std::exception& e) {
-      if (HandleException) HandleException(e);
-    }
+    self->SafeTick();
     return 0;
   }
   return DefWindowProcA(hwnd, msg, wp, lp);

@@ -1,11 +1,14 @@
 // TTimerEx: a timer that ticks from a worker thread of its own (handing each
 // tick to the user-interface thread and waiting for it) or from a window
-// timer. Create, change and destroy it on the user-interface thread.
+// timer. Create, change and destroy it on the user-interface thread; doing
+// so from inside its own tick is allowed.
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 
 enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
@@ -32,35 +35,35 @@ class TTimerEx {
   void SetThreaded(bool v);
   TThreadPriority ThreadPriority() const { return priority_; }
   void SetThreadPriority(TThreadPriority p);
-  bool ThreadSafe = false;  // the handler may run on the worker thread
+  std::atomic<bool> ThreadSafe{false};  // the handler may run on the worker thread
   // Always restarts the timer, even with the same handler.
   void SetOnTimer(TNotifyEvent handler);
 
-  // Reports an exception that escaped OnTimer in window-timer mode.
+  // Reports an exception that escaped OnTimer, on either tick path.
   static std::function<void(const std::exception&)> HandleException;
 
  protected:
   virtual void Timer();  // the tick
 
  private:
-  static DWORD WINAPI ThreadMain(LPVOID self);
+  struct Worker;
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
   void UpdateTimer();
-  void CreateThread();
-  void ReleaseThread();
-  void SuspendWorker();
-  static int PlatformPriority(TThreadPriority p);
+  void StartWorker();
+  void PauseWorker();
+  void ResumeWorker();
+  void ReleaseWorker();
+  void SafeTick();
 
-  bool enabled_ = true;
-  volatile unsigned interval_ = 1000;
+  std::atomic<bool> enabled_{true};  // read by a thread-safe tick on the worker
+  unsigned interval_ = 1000;
   bool threaded_ = true;
-  volatile TThreadPriority priority_ = TThreadPriority::tpNormal;
+  TThreadPriority priority_ = TThreadPriority::tpNormal;
   TNotifyEvent onTimer_;
 
-  HANDLE thread_ = nullptr;
-  volatile bool stop_ = false;
-  bool suspended_ = false;
-  HANDLE wake_ = nullptr;      // ends the worker's sleep early when it must stop
+  // Shared with the worker thread, which may outlive this object by the
+  // moment it needs to notice that it must end.
+  std::shared_ptr<Worker> worker_;
   HWND window_ = nullptr;      // the window timer's utility window
   HWND syncWindow_ = nullptr;  // receives ticks handed over by the worker
 };
