@@ -6,9 +6,14 @@
 #include "engine/setup_rec.hpp"
 
 int64_t RequiredSpace(const std::string& diskSpace) {
+  constexpr int64_t kHuge = std::numeric_limits<int64_t>::max();
   int64_t v = 0;
+  // Numbers too large for 64 bits, and hexadecimal ones with the top bit set
+  // (which would read as negative), ask for more space than any drive has.
+  if (IsOutOfRangeNumber(diskSpace)) return kHuge;
   if (!TryStrToInt64(diskSpace, v)) v = kDefaultDiskSpace;
-  if (v > std::numeric_limits<int64_t>::max() - kSpaceMargin) return std::numeric_limits<int64_t>::max();
+  if (v < 0 && diskSpace.find('$') != std::string::npos) return kHuge;
+  if (v > kHuge - kSpaceMargin) return kHuge;
   return v + kSpaceMargin;
 }
 

@@ -91,6 +91,28 @@ bool TryStrToInt64(const std::string& text, int64_t& value) {
   return true;
 }
 
+bool IsOutOfRangeNumber(const std::string& text) {
+  int64_t ignored = 0;
+  if (TryStrToInt64(text, ignored)) return false;
+  size_t i = text.find_first_not_of(' ');
+  if (i == std::string::npos) return false;
+  const bool hex = text[i] == '$';
+  if (hex || text[i] == '+' || text[i] == '-') ++i;
+  if (i == text.size()) return false;
+  for (; i < text.size(); ++i) {
+    const char c = Lower(text[i]);
+    if (!(c >= '0' && c <= '9') && !(hex && c >= 'a' && c <= 'f')) return false;
+  }
+  return true;
+}
+
+bool IsValidAppName(const std::string& name) {
+  if (name.find_first_not_of(' ') == std::string::npos) return false;
+  for (const char c : name)
+    if (c == '\\' || c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+  return true;
+}
+
 bool TryStrToInt(const std::string& text, int& value) {
   std::string s = text;
   if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s = "$" + s.substr(2);

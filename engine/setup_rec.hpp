@@ -56,12 +56,19 @@ class TProfileSource {
   virtual std::vector<std::string> ReadKeys(const std::string& section) = 0;
 };
 
+// An application name names registry keys and the mutex: it must not be
+// empty or all blanks, nor hold "\", "/" or a control character, or it could
+// name a parent key (the whole Uninstall key) instead of its own.
+bool IsValidAppName(const std::string& name);
+
 // Whole-number syntax of the booleans: decimal with one optional sign, or
 // "$"/"0x" hexadecimal, after optional leading blanks; 32 bits. false if not
 // a number.
 bool TryStrToInt(const std::string& text, int& value);
 // The same syntax without "0x", in 64 bits ("$" takes up to 16 digits).
 bool TryStrToInt64(const std::string& text, int64_t& value);
+// True when text has that syntax but its value is beyond the 64-bit range.
+bool IsOutOfRangeNumber(const std::string& text);
 
 // Fills rec from the profile: MAIN texts and booleans, then GROUPS and FILES
 // into the line lists; the last character of every FILES value is dropped.

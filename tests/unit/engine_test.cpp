@@ -7,6 +7,7 @@
 
 #include "engine/destination.hpp"
 #include "engine/install_log.hpp"
+#include "engine/setup_rec.hpp"
 
 namespace {
 
@@ -59,7 +60,15 @@ TEST(Destination, RequiredSpaceAndItsMessage) {
   // Beyond 32 bits, as large installations need.
   EXPECT_EQ(RequiredSpace("10000000000"), 10000000000 + 102400);
   EXPECT_EQ(RequiredSpace("9223372036854775807"), INT64_MAX);
-  EXPECT_EQ(RequiredSpace("9223372036854775808"), 5102400);
+  // Never wraps: too large for 64 bits, or hexadecimal with the top bit set,
+  // is more than any drive has.
+  EXPECT_EQ(RequiredSpace("9223372036854775808"), INT64_MAX);
+  EXPECT_EQ(RequiredSpace("-99999999999999999999"), INT64_MAX);
+  EXPECT_EQ(RequiredSpace("$8000000000000000"), INT64_MAX);
+  EXPECT_EQ(RequiredSpace("$FFFFFFFFFFFFFFFF"), INT64_MAX);
+  EXPECT_EQ(RequiredSpace("$10000000000000000"), INT64_MAX);
+  EXPECT_EQ(RequiredSpace("$7FFFFFFFFFFFFFFF"), INT64_MAX);
+  EXPECT_EQ(RequiredSpace("-5"), 102395);
   // Halves go to the even neighbour.
   EXPECT_EQ(KiloBytes(512), 0);
   EXPECT_EQ(KiloBytes(1536), 2);
@@ -67,6 +76,12 @@ TEST(Destination, RequiredSpaceAndItsMessage) {
   EXPECT_EQ(NotEnoughSpaceMessage(102400),
             "Error - Not enough free space on this drive.\r\nSetup requires 100 kb!\r\nDelete "
             "some files or choose another drive.");
+}
+
+TEST(SetupScript, AnApplicationNameMustNameOneKeyOfItsOwn) {
+  for (const char* good : {"Quorvane Notes", "A", " x ", "Caf\xe9"}) EXPECT_TRUE(IsValidAppName(good)) << good;
+  for (const char* bad : {"", " ", "   ", "a\\b", "\\", "a/b", "tab\there", "nl\n", "\x7f"})
+    EXPECT_FALSE(IsValidAppName(bad)) << bad;
 }
 
 TEST(Destination, DriveRootFromTheFirstCharacter) {
