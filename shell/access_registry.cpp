@@ -65,7 +65,9 @@ void TAccessRegistry::WriteString(const std::string& name, const std::string& va
 bool TAccessRegistry::DeleteKey(const std::string& key) {
   const bool relative = key.empty() || key[0] != '\\';
   const std::string path = relative ? key : key.substr(1);
-  if (path.empty()) return false;
+  // "" or "...\" would name the parent (or the base key itself): deleting it
+  // would take every sibling along.
+  if (path.empty() || path.back() == '\\') return false;
   const HKEY base = relative && current_ ? current_ : root_;
   return RegDeleteTreeA(base, path.c_str()) == ERROR_SUCCESS;
 }

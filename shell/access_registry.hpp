@@ -41,7 +41,8 @@ class TAccessRegistry {
   // Throws ERegistryException when the value cannot be written.
   void WriteString(const std::string& name, const std::string& value);
   // Deletes a key with all its subkeys and values (same path rules as
-  // OpenKey); false when it could not.
+  // OpenKey); false when it could not. A path that is empty or ends in "\"
+  // is refused: it would name a parent key.
   bool DeleteKey(const std::string& key);
 
  private:
