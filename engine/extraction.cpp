@@ -4,21 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-namespace {
-
-bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string DirectoryPart(const std::string& path) {
-  const size_t sep = path.find_last_of("\\:");
-  return sep == std::string::npos ? std::string() : path.substr(0, sep + 1);
-}
-
-constexpr DWORD kToolTimeoutMs = 10000;
-
-}  // namespace
+#include "shell/file_ops.hpp"
+#include "shell/path_rules.hpp"
 
 namespace {
 
@@ -28,6 +15,40 @@ std::string Quoted(const std::string& s) {
   size_t trailing = 0;
   while (trailing < s.size() && s[s.size() - 1 - trailing] == '\\') ++trailing;
   return "\"" + s + std::string(trailing, '\\') + "\"";
+}
+
+// A hidden directory of our own inside dir (so on the target's volume),
+// removed with whatever the tool left in it.
+class PrivateDirectory {
+ public:
+  explicit PrivateDirectory(const std::string& dir) {
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      char name[32];
+      wsprintfA(name, "\\~qs%lx%x.tmp", GetCurrentProcessId(), ++counter);
+      const std::string candidate = dir + name;
+      if (CreateDirectoryA(candidate.c_str(), nullptr))
+        path_ = candidate;
+      else if (GetLastError() != ERROR_ALREADY_EXISTS)
+        break;
+    }
+    if (!path_.empty()) SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  }
+  ~PrivateDirectory() {
+    if (!path_.empty()) RemoveTree(path_);
+  }
+  PrivateDirectory(const PrivateDirectory&) = delete;
+  PrivateDirectory& operator=(const PrivateDirectory&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// Only a plain name can be found where it says; "sub/x", "..", wildcards
+// would put the file (or several) elsewhere.
+bool IsPlainName(const std::string& name) {
+  return name.find_first_of("/\\*?") == std::string::npos && name != "." && name != "..";
 }
 
 }  // namespace
@@ -50,20 +71,12 @@ void TExtractor::PrepareArchive() {
   }
 }
 
-bool TExtractor::ExtractFile(const std::string& name, const std::string& dir) {
-  progress_.Status("Extracting File..." + name);
-  log_.Add("Extracting File..." + name);
-  const std::string target = dir + "\\" + name;
-  lastError_ = ERROR_FILE_NOT_FOUND;
-  if (!FileExists(archivePath_) || toolPath_.empty() || name.empty()) return false;
-  const std::string params = UnzipParameters(archivePath_, name, dir);
-  if (params.size() >= 256) {
-    prompts_.Message("Path too long!\r\nTry extracting all files locally.\r\nSetup incomplete!");
-    if (BeforeEnd) BeforeEnd();  // what was installed can still be removed
-    throw EEndProgram{0};
-  }
-  // The old file stays until the tool replaces it (-o): a failed run must not
-  // cost the user a working copy.
+void TExtractor::Fail(unsigned long code, const std::string& text) {
+  lastError_ = code;
+  lastErrorText_ = text.empty() ? "Error " + std::to_string(code) : text;
+}
+
+unsigned long TExtractor::RunTool(const std::string& params, const std::string& watched) {
   SHELLEXECUTEINFOA sei{};
   sei.cbSize = sizeof sei;
   sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
@@ -71,24 +84,70 @@ bool TExtractor::ExtractFile(const std::string& name, const std::string& dir) {
   sei.lpFile = toolPath_.c_str();
   sei.lpParameters = params.c_str();
   sei.nShow = SW_HIDE;
-  if (!ShellExecuteExA(&sei) || !sei.hProcess) {
-    lastError_ = GetLastError();
-    return false;
-  }
+  if (!ShellExecuteExA(&sei) || !sei.hProcess) return GetLastError();
+  // A tool that is still writing is never ended: only one whose file has
+  // neither appeared nor grown for StallLimitMs.
   DWORD code = STILL_ACTIVE;
-  if (WaitForSingleObject(sei.hProcess, kToolTimeoutMs) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(sei.hProcess, &code);
-  } else {
-    TerminateProcess(sei.hProcess, 1);  // neither ended nor done in time
-    WaitForSingleObject(sei.hProcess, 2000);
-    code = WAIT_TIMEOUT;
+  int64_t size = -1;
+  DWORD lastProgress = GetTickCount();
+  for (;;) {
+    if (WaitForSingleObject(sei.hProcess, 100) == WAIT_OBJECT_0) {
+      GetExitCodeProcess(sei.hProcess, &code);
+      break;
+    }
+    const int64_t now = FileSize(watched);
+    if (now != size) {
+      size = now;
+      lastProgress = GetTickCount();
+    } else if (GetTickCount() - lastProgress >= StallLimitMs) {
+      TerminateProcess(sei.hProcess, 1);
+      WaitForSingleObject(sei.hProcess, 2000);
+      code = WAIT_TIMEOUT;
+      break;
+    }
   }
   CloseHandle(sei.hProcess);
+  return code;
+}
+
+bool TExtractor::ExtractFile(const std::string& name, const std::string& dir) {
+  progress_.Status("Extracting File..." + name);
+  log_.Add("Extracting File..." + name);
+  Fail(ERROR_FILE_NOT_FOUND);
+  if (!FileExists(archivePath_) || toolPath_.empty() || name.empty()) return false;
+  // The limit counts the command line as it names the real target.
+  if (UnzipParameters(archivePath_, name, dir).size() >= 256) {
+    prompts_.Message("Path too long!\r\nTry extracting all files locally.\r\nSetup incomplete!");
+    if (BeforeEnd) BeforeEnd();  // what was installed can still be removed
+    throw EEndProgram{0};
+  }
+  PrivateDirectory scratch(dir);
+  if (scratch.Path().empty()) {
+    Fail(GetLastError());
+    return false;
+  }
+  const std::string extracted = scratch.Path() + "\\" + name;
+  const unsigned long code = RunTool(UnzipParameters(archivePath_, name, scratch.Path()), extracted);
   // UnZip's 0 is success and 1 success with warnings; 2 and above failed,
-  // even where a damaged file was left on disk.
-  if (code <= 1 && FileExists(target)) return true;
-  lastError_ = code;
-  return false;
+  // even where a damaged file was left (it goes with the private directory).
+  if (code > 1) {
+    Fail(code);
+    return false;
+  }
+  WIN32_FIND_DATAA found;
+  HANDLE h = IsPlainName(name) ? FindFirstFileA(extracted.c_str(), &found) : INVALID_HANDLE_VALUE;
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
+  if (h == INVALID_HANDLE_VALUE || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    Fail(ERROR_FILE_NOT_FOUND, "Error - " + name + " is not where its name says after extraction");
+    return false;
+  }
+  // The member's own spelling of the name, as the tool would have left it.
+  const std::string from = scratch.Path() + "\\" + found.cFileName;
+  if (!MoveFileExA(from.c_str(), (dir + "\\" + found.cFileName).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    Fail(GetLastError());
+    return false;
+  }
+  return true;
 }
 
 void TExtractor::RemoveArchiveCopy() {

@@ -20,23 +20,37 @@ class TExtractor {
   // fails.
   void PrepareArchive();
   // Extracts name into dir; true when the tool ended well and the file is
-  // there. Throws EEndProgram for a command line of 256 characters or more,
-  // after BeforeEnd (which saves the log). LastError() then tells why.
+  // there. The tool writes into a private directory beside the target and
+  // the file is moved into place only then: a failed run leaves neither a
+  // cut-off file nor a damaged older one. Throws EEndProgram for a command
+  // line of 256 characters or more, after BeforeEnd (which saves the log).
+  // LastErrorText() then tells why.
   bool ExtractFile(const std::string& name, const std::string& dir);
   void RemoveArchiveCopy();
 
   const std::string& ArchivePath() const { return archivePath_; }
   unsigned long LastError() const { return lastError_; }
+  // The first line of the file error box: "Error <code>", or what went
+  // wrong when there is no code to tell.
+  const std::string& LastErrorText() const { return lastErrorText_; }
   std::function<void()> BeforeEnd;
+  // The tool is ended after this long without its file appearing or
+  // growing.
+  unsigned long StallLimitMs = 10000;
 
  private:
   std::string SourceArchive() const { return programDir_ + "setup.dat"; }
+  // Runs the tool and waits for it; its exit code, or 258 (WAIT_TIMEOUT)
+  // when it was ended for stalling.
+  unsigned long RunTool(const std::string& params, const std::string& watched);
+  void Fail(unsigned long code, const std::string& text = "");
 
   std::string programDir_, toolPath_, archivePath_;
   TPrompts& prompts_;
   TProgress& progress_;
   TInstallLog& log_;
   unsigned long lastError_ = 0;
+  std::string lastErrorText_;
 };
 
 // The tool's command-line parameters for one member.

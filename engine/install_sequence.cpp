@@ -8,20 +8,11 @@
 #include "engine/registry_entries.hpp"
 #include "shell/file_ops.hpp"
 #include "shell/link_rules.hpp"
+#include "shell/path_rules.hpp"
 #include "shell/shell_folders.hpp"
 #include "shell/shell_link.hpp"
 
 namespace {
-
-std::string DirectoryPart(const std::string& path) {
-  const size_t sep = path.find_last_of("\\:");
-  return sep == std::string::npos ? std::string() : path.substr(0, sep + 1);
-}
-
-bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 double FreeBytes(const std::string& root) {
   ULARGE_INTEGER free{};
@@ -80,8 +71,7 @@ bool TInstaller::InstallFiles() {
     if (extractor_.ExtractFile(name, dir)) {
       progress_.Status("copying " + name);
     } else {
-      const std::string text = "Error " + std::to_string(extractor_.LastError()) + "\r\n" +
-                               "copying " + name;
+      const std::string text = extractor_.LastErrorText() + "\r\ncopying " + name;
       if (prompts_.AbortOrIgnore(text) == TPrompts::Abort) return false;
     }
     progress_.FileProgress(static_cast<int>((i + 1) * 100 / count));
@@ -100,13 +90,22 @@ void TInstaller::CreateShortcuts() {
   progress_.Status("Creating Shortcuts...");
   log_.Add("Creating Shortcuts...");
   TShellLink link;
+  bool linkErrorShown = false;
   link.SetLangType(TLangType::ltEnglish);
   auto save = [&](const std::string& file) {
     link.SetWindowState(TWindowState::wsNormal);
     link.SetHotKey(0);
     link.FileIcon = TFileIcon{};
     link.SetFileName(file);
-    if (!link.SaveLink()) log_.Add(">Error - Can not save shortcut: " + link.FileName());
+    bool saved = false;
+    try {
+      saved = link.SaveLink();
+    } catch (const EShellLink& e) {
+      // No shell link object at all: say so once; the other steps go on.
+      if (!linkErrorShown) prompts_.Message(e.what());
+      linkErrorShown = true;
+    }
+    if (!saved) log_.Add(">Error - Can not save shortcut: " + link.FileName());
   };
   const std::string& app = rec_.AppName;
   link.Description = "";

@@ -4,13 +4,10 @@
 #include <windows.h>
 
 #include "engine/install_log.hpp"
+#include "shell/file_ops.hpp"
+#include "shell/path_rules.hpp"
 
 namespace {
-
-bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 std::string WithoutTrailingSlash(std::string dir) {
   while (dir.size() > 3 && dir.back() == '\\') dir.pop_back();
@@ -18,15 +15,24 @@ std::string WithoutTrailingSlash(std::string dir) {
 }
 
 // Deletes a file even while it runs: the platform keeps a running program's
-// file, so it is moved to the temporary directory and deleted at restart.
-bool DeleteRunningFile(const std::string& path) {
+// file, so it is renamed out of its directory, onto the same volume (a move
+// to another volume would copy it and leave it in place), and deleted at
+// restart. True only when the name is really gone.
+bool DeleteRunningFile(const std::string& path, const std::string& dir) {
   if (DeleteFileA(path.c_str()) || !FileExists(path)) return true;
-  char tmpDir[MAX_PATH] = {}, tmpFile[MAX_PATH] = {};
-  if (!GetTempPathA(MAX_PATH, tmpDir) || !GetTempFileNameA(tmpDir, "~un", 0, tmpFile)) return false;
-  if (!MoveFileExA(path.c_str(), tmpFile, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-    return false;
-  MoveFileExA(tmpFile, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  return true;
+  const std::string parent = ParentOnSameVolume(dir);
+  char parking[MAX_PATH] = {};
+  if (!parent.empty() && GetTempFileNameA(parent.c_str(), "~un", 0, parking)) {
+    if (MoveFileExA(path.c_str(), parking, MOVEFILE_REPLACE_EXISTING) && !FileExists(path)) {
+      SetFileAttributesA(parking, FILE_ATTRIBUTE_HIDDEN);
+      MoveFileExA(parking, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+      return true;
+    }
+    DeleteFileA(parking);  // the name reserved for the move
+  }
+  // Not movable: at least it goes at the next restart.
+  MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  return false;
 }
 
 }  // namespace
@@ -38,8 +44,8 @@ void RemoveLoggedFiles(const std::vector<std::string>& lines) {
     if (kind == TLogRecord::None) continue;
     DeleteFileA(path.c_str());
     if (kind != TLogRecord::FileAndDir) continue;
-    const size_t sep = path.rfind('\\');
-    if (sep != std::string::npos) RemoveDirectoryA(path.substr(0, sep).c_str());  // only if empty
+    const std::string dir = ContainingDirectory(path);
+    if (!dir.empty()) RemoveDirectoryA(dir.c_str());  // only if empty
   }
 }
 
@@ -52,7 +58,7 @@ TUninstallOutcome RemoveInstallation(const std::string& programDir) {
   TInstallLog::LoadFromFile(logPath, lines);
   RemoveLoggedFiles(lines);
   DeleteFileA(logPath.c_str());
-  DeleteRunningFile(dir + "setup.exe");
+  DeleteRunningFile(dir + "setup.exe", dir);
   // The current directory must not hold the directory either.
   char tmp[MAX_PATH] = {};
   if (GetTempPathA(MAX_PATH, tmp)) SetCurrentDirectoryA(tmp);

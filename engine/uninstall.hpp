@@ -12,8 +12,8 @@ enum class TUninstallOutcome { LogMissing, Removed, SomeLeft };
 
 // Removes what the log beside the program records, then the log and
 // setup.exe there by full path, then the directory. A running setup.exe is
-// moved out to the temporary directory and deleted at the next restart, so
-// that it does not keep the directory alive.
+// moved out to the parent directory (same volume) and deleted at the next
+// restart, so that it does not keep the directory alive.
 TUninstallOutcome RemoveInstallation(const std::string& programDir);
 
 std::string OutcomeMessage(TUninstallOutcome outcome);

@@ -73,10 +73,21 @@ void TForm1::ShowRunningMessage(const std::string& prefix) {
   ExitProcess(0);
 }
 
+void TForm1::RefuseToStart(const std::string& text) {
+  ShowMessage(text);
+  quitRequested_ = true;
+  PostQuitMessage(1);
+}
+
 bool TForm1::DetectUninstallMode() {
-  const bool uninstall = IsUninstallArgument(SplitCommandLine(GetCommandLineA()), UninstallName);
-  if (uninstall) PrepareUninstallPanel();
-  return uninstall;
+  if (!IsUninstallArgument(SplitCommandLine(GetCommandLineA()), UninstallName)) return false;
+  // "/u:" alone would name the whole Uninstall key, every program's entry.
+  if (IsValidAppName(UninstallName))
+    PrepareUninstallPanel();
+  else
+    RefuseToStart("Invalid argument \"/u:" + UninstallName +
+                  "\": it names no application.\r\nNothing was removed.");
+  return true;
 }
 
 void TForm1::PrepareUninstallPanel() {
@@ -99,7 +110,8 @@ void TForm1::PrepareUninstallPanel() {
 
 void TForm1::FormCreate() {
   CreateControls();
-  ReadShellFolders();
+  // A folder value of the wrong type is reported and taken as unknown.
+  for (const std::string& problem : ReadShellFolders()) ShowMessage(problem);
   EnableWindow(Control(ids::QuickLaunchBox), !QuickLaunchDir.empty());
   if (DetectUninstallMode()) return;
 
@@ -116,8 +128,13 @@ void TForm1::FormCreate() {
         "Setup Aborted!");
     quitRequested_ = true;
     PostQuitMessage(0);
-  } else {
-    ReadSetupRec(SetupRec, script);
+    return;
+  }
+  ReadSetupRec(SetupRec, script);
+  // The name becomes registry keys that a later removal deletes whole.
+  if (!IsValidAppName(SetupRec.AppName)) {
+    RefuseToStart("Setup script error: AppName is missing or invalid.");
+    return;
   }
   if (AppIsRunning(SetupRec.AppName)) ShowRunningMessage("");
   PresetInstallPage();

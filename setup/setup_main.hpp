@@ -67,6 +67,8 @@ class TForm1 : public BaseWindow<TForm1> {
   void PrepareUninstallPanel();
   void PresetInstallPage();
   void FillFolderList();
+  // Shows why the program cannot go on and ends it with exit code 1.
+  void RefuseToStart(const std::string& text);
   // Tells the user the application is active and ends the program.
   [[noreturn]] void ShowRunningMessage(const std::string& prefix);
   void ShowMessage(const std::string& text) const;

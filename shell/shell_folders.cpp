@@ -12,40 +12,62 @@ namespace {
 
 const char kShellFolders[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
-// The all-users value, or the user's own when the value is missing or empty.
-std::string ReadOr(TAccessRegistry& reg, const char* name, const std::string& fallback) {
-  std::string v = reg.ReadString(name);
-  return v.empty() ? fallback : v;
-}
+// Reads the values of the current key and collects what could not be read;
+// such a value counts as missing.
+class FolderReader {
+ public:
+  explicit FolderReader(std::vector<std::string>& problems) : problems_(problems) {}
+  TAccessRegistry reg;
+
+  std::string Read(const char* name) {
+    try {
+      return reg.ReadString(name);
+    } catch (const ERegistryException& e) {
+      problems_.push_back(e.what());
+      return "";
+    }
+  }
+  // The all-users value, or the user's own when it is missing or empty.
+  std::string ReadOr(const char* name, const std::string& fallback) {
+    std::string v = Read(name);
+    return v.empty() ? fallback : v;
+  }
+
+ private:
+  std::vector<std::string>& problems_;
+};
 
 }  // namespace
 
-void ReadShellFolders() {
-  TAccessRegistry reg;
+std::vector<std::string> ReadShellFolders() {
+  std::vector<std::string> problems;
+  FolderReader r(problems);
+  TAccessRegistry& reg = r.reg;
   if (reg.OpenKeyWithAccess(KEY_QUERY_VALUE, kShellFolders, false)) {
-    DesktopDir = reg.ReadString("Desktop");
-    ProgramsDir = reg.ReadString("Programs");
-    SendToDir = reg.ReadString("SendTo");
-    StartUpDir = reg.ReadString("StartUp");
+    DesktopDir = r.Read("Desktop");
+    ProgramsDir = r.Read("Programs");
+    SendToDir = r.Read("SendTo");
+    StartUpDir = r.Read("StartUp");
   }
   reg.CloseKey();
   if (reg.OpenKeyWithAccess(KEY_QUERY_VALUE,
                             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\GrpConv\\MapGroups",
                             false))
-    QuickLaunchDir = reg.ReadString("Quick Launch");
+    QuickLaunchDir = r.Read("Quick Launch");
   reg.CloseKey();
 
   reg.SetRootKey(HKEY_LOCAL_MACHINE);
   if (reg.OpenKeyWithAccess(KEY_QUERY_VALUE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", false))
-    ProgramFilesDir = reg.ReadString("ProgramFilesDir");
+    ProgramFilesDir = r.Read("ProgramFilesDir");
   else
     ProgramFilesDir = "can not open";
   reg.CloseKey();
   if (reg.OpenKeyWithAccess(KEY_QUERY_VALUE, kShellFolders, false)) {
-    CommonDesktopDir = ReadOr(reg, "Common Desktop", DesktopDir);
-    CommonProgramsDir = ReadOr(reg, "Common Programs", ProgramsDir);
-    CommonStartUpDir = ReadOr(reg, "Common StartUp", StartUpDir);
+    CommonDesktopDir = r.ReadOr("Common Desktop", DesktopDir);
+    CommonProgramsDir = r.ReadOr("Common Programs", ProgramsDir);
+    CommonStartUpDir = r.ReadOr("Common StartUp", StartUpDir);
   }
+  return problems;
 }
 
 void GetWindowsDir() {

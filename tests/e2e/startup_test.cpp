@@ -43,8 +43,8 @@ class StartUp : public ::testing::Test {
     e2e::SaveWindowShot(hwnd, HostPath(SHOT_DIR) + "\\" + tag + ".bmp");
   }
   // Answers the one message box that must appear, then the process must end
-  // with code 0 without any other window.
-  void ExpectOnlyMessage(SetupProcess& setup, const std::string& text) {
+  // with exitCode without any other window.
+  void ExpectOnlyMessage(SetupProcess& setup, const std::string& text, long exitCode = 0) {
     HWND box = setup.WaitForMessageBox();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(e2e::WindowText(box), "Setup");
@@ -52,7 +52,7 @@ class StartUp : public ::testing::Test {
     EXPECT_EQ(setup.FindWindow("TForm1") ? IsWindowVisible(setup.FindWindow("TForm1")) : FALSE,
               FALSE);
     e2e::PressButton(box, IDOK);
-    EXPECT_EQ(setup.WaitForExit(15000), 0);
+    EXPECT_EQ(setup.WaitForExit(15000), exitCode);
     EXPECT_TRUE(List(tmp_, "~fs*").empty()) << "stored files left behind";
   }
 
@@ -131,6 +131,27 @@ TEST_F(StartUp, RunningApplicationStopsTheUninstall) {
   SetupProcess setup(exe_, "\"/u:" + app + "\"", tmp_);
   ExpectOnlyMessage(setup, RunningMessage("un"));
   CloseHandle(mutex);
+}
+
+TEST_F(StartUp, ANameThatCouldNameAParentKeyIsRefusedInBothModes) {
+  const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+  const std::string other = std::string(kUninstall) + "\\QvOtherProgram";
+  HKEY h;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, other.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &h, nullptr), ERROR_SUCCESS);
+  RegCloseKey(h);
+  {
+    SetupProcess setup(exe_, "/u:", tmp_);
+    ExpectOnlyMessage(setup, "Invalid argument \"/u:\": it names no application.\r\nNothing was removed.", 1);
+  }
+  Script("[MAIN]\nInstPath=C:\\Somewhere\n");
+  {
+    SetupProcess setup(exe_, "", tmp_);
+    ExpectOnlyMessage(setup, "Setup script error: AppName is missing or invalid.", 1);
+  }
+  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, other.c_str(), 0, KEY_READ, &h), ERROR_SUCCESS);
+  RegCloseKey(h);
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, other.c_str());
 }
 
 TEST_F(StartUp, CapitalUStartsInstallMode) {

@@ -1,5 +1,6 @@
-// Shortcut names and encodings.
+// Shortcut names and encodings; path arithmetic.
 #include "shell/link_rules.hpp"
+#include "shell/path_rules.hpp"
 
 #include <gtest/gtest.h>
 
@@ -25,4 +26,23 @@ TEST(LinkRules, HotKeysAndWindowStatesConvertBothWays) {
   EXPECT_EQ(ShowCommandOf(TWindowState::wsNormal), 1);
   EXPECT_EQ(WindowStateOf(0), TWindowState::wsNormal);
   EXPECT_EQ(WindowStateOf(7), TWindowState::wsMinimized);
+}
+
+TEST(PathRules, TheUninstallerNeverWalksAVolumeRoot) {
+  EXPECT_EQ(DirectoryPart("C:\\App\\setup.exe"), "C:\\App\\");
+  EXPECT_EQ(DirectoryPart("C:setup.exe"), "C:");
+  EXPECT_EQ(DirectoryPart("setup.exe"), "");
+  EXPECT_EQ(ContainingDirectory("C:\\App\\Docs\\a.txt"), "C:\\App\\Docs");
+  // "C:" would be drive C's current directory, not a directory of its own.
+  EXPECT_EQ(ContainingDirectory("C:\\x"), "");
+  EXPECT_EQ(ContainingDirectory("\\\\server\\share\\x"), "");
+  EXPECT_EQ(ContainingDirectory("\\\\server\\share\\App\\x"), "\\\\server\\share\\App");
+  EXPECT_EQ(ContainingDirectory("x.txt"), "");
+  EXPECT_EQ(ContainingDirectory("\\x.txt"), "");
+  EXPECT_EQ(ParentOnSameVolume("C:\\Program Files\\App"), "C:\\Program Files");
+  EXPECT_EQ(ParentOnSameVolume("C:\\Program Files\\App\\"), "C:\\Program Files");
+  EXPECT_EQ(ParentOnSameVolume("C:\\App"), "C:\\");
+  EXPECT_EQ(ParentOnSameVolume("C:\\"), "");
+  EXPECT_EQ(ParentOnSameVolume("\\\\server\\share\\App"), "\\\\server\\share\\");
+  EXPECT_EQ(ParentOnSameVolume("\\\\server\\share"), "");
 }

@@ -111,19 +111,42 @@ TEST(ShellFolders, MissingKeysLeaveVariablesAlone) {
   EXPECT_EQ(QuickLaunchDir, "kept");
 }
 
-TEST(ShellFolders, NonStringValueIsAnError) {
+TEST(ShellFolders, ANonStringValueIsReportedAndCountsAsMissing) {
   SavedValue desktop(HKEY_CURRENT_USER, kShellFolders, "Desktop");
+  SavedValue common(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop");
+  common.Remove();
   HKEY h;
   RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE, &h);
   DWORD v = 5;
   RegSetValueExA(h, "Desktop", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), sizeof v);
   RegCloseKey(h);
-  try {
-    ReadShellFolders();
-    FAIL() << "no error";
-  } catch (const ERegistryException& e) {
-    EXPECT_STREQ(e.what(), "Invalid data type for 'Desktop'");
-  }
+  ClearFolders();
+  EXPECT_EQ(ReadShellFolders(), std::vector<std::string>{"Invalid data type for 'Desktop'"});
+  EXPECT_EQ(DesktopDir, "");
+  EXPECT_EQ(CommonDesktopDir, "");
+  EXPECT_FALSE(ProgramsDir.empty());  // the rest is still read
+  EXPECT_FALSE(ProgramFilesDir.empty());
+}
+
+TEST(AccessRegistry, NoPathThatCouldNameAParentIsDeleted) {
+  const std::string parent = std::string(kTestRoot) + "\\Uninstall";
+  HKEY h;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (parent + "\\Other").c_str(), 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &h, nullptr), ERROR_SUCCESS);
+  RegCloseKey(h);
+  TAccessRegistry reg;
+  EXPECT_FALSE(reg.DeleteKey("\\" + parent + "\\"));  // "Uninstall\" + an empty name
+  EXPECT_FALSE(reg.DeleteKey("\\"));
+  EXPECT_FALSE(reg.DeleteKey(""));
+  ASSERT_TRUE(reg.OpenKey(parent, false));
+  EXPECT_FALSE(reg.DeleteKey(""));  // relative to the open key: the key itself
+  EXPECT_FALSE(reg.DeleteKey("Other\\"));
+  reg.CloseKey();
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, (parent + "\\Other").c_str(), 0, KEY_READ, &h),
+            ERROR_SUCCESS);
+  RegCloseKey(h);
+  EXPECT_TRUE(reg.DeleteKey("\\" + parent + "\\Other"));
+  RegDeleteTreeA(HKEY_CURRENT_USER, kTestRoot);
 }
 
 TEST(ShellFolders, WindowsDirectory) {

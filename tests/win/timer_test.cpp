@@ -8,6 +8,20 @@
 
 #include <atomic>
 #include <memory>
+#include <string>
+#include <vector>
+
+// While set, every new thread of this program holds the loader lock 30 ms
+// longer (a thread attach callback runs under it), which makes a race with
+// a thread's start-up certain instead of rare.
+std::atomic<bool> g_slowThreadStart{false};
+
+void NTAPI SlowThreadStart(PVOID, DWORD reason, PVOID) {
+  if (reason == DLL_THREAD_ATTACH && g_slowThreadStart) Sleep(30);
+}
+extern "C" {
+__attribute__((section(".CRT$XLY"), used)) PIMAGE_TLS_CALLBACK slow_thread_start = SlowThreadStart;
+}
 
 namespace {
 
@@ -99,6 +113,22 @@ TEST(TimerEx, SwitchingSourcesNeverLeavesTwo) {
   EXPECT_LE(c.ticks, 13);
 }
 
+TEST(TimerEx, AStoppedWorkerNeverBlocksOtherThreadsFromStarting) {
+  // A worker stopped while it still starts up would hold the loader lock,
+  // and every thread start and library load of the program would wait.
+  g_slowThreadStart = true;
+  Counter c;
+  for (int i = 0; i < 5; ++i) {
+    TTimerEx t;
+    t.SetEnabled(false);
+    t.SetOnTimer(c.Handler());
+    HANDLE other = CreateThread(nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, 0, nullptr);
+    EXPECT_EQ(WaitForSingleObject(other, 3000), WAIT_OBJECT_0);
+    CloseHandle(other);
+  }
+  g_slowThreadStart = false;
+}
+
 TEST(TimerEx, DestroyingARunningTimerDoesNotWait) {
   Counter c;
   auto t = std::make_unique<TTimerEx>();
@@ -114,6 +144,55 @@ TEST(TimerEx, DestroyingARunningTimerDoesNotWait) {
   Pump(100);
   busy.reset();  // the worker may be waiting on this thread right now
   EXPECT_GT(c.ticks, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TimerEx, ATickMayDestroyOrUnthreadItsOwnTimer) {
+  enum { kDestroyThreaded, kDestroyWindowTimer, kUnthread };
+  for (int mode : {kDestroyThreaded, kDestroyWindowTimer, kUnthread}) {
+    SCOPED_TRACE(mode);
+    auto t = std::make_unique<TTimerEx>();
+    int ticks = 0;
+    t->SetThreaded(mode != kDestroyWindowTimer);
+    t->SetInterval(20);
+    t->SetOnTimer([&](TTimerEx& self) {
+      ++ticks;
+      if (mode == kUnthread)
+        self.SetThreaded(false);
+      else
+        t.reset();
+    });
+    Pump(400);
+    if (mode == kUnthread) {
+      ASSERT_NE(t, nullptr);
+      EXPECT_FALSE(t->Threaded());
+      EXPECT_GE(ticks, 3);  // the window timer took over
+    } else {
+      EXPECT_EQ(t, nullptr);
+      EXPECT_EQ(ticks, 1);
+    }
+  }
+}
+
+TEST(TimerEx, ATickThatThrowsIsReportedOnEitherPath) {
+  std::vector<std::string> reported;
+  const auto saved = TTimerEx::HandleException;
+  TTimerEx::HandleException = [&](const std::exception& e) { reported.push_back(e.what()); };
+  for (bool threaded : {false, true}) {
+    TTimerEx t;
+    t.SetThreaded(threaded);
+    t.SetInterval(30);
+    t.SetOnTimer([](TTimerEx& self) {
+      self.SetEnabled(false);
+      throw std::runtime_error("tick failed");
+    });
+    Pump(300);
+  }
+  TTimerEx::HandleException = saved;
+  EXPECT_EQ(reported, (std::vector<std::string>{"tick failed", "tick failed"}));
 }
 
 }  // namespace

@@ -1,0 +1,290 @@
+// The engine without windows, through its prompts and progress: extraction
+// into place, the tool's stall limit, the destination checks, and the
+// install sequence's stops and answers to errors.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "engine/destination.hpp"
+#include "engine/install_sequence.hpp"
+#include "engine/registry_entries.hpp"
+#include "shell/shell_folders.hpp"
+#include "tests/win/win_test_util.hpp"
+
+using namespace wintest;
+
+namespace {
+
+class ScriptedPrompts : public TPrompts {
+ public:
+  std::vector<std::string> shown;
+  std::vector<Answer> answers;  // taken in turn; then Yes to questions, Abort to errors
+
+  void Message(const std::string& text) override { shown.push_back(text); }
+  Answer Question(const std::string& text) override { return Take(text, Yes); }
+  Answer AbortOrIgnore(const std::string& text) override { return Take(text, Abort); }
+
+ private:
+  Answer Take(const std::string& text, Answer otherwise) {
+    shown.push_back(text);
+    if (answers.empty()) return otherwise;
+    const Answer a = answers.front();
+    answers.erase(answers.begin());
+    return a;
+  }
+};
+
+class RecordingProgress : public TProgress {
+ public:
+  std::vector<std::string> status;
+  std::function<void()> onInput;  // a click that arrives while files install
+
+  void Status(const std::string& text) override { status.push_back(text); }
+  void FileProgress(int) override {}
+  void ProcessPendingInput() override {
+    if (onInput) onInput();
+  }
+};
+
+// Every name in dir and below, directories included, hidden ones too.
+std::vector<std::string> Everything(const std::string& dir, const std::string& prefix = "") {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = fd.cFileName;
+    if (name == "." || name == "..") continue;
+    names.push_back(prefix + name);
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      for (const std::string& n : Everything(dir + "\\" + name, prefix + name + "\\"))
+        names.push_back(n);
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class Engine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = ScratchDir("engine-" + std::string(::testing::UnitTest::GetInstance()
+                                                  ->current_test_info()->name()));
+    src_ = dir_ + "\\src";
+    target_ = dir_ + "\\target";
+    CreateDirectoryA(src_.c_str(), nullptr);
+    CreateDirectoryA(target_.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(HostPath(ENGINE_ZIP).c_str(), (src_ + "\\setup.dat").c_str(), FALSE));
+    WriteFile(src_ + "\\setup.exe", "the program");
+  }
+  void TearDown() override {
+    SetCurrentDirectoryA(src_.substr(0, 3).c_str());
+    RemoveTree(dir_);
+  }
+
+  TExtractor Extractor(const std::string& tool) {
+    TExtractor x(src_ + "\\", tool, prompts_, progress_, log_);
+    x.PrepareArchive();
+    return x;
+  }
+
+  std::string dir_, src_, target_;
+  ScriptedPrompts prompts_;
+  RecordingProgress progress_;
+  TInstallLog log_;
+};
+
+TEST_F(Engine, AFailedExtractionLeavesTheOldFileAndNothingElse) {
+  WriteFile(target_ + "\\damaged.txt", "old bytes");
+  WriteFile(target_ + "\\good.txt", "old good");
+  CreateDirectoryA((target_ + "\\taken").c_str(), nullptr);
+  CreateDirectoryA((target_ + "\\taken\\good.txt").c_str(), nullptr);
+  TExtractor x = Extractor(HostPath(UNZIP_EXE));
+
+  EXPECT_FALSE(x.ExtractFile("damaged.txt", target_));  // a CRC error
+  EXPECT_EQ(x.LastErrorText(), "Error 2");
+  EXPECT_EQ(ReadFile(target_ + "\\damaged.txt"), "old bytes");
+  // Stored with a path: the tool puts it elsewhere, which is not installed.
+  for (const char* stray : {"../x.txt", "sub/deep.txt"}) {
+    EXPECT_FALSE(x.ExtractFile(stray, target_)) << stray;
+    EXPECT_EQ(x.LastErrorText(), "Error - " + std::string(stray) +
+                                     " is not where its name says after extraction");
+  }
+  EXPECT_FALSE(x.ExtractFile("good.txt", target_ + "\\taken"));  // cannot be written there
+  EXPECT_NE(x.LastError(), 0u);
+  EXPECT_EQ(Everything(dir_ + "\\target"),
+            (std::vector<std::string>{"damaged.txt", "good.txt", "taken", "taken\\good.txt"}));
+  EXPECT_EQ(ReadFile(target_ + "\\good.txt"), "old good");
+
+  EXPECT_TRUE(x.ExtractFile("GOOD.TXT", target_));  // names match without regard to case
+  EXPECT_EQ(ReadFile(target_ + "\\good.txt").substr(0, 14), "new contents\r\n");
+  EXPECT_EQ(Everything(dir_ + "\\target").size(), 4u);
+  EXPECT_EQ(Everything(dir_), (std::vector<std::string>{
+                                  "src", "src\\setup.dat", "src\\setup.exe", "target",
+                                  "target\\damaged.txt", "target\\good.txt", "target\\taken",
+                                  "target\\taken\\good.txt"}));
+}
+
+TEST_F(Engine, OnlyAToolThatStallsIsEnded) {
+  struct Case {
+    const char* mode;
+    bool ok;
+  } cases[] = {{"grow", true}, {"stall", false}, {"never", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    WriteFile(src_ + "\\setup.dat", c.mode);
+    WriteFile(target_ + "\\slow.bin", "old");
+    TExtractor x = Extractor(HostPath(FAKE_UNZIP_EXE));
+    x.StallLimitMs = 500;  // the tool writes for 1.5 s in all when it grows
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(x.ExtractFile("slow.bin", target_), c.ok);
+    const DWORD took = GetTickCount() - start;
+    if (c.ok) {
+      EXPECT_GE(took, 1400u);
+      EXPECT_EQ(ReadFile(target_ + "\\slow.bin").size(), 15u * 1024);
+    } else {
+      EXPECT_LT(took, 4000u);
+      EXPECT_EQ(x.LastErrorText(), "Error 258");
+      EXPECT_EQ(ReadFile(target_ + "\\slow.bin"), "old");
+    }
+    EXPECT_EQ(Everything(target_), std::vector<std::string>{"slow.bin"});
+  }
+}
+
+class Sequence : public Engine {
+ protected:
+  void SetUp() override {
+    Engine::SetUp();
+    app_ = "QvEngineTest" + std::to_string(GetCurrentProcessId());
+    rec_.AppName = app_;
+    rec_.DiskSpace = "0";
+    inst_ = target_ + "\\Inst Dir";
+    opt_.InstPath = inst_;
+    opt_.Folder = "Folder";
+    opt_.ProgramPath = src_ + "\\setup.exe";
+    opt_.ToolPath = HostPath(UNZIP_EXE);
+    for (std::string* folder : {&ProgramsDir, &DesktopDir, &StartUpDir, &SendToDir}) {
+      *folder = dir_ + "\\shell" + std::to_string(folder - &ProgramsDir);
+      CreateDirectoryA(folder->c_str(), nullptr);
+    }
+  }
+  void TearDown() override {
+    DeleteUninstallKeys(app_);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, ("Software\\Quorvane\\" + app_).c_str());
+    Engine::TearDown();
+  }
+  void Files(const std::vector<std::string>& names) {
+    for (size_t i = 0; i < names.size(); ++i) {
+      const std::string n = std::to_string(i);
+      rec_.Files.Set("Name" + n, names[i]);
+      rec_.Files.Set("Group" + n, "Main");
+      rec_.Files.Set("ShortCut" + n, "Yes");
+      rec_.Files.Set("Descritpion" + n, names[i]);
+    }
+  }
+  std::string SavedLog() { return ReadFile(inst_ + "\\setup.log"); }
+
+  std::string app_, inst_;
+  TSetupRec rec_;
+  TInstallOptions opt_;
+};
+
+TEST_F(Sequence, DestinationChecks) {
+  {
+    TInstallOptions none = opt_;
+    none.InstPath = "";
+    EXPECT_FALSE(TInstaller(rec_, none, log_, prompts_, progress_).CheckDestination());
+  }
+  rec_.DiskSpace = "$FFFFFFFFFFFFFFFF";  // would be negative if it wrapped
+  EXPECT_FALSE(TInstaller(rec_, opt_, log_, prompts_, progress_).CheckDestination());
+  rec_.DiskSpace = "0";
+  opt_.InstPath = inst_ + "\\two";
+  prompts_.answers = {TPrompts::No};
+  EXPECT_FALSE(TInstaller(rec_, opt_, log_, prompts_, progress_).CheckDestination());
+  EXPECT_FALSE(Exists(inst_));
+  EXPECT_TRUE(TInstaller(rec_, opt_, log_, prompts_, progress_).CheckDestination());
+  EXPECT_TRUE(Exists(inst_ + "\\two"));
+  EXPECT_EQ(prompts_.shown,
+            (std::vector<std::string>{"Please enter an installation path.",
+                                      NotEnoughSpaceMessage(INT64_MAX),
+                                      "Path does not exist, create it?",
+                                      "Path does not exist, create it?"}));
+}
+
+TEST_F(Sequence, AbortAtAFileErrorKeepsWhatWasDoneRemovable) {
+  Files({"damaged.txt", "good.txt"});
+  CreateDirectoryA(inst_.c_str(), nullptr);
+  TInstaller(rec_, opt_, log_, prompts_, progress_).Run();
+  EXPECT_EQ(prompts_.shown, (std::vector<std::string>{"Error 2\r\ncopying damaged.txt",
+                                                      "Error - Setup incomplete!"}));
+  EXPECT_NE(SavedLog().find(">>>> " + inst_ + "\\damaged.txt\r\n"), std::string::npos);
+  EXPECT_EQ(SavedLog().find("good.txt"), std::string::npos);
+  EXPECT_FALSE(Exists(inst_ + "\\damaged.txt"));
+  EXPECT_FALSE(Exists(ProgramsDir + "\\Folder"));  // no shortcut step
+}
+
+TEST_F(Sequence, CancelStopsAfterTheFileInHand) {
+  Files({"good.txt", "damaged.txt"});
+  CreateDirectoryA(inst_.c_str(), nullptr);
+  TInstaller installer(rec_, opt_, log_, prompts_, progress_);
+  progress_.onInput = [&] { installer.Cancel(); };
+  installer.Run();
+  EXPECT_EQ(prompts_.shown, std::vector<std::string>{"Error - Setup incomplete!"});
+  EXPECT_TRUE(Exists(inst_ + "\\good.txt"));
+  EXPECT_EQ(SavedLog().find("damaged.txt"), std::string::npos);
+}
+
+TEST_F(Sequence, ATooLongPathEndsTheProgramWithTheLogSaved) {
+  Files({"good.txt"});
+  inst_ = target_ + "\\" + std::string(130, 'p');
+  opt_.InstPath = inst_;
+  CreateDirectoryA(inst_.c_str(), nullptr);
+  TInstaller installer(rec_, opt_, log_, prompts_, progress_);
+  EXPECT_THROW(installer.Run(), EEndProgram);
+  EXPECT_EQ(prompts_.shown, std::vector<std::string>{
+                                "Path too long!\r\nTry extracting all files locally.\r\nSetup incomplete!"});
+  EXPECT_NE(SavedLog().find("extracting good.txt to"), std::string::npos);
+}
+
+// Points the shell link class at a library that does not exist, so that
+// creating a link object fails, and puts the registration back afterwards.
+class BrokenShellLinkClass {
+ public:
+  BrokenShellLinkClass() {
+    RegOpenKeyExA(HKEY_CLASSES_ROOT, kKey, 0, KEY_ALL_ACCESS, &key_);
+    DWORD size = sizeof saved_;
+    RegQueryValueExA(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(saved_), &size);
+    const char missing[] = "C:\\nowhere\\missing.dll";
+    RegSetValueExA(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(missing), sizeof missing);
+  }
+  ~BrokenShellLinkClass() {
+    RegSetValueExA(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(saved_),
+                   static_cast<DWORD>(strlen(saved_) + 1));
+    RegCloseKey(key_);
+  }
+  bool Broken() const { return key_ && saved_[0]; }
+
+ private:
+  static constexpr const char* kKey = "CLSID\\{00021401-0000-0000-C000-000000000046}\\InprocServer32";
+  HKEY key_ = nullptr;
+  char saved_[MAX_PATH] = {};
+};
+
+TEST_F(Sequence, WithoutAShellLinkObjectTheRestIsStillInstalled) {
+  Files({"good.txt"});
+  CreateDirectoryA(inst_.c_str(), nullptr);
+  {
+    BrokenShellLinkClass broken;
+    ASSERT_TRUE(broken.Broken());
+    TInstaller(rec_, opt_, log_, prompts_, progress_).Run();
+  }
+  ASSERT_GE(prompts_.shown.size(), 2u);
+  EXPECT_EQ(prompts_.shown[0], "\"CoCreateInstance\" failed.");  // once, not per link
+  EXPECT_EQ(prompts_.shown[1], "Setup Completed!");
+  EXPECT_NE(SavedLog().find(">Error - Can not save shortcut: " + ProgramsDir + "\\Folder\\good.txt.lnk"),
+            std::string::npos);
+  EXPECT_NE(SavedLog().find("Creating Keys..."), std::string::npos);
+  EXPECT_TRUE(Exists(inst_ + "\\good.txt"));
+}
+
+}  // namespace
