@@ -71,7 +71,7 @@ int CALLBACK Callback(HWND dlg, UINT msg, LPARAM lp, LPARAM data) {
 
 }  // namespace
 
-bool SelectDirectory(HWND owner, const std::string& start, std::string& chosen) {
+bool DirectoryPicker::Choose(HWND owner, const std::string& start, std::string& chosen) {
   PickState st{start, "", ""};
   char display[MAX_PATH] = {};
   BROWSEINFOA bi{};

@@ -1,4 +1,6 @@
-// Program entry: title, the two windows, the message loop.
+// Program entry: title, the two windows, the message loop. Every way the
+// program ends comes back here, so the windows' destructors remove the
+// stored files.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -6,8 +8,9 @@
 
 #include "filestore/lzrw1kh.hpp"
 #include "setup/application.hpp"
-#include "setup/setup_main.hpp"
-#include "setup/show_license.hpp"
+#include "setup/error_boundary.hpp"
+#include "setup/license_window.hpp"
+#include "setup/main_window.hpp"
 
 namespace {
 
@@ -22,26 +25,23 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&icc);
   Application::Title = "Setup";
+  InstallErrorBoundary();
   int exitCode = 0;
   try {
     filestore::InitLzrw1KH();
-    TForm1 form1;
-    if (!form1.Create()) return ShowError("Cannot create the main window.");
-    TForm2 form2;
-    if (!form2.Create()) return ShowError("Cannot create the licence window.");
+    MainWindow mainWindow;
+    if (!mainWindow.Create()) return ShowError("Cannot create the main window.");
+    LicenseWindow licenseWindow;
+    if (!licenseWindow.Create()) return ShowError("Cannot create the licence window.");
+    mainWindow.SetLicenseWindow(&licenseWindow);
     // A start-up that asked to quit ends before any page can be used.
-    form1.SetLicenseWindow(&form2);
-    if (!form1.QuitRequested()) {
-      ShowWindow(form1.Handle(), show);
-      UpdateWindow(form1.Handle());
-      PostMessageA(form1.Handle(), WM_APP_FIRSTSHOWN, 0, 0);
+    if (!mainWindow.QuitRequested()) {
+      ShowWindow(mainWindow.Handle(), show);
+      UpdateWindow(mainWindow.Handle());
+      PostMessageA(mainWindow.Handle(), WM_APP_FIRSTSHOWN, 0, 0);
     }
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-      if (form1.PreviewKey(msg)) continue;
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) mainWindow.TakeMessage(msg);
     exitCode = static_cast<int>(msg.wParam);
   } catch (const std::exception& e) {
     exitCode = ShowError(e.what());

@@ -9,26 +9,6 @@
 namespace {
 
 constexpr UINT WM_SYNC_TICK = WM_APP + 0x40;
-const char kClass[] = "TTimerExWindow";
-
-void RegisterOnce() {
-  WNDCLASSA wc{};
-  HINSTANCE inst = GetModuleHandleA(nullptr);
-  if (GetClassInfoA(inst, kClass, &wc)) return;
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = inst;
-  wc.lpszClassName = kClass;
-  RegisterClassA(&wc);
-}
-
-HWND MakeWindow(WNDPROC proc, void* self) {
-  RegisterOnce();
-  HWND h = CreateWindowExA(0, kClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
-  SetWindowLongPtrA(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
-  return h;
-}
 
 int PlatformPriority(TThreadPriority p) {
   static const int map[] = {THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,
@@ -134,7 +114,8 @@ std::function<void(const std::exception&)> TTimerEx::HandleException = [](const 
 };
 
 TTimerEx::TTimerEx() {
-  syncWindow_ = MakeWindow(WindowProc, this);
+  syncWindow_ = std::make_unique<MessageWindow>(
+      [this](UINT msg, WPARAM wp, LPARAM) { return msg == WM_SYNC_TICK && OnSyncTick(wp); });
   StartWorker();
 }
 
@@ -142,8 +123,6 @@ TTimerEx::~TTimerEx() {
   enabled_ = false;
   UpdateTimer();
   ReleaseWorker();
-  if (window_) DestroyWindow(window_);
-  DestroyWindow(syncWindow_);
 }
 
 void TTimerEx::SetEnabled(bool v) {
@@ -196,7 +175,7 @@ void TTimerEx::StartWorker() {
   auto w = std::make_shared<Worker>();
   if (!w->changed || !w->parked) return;  // no ticks rather than a broken worker
   w->owner = this;
-  w->syncWindow = syncWindow_;
+  w->syncWindow = syncWindow_->Handle();
   w->interval = interval_;
   auto* handed = new std::shared_ptr<Worker>(w);
   w->thread = ::CreateThread(nullptr, 0, Worker::Main, handed, 0, nullptr);
@@ -233,38 +212,32 @@ void TTimerEx::ReleaseWorker() {
 
 void TTimerEx::UpdateTimer() {
   PauseWorker();
-  if (window_) KillTimer(window_, 1);
+  if (window_) KillTimer(window_->Handle(), 1);
   if (threaded_) {
-    if (window_) {
-      DestroyWindow(window_);
-      window_ = nullptr;
-    }
+    window_.reset();
     if (!worker_) StartWorker();
   } else {
     ReleaseWorker();
-    if (!window_) window_ = MakeWindow(WindowProc, this);
+    if (!window_)
+      window_ = std::make_unique<MessageWindow>([this](UINT msg, WPARAM, LPARAM) {
+        if (msg != WM_TIMER) return false;
+        SafeTick();  // may destroy this timer: nothing after it
+        return true;
+      });
   }
   if (interval_ == 0 || !enabled_ || !onTimer_) return;
   if (threaded_)
     ResumeWorker();
-  else if (!SetTimer(window_, 1, interval_, nullptr))
+  else if (!SetTimer(window_->Handle(), 1, interval_, nullptr))
     throw EOutOfResources("No More Timers Available");
 }
 
-LRESULT CALLBACK TTimerEx::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<TTimerEx*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (self && msg == WM_SYNC_TICK) {
-    // The sending worker holds its shared part alive while it waits here.
-    auto* w = reinterpret_cast<Worker*>(wp);
-    if (w->Wanted() != Worker::Running) return 0;  // stopped since it was sent
-    ++w->syncTicks;
-    self->SafeTick();  // may destroy self: touch only w afterwards
-    --w->syncTicks;
-    return 0;
-  }
-  if (self && msg == WM_TIMER && hwnd == self->window_) {
-    self->SafeTick();
-    return 0;
-  }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+bool TTimerEx::OnSyncTick(WPARAM worker) {
+  // The sending worker holds its shared part alive while it waits here.
+  auto* w = reinterpret_cast<Worker*>(worker);
+  if (w->Wanted() != Worker::Running) return true;  // stopped since it was sent
+  ++w->syncTicks;
+  SafeTick();  // may destroy this timer: touch only w afterwards
+  --w->syncTicks;
+  return true;
 }

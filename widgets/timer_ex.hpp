@@ -11,6 +11,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "widgets/base_window.hpp"
+
 enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 class EOutOfResources : public std::runtime_error {
@@ -47,7 +49,7 @@ class TTimerEx {
 
  private:
   struct Worker;
-  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+  bool OnSyncTick(WPARAM worker);
   void UpdateTimer();
   void StartWorker();
   void PauseWorker();
@@ -64,6 +66,6 @@ class TTimerEx {
   // Shared with the worker thread, which may outlive this object by the
   // moment it needs to notice that it must end.
   std::shared_ptr<Worker> worker_;
-  HWND window_ = nullptr;      // the window timer's utility window
-  HWND syncWindow_ = nullptr;  // receives ticks handed over by the worker
+  std::unique_ptr<MessageWindow> window_;  // the window timer's utility window
+  std::unique_ptr<MessageWindow> syncWindow_;  // receives ticks handed over by the worker
 };

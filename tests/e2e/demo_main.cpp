@@ -81,7 +81,7 @@ bool WalkInstall(const std::string& exe, const std::string& tmp, std::string& in
     std::printf("licence: accepted\n");
   }
   HWND main = setup.WaitForWindow("TForm1");
-  if (!main || !WaitForText(GetDlgItem(main, ids::lbPassword),
+  if (!main || !WaitForText(GetDlgItem(main, ids::kProceedLine),
                             "Click here to proceed or press ESC to abort!")) {
     std::printf("setup.exe showed no start page\n");
     return false;
@@ -95,14 +95,14 @@ bool WalkInstall(const std::string& exe, const std::string& tmp, std::string& in
                   ReadFile(tmp + "\\" + name).size());
       ++found;
     }
-  e2e::ClickControl(GetDlgItem(main, ids::lbPassword));
+  e2e::ClickControl(GetDlgItem(main, ids::kProceedLine));
   Shot(main, "3-options-page");
   std::printf("installation path: %s\nprogram folder: %s\n",
-              e2e::WindowText(GetDlgItem(main, ids::edPath)).c_str(),
-              e2e::WindowText(GetDlgItem(main, ids::edFolder)).c_str());
-  instPath = e2e::WindowText(GetDlgItem(main, ids::edPath));
+              e2e::WindowText(GetDlgItem(main, ids::kPathEdit)).c_str(),
+              e2e::WindowText(GetDlgItem(main, ids::kFolderEdit)).c_str());
+  instPath = e2e::WindowText(GetDlgItem(main, ids::kPathEdit));
   const DWORD started = GetTickCount();
-  e2e::ClickControl(GetDlgItem(main, ids::btnSetup));
+  e2e::ClickControl(GetDlgItem(main, ids::kSetupButton));
   bool completed = false;
   for (int boxes = 0; boxes < 4; ++boxes) {
     HWND box = setup.WaitForMessageBox(600000);  // large payloads take minutes
@@ -149,10 +149,10 @@ bool WalkUninstall(const std::string& tmp, const std::string& instPath) {
   e2e::SetupProcess setup(command, tmp);
   HWND main = setup.WaitForWindow("TForm1");
   if (!main) return false;
-  HWND panel = GetDlgItem(main, ids::plUninst);
-  e2e::MoveMouse(GetDlgItem(panel, ids::uninst3), 20, 12);
+  HWND panel = GetDlgItem(main, ids::kUninstallPanel);
+  e2e::MoveMouse(GetDlgItem(panel, ids::kProceedButton), 20, 12);
   Shot(main, "7-uninstall-panel");
-  e2e::ClickControl(GetDlgItem(panel, ids::uninst3));
+  e2e::ClickControl(GetDlgItem(panel, ids::kProceedButton));
   HWND box = setup.WaitForMessageBox(30000);
   const std::string text = box ? e2e::MessageText(box) : "<none>";
   std::printf("message: %s\n", text.c_str());

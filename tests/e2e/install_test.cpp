@@ -66,9 +66,9 @@ class Install : public ::testing::Test {
       if (HWND box = setup.FindWindow("#32770")) ADD_FAILURE() << e2e::MessageText(box);
       return nullptr;
     }
-    for (int i = 0; i < 100 && e2e::WindowText(GetDlgItem(main, ids::lbPassword)).empty(); ++i)
+    for (int i = 0; i < 100 && e2e::WindowText(GetDlgItem(main, ids::kProceedLine)).empty(); ++i)
       Sleep(50);
-    e2e::ClickControl(GetDlgItem(main, ids::lbPassword));
+    e2e::ClickControl(GetDlgItem(main, ids::kProceedLine));
     return main;
   }
 
@@ -76,7 +76,7 @@ class Install : public ::testing::Test {
   HWND PressSetup(SetupProcess& setup) {
     HWND main = OptionsPage(setup);
     if (!main) return nullptr;
-    e2e::ClickControl(GetDlgItem(main, ids::btnSetup));
+    e2e::ClickControl(GetDlgItem(main, ids::kSetupButton));
     HWND ask = setup.WaitForMessageBox(10000);
     if (!ask || e2e::WindowText(ask) != "Confirm") return nullptr;
     EXPECT_EQ(e2e::MessageText(ask), "Path does not exist, create it?");
@@ -124,9 +124,9 @@ class Install : public ::testing::Test {
     SetupProcess un(commandLine, tmp_);
     HWND main = un.WaitForWindow("TForm1");
     if (!main) return "<no window>";
-    HWND panel = GetDlgItem(main, ids::plUninst);
+    HWND panel = GetDlgItem(main, ids::kUninstallPanel);
     Sleep(300);
-    e2e::ClickControl(GetDlgItem(panel, ids::uninst3));
+    e2e::ClickControl(GetDlgItem(panel, ids::kProceedButton));
     HWND box = un.WaitForMessageBox(30000);
     if (!box) return "<no message>";
     const std::string text = e2e::MessageText(box);
@@ -229,14 +229,14 @@ TEST_F(Install, PathQuestionNoThenYesCreatesEveryLevel) {
   SetupProcess setup(dir_ + "\\setup.exe", "", tmp_);
   HWND main = OptionsPage(setup);
   ASSERT_NE(main, nullptr);
-  e2e::ClickControl(GetDlgItem(main, ids::btnSetup));
+  e2e::ClickControl(GetDlgItem(main, ids::kSetupButton));
   HWND ask = setup.WaitForMessageBox(10000);
   ASSERT_NE(ask, nullptr);
   e2e::Answer(ask, IDNO);
   Sleep(300);
   EXPECT_FALSE(Exists(dir_ + "\\one"));
-  EXPECT_TRUE(IsWindowVisible(GetDlgItem(main, ids::edPath)));  // still on the options page
-  e2e::ClickControl(GetDlgItem(main, ids::btnSetup));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(main, ids::kPathEdit)));  // still on the options page
+  e2e::ClickControl(GetDlgItem(main, ids::kSetupButton));
   ask = setup.WaitForMessageBox(10000);
   ASSERT_NE(ask, nullptr);
   e2e::Answer(ask, IDYES);
@@ -254,7 +254,7 @@ TEST_F(Install, NotEnoughSpaceIsReportedInKilobytes) {
   SetupProcess setup(dir_ + "\\setup.exe", "", tmp_);
   HWND main = OptionsPage(setup);
   ASSERT_NE(main, nullptr);
-  e2e::ClickControl(GetDlgItem(main, ids::btnSetup));
+  e2e::ClickControl(GetDlgItem(main, ids::kSetupButton));
   HWND box = setup.WaitForMessageBox(10000);
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(e2e::MessageText(box),
@@ -262,7 +262,7 @@ TEST_F(Install, NotEnoughSpaceIsReportedInKilobytes) {
             "Delete some files or choose another drive.");
   e2e::Answer(box, IDOK);
   EXPECT_FALSE(Exists(inst_));
-  EXPECT_TRUE(IsWindowVisible(GetDlgItem(main, ids::btnSetup)));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(main, ids::kSetupButton)));
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(setup.WaitForExit(10000), 0);
 }
@@ -279,7 +279,7 @@ TEST_F(Install, CancelDuringTheFileLoopSavesTheLog) {
   HWND main = PressSetup(setup);
   ASSERT_NE(main, nullptr);
   Sleep(800);
-  e2e::ClickControl(GetDlgItem(main, ids::btnCancel));
+  e2e::ClickControl(GetDlgItem(main, ids::kCancelButton));
   HWND cancelled = setup.WaitForMessageBox(10000);
   ASSERT_NE(cancelled, nullptr);
   EXPECT_EQ(e2e::MessageText(cancelled), "Setup cancelled!");

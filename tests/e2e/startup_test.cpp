@@ -84,20 +84,20 @@ TEST_F(StartUp, ScriptValuesShowInTheWindow) {
   ASSERT_NE(main, nullptr);
   Shot(main, "start-page");
   EXPECT_EQ(e2e::WindowText(main), "Setup [Demo Product]");
-  EXPECT_EQ(e2e::WindowText(GetDlgItem(main, ids::lbWelcome)),
+  EXPECT_EQ(e2e::WindowText(GetDlgItem(main, ids::kWelcomeLabel)),
             "Welcome\r\nto\r\nDemo Product\r\nsetup");
-  EXPECT_EQ(e2e::WindowText(GetDlgItem(main, ids::edPath)), ProgramFilesDir + "\\Demo");
-  EXPECT_EQ(e2e::WindowText(GetDlgItem(main, ids::edFolder)), "Demo Folder");
-  EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::StartBox)));
-  EXPECT_FALSE(e2e::IsChecked(GetDlgItem(main, ids::DeskTopBox)));
-  EXPECT_FALSE(e2e::IsChecked(GetDlgItem(main, ids::QuickLaunchBox)));
-  EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::SendToBox)));
-  EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::cbAllUsers)));
-  EXPECT_EQ(IsWindowEnabled(GetDlgItem(main, ids::QuickLaunchBox)) != FALSE,
+  EXPECT_EQ(e2e::WindowText(GetDlgItem(main, ids::kPathEdit)), ProgramFilesDir + "\\Demo");
+  EXPECT_EQ(e2e::WindowText(GetDlgItem(main, ids::kFolderEdit)), "Demo Folder");
+  EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::kStartUpBox)));
+  EXPECT_FALSE(e2e::IsChecked(GetDlgItem(main, ids::kDesktopBox)));
+  EXPECT_FALSE(e2e::IsChecked(GetDlgItem(main, ids::kQuickLaunchBox)));
+  EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::kSendToBox)));
+  EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::kAllUsersBox)));
+  EXPECT_EQ(IsWindowEnabled(GetDlgItem(main, ids::kQuickLaunchBox)) != FALSE,
             !QuickLaunchDir.empty());
-  EXPECT_FALSE(IsWindowVisible(GetDlgItem(main, ids::plUninst)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(main, ids::kUninstallPanel)));
 
-  auto items = e2e::ListItems(GetDlgItem(main, ids::FolderList));
+  auto items = e2e::ListItems(GetDlgItem(main, ids::kFolderList));
   EXPECT_EQ(std::count(items.begin(), items.end(), both), 1);
   EXPECT_EQ(std::count(items.begin(), items.end(), user), 1);
   EXPECT_EQ(std::count(items.begin(), items.end(), common), 1);
@@ -161,8 +161,8 @@ TEST_F(StartUp, CapitalUStartsInstallMode) {
   ASSERT_NE(main, nullptr);
   EXPECT_EQ(e2e::WindowText(main), "Setup [Upper]");
   // Ticked from the script even where no Quick Launch folder enables it.
-  EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::QuickLaunchBox)));
-  EXPECT_FALSE(IsWindowVisible(GetDlgItem(main, ids::plUninst)));
+  EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::kQuickLaunchBox)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(main, ids::kUninstallPanel)));
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(setup.WaitForExit(15000), 0);
 }
@@ -175,9 +175,9 @@ TEST_F(StartUp, UninstallNameWithABlankArrivesWhole) {
   Sleep(300);
   Shot(main, "uninstall-panel");
   EXPECT_EQ(e2e::WindowText(main), "Uninstall My App");
-  HWND panel = GetDlgItem(main, ids::plUninst);
+  HWND panel = GetDlgItem(main, ids::kUninstallPanel);
   EXPECT_TRUE(IsWindowVisible(panel));
-  EXPECT_EQ(e2e::WindowText(GetDlgItem(panel, ids::uninst2)), "My App");
+  EXPECT_EQ(e2e::WindowText(GetDlgItem(panel, ids::kUninstallStatus)), "My App");
   // The stored bitmap is painted over the panel: its top-left is dark slate.
   const COLORREF c = e2e::ScreenPixel(panel, 2, 2);
   EXPECT_LT(GetRValue(c) + GetGValue(c) + GetBValue(c), 3 * 100) << std::hex << c;

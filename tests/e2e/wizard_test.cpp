@@ -37,7 +37,7 @@ class Wizard : public ::testing::Test {
   // The start page is ready once the proceed line has its text.
   static bool WaitForStartPage(HWND main) {
     for (int i = 0; i < 100; ++i) {
-      if (e2e::WindowText(GetDlgItem(main, ids::lbPassword)) == kProceed) return true;
+      if (e2e::WindowText(GetDlgItem(main, ids::kProceedLine)) == kProceed) return true;
       Sleep(50);
     }
     return false;
@@ -52,7 +52,7 @@ class Wizard : public ::testing::Test {
   HWND GoToOptionsPage(SetupProcess& setup) {
     HWND main = setup.WaitForWindow("TForm1");
     if (!main || !WaitForStartPage(main)) return nullptr;
-    e2e::ClickControl(GetDlgItem(main, ids::lbPassword));
+    e2e::ClickControl(GetDlgItem(main, ids::kProceedLine));
     return main;
   }
 
@@ -69,7 +69,7 @@ TEST_F(Wizard, LicenceMustBeAcceptedBeforeTheStartPage) {
   EXPECT_EQ(e2e::WindowText(GetDlgItem(licence, 200)), "LICENCE AGREEMENT\r\nLine two\r\n");
   HWND main = setup->FindWindow("TForm1");
   EXPECT_FALSE(IsWindowEnabled(main));
-  EXPECT_NE(e2e::WindowText(GetDlgItem(main, ids::lbPassword)), kProceed);
+  EXPECT_NE(e2e::WindowText(GetDlgItem(main, ids::kProceedLine)), kProceed);
   e2e::PressButton(licence, IDOK);
   EXPECT_TRUE(WaitForStartPage(main));
   EXPECT_FALSE(IsWindowVisible(licence));
@@ -128,8 +128,8 @@ TEST_F(Wizard, EscapeOnTheStartPageCancels) {
   Shot(main, "start-page-proceed");
   // The welcome text is orange on a display deeper than 256 colours.
   Sleep(200);
-  EXPECT_GT(e2e::CountPixels(GetDlgItem(main, ids::lbWelcome), RGB(255, 128, 0)), 200);
-  EXPECT_EQ(e2e::CountPixels(GetDlgItem(main, ids::lbWelcome), RGB(255, 0, 255)), 0);
+  EXPECT_GT(e2e::CountPixels(GetDlgItem(main, ids::kWelcomeLabel), RGB(255, 128, 0)), 200);
+  EXPECT_EQ(e2e::CountPixels(GetDlgItem(main, ids::kWelcomeLabel), RGB(255, 0, 255)), 0);
   PostMessageA(main, WM_KEYDOWN, VK_ESCAPE, 0);
   ExpectMessageThenExit(*setup, "Setup cancelled!");
 }
@@ -138,23 +138,23 @@ TEST_F(Wizard, OptionsPageAfterTheProceedLine) {
   auto setup = Start();
   HWND main = GoToOptionsPage(*setup);
   ASSERT_NE(main, nullptr);
-  HWND path = GetDlgItem(main, ids::edPath);
+  HWND path = GetDlgItem(main, ids::kPathEdit);
   for (int i = 0; i < 40 && !IsWindowVisible(path); ++i) Sleep(50);
   ASSERT_TRUE(IsWindowVisible(path));
   Shot(main, "options-page");
   RECT rc;
   GetClientRect(main, &rc);
   EXPECT_EQ(rc.bottom, 344);
-  EXPECT_FALSE(IsWindowVisible(GetDlgItem(main, ids::lbWelcome)));
-  EXPECT_FALSE(IsWindowVisible(GetDlgItem(main, ids::lbPassword)));
-  EXPECT_TRUE(IsWindowVisible(GetDlgItem(main, ids::btnSetup)));
-  EXPECT_EQ(e2e::FocusOf(main), GetDlgItem(main, ids::btnSetup));
-  EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::cbAllUsers)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(main, ids::kWelcomeLabel)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(main, ids::kProceedLine)));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(main, ids::kSetupButton)));
+  EXPECT_EQ(e2e::FocusOf(main), GetDlgItem(main, ids::kSetupButton));
+  EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::kAllUsersBox)));
 
   // A label beside a box does not toggle it; the box itself does.
-  HWND box = GetDlgItem(main, ids::StartBox);
+  HWND box = GetDlgItem(main, ids::kStartUpBox);
   const bool before = e2e::IsChecked(box);
-  e2e::ClickControl(GetDlgItem(main, ids::lbWinStart));
+  e2e::ClickControl(GetDlgItem(main, ids::kStartUpLabel));
   EXPECT_EQ(e2e::IsChecked(box), before);
   e2e::ClickControl(box);
   EXPECT_NE(e2e::IsChecked(box), before);
@@ -165,7 +165,7 @@ TEST_F(Wizard, OptionsPageAfterTheProceedLine) {
   EXPECT_EQ(setup->FindWindow("#32770"), nullptr);
   EXPECT_EQ(setup->WaitForExit(0), -1);
 
-  e2e::ClickControl(GetDlgItem(main, ids::btnCancel));
+  e2e::ClickControl(GetDlgItem(main, ids::kCancelButton));
   ExpectMessageThenExit(*setup, "Setup cancelled!");
 }
 
@@ -173,7 +173,7 @@ TEST_F(Wizard, DirectoryPickerCreatesATypedDirectory) {
   auto setup = Start();
   HWND main = GoToOptionsPage(*setup);
   ASSERT_NE(main, nullptr);
-  e2e::ClickControl(GetDlgItem(main, ids::btnDir));
+  e2e::ClickControl(GetDlgItem(main, ids::kBrowseButton));
   HWND picker = setup->WaitForMessageBox(10000);
   ASSERT_NE(picker, nullptr);
   EXPECT_EQ(e2e::WindowText(picker), "Select Directory");
@@ -194,8 +194,8 @@ TEST_F(Wizard, DirectoryPickerCreatesATypedDirectory) {
   ASSERT_NE(ask, nullptr);
   EXPECT_EQ(e2e::MessageText(ask), "The specified directory does not exist. Create it?");
   e2e::PressButton(ask, IDYES);
-  for (int i = 0; i < 100 && e2e::WindowText(GetDlgItem(main, ids::edPath)) != target; ++i) Sleep(50);
-  EXPECT_EQ(e2e::WindowText(GetDlgItem(main, ids::edPath)), target);
+  for (int i = 0; i < 100 && e2e::WindowText(GetDlgItem(main, ids::kPathEdit)) != target; ++i) Sleep(50);
+  EXPECT_EQ(e2e::WindowText(GetDlgItem(main, ids::kPathEdit)), target);
   EXPECT_NE(GetFileAttributesA(target.c_str()), INVALID_FILE_ATTRIBUTES);
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(setup->WaitForExit(10000), 0);
@@ -205,8 +205,8 @@ TEST_F(Wizard, UninstallButtonsHighlightUnderTheMouse) {
   auto setup = Start("/u:Wizard App");
   HWND main = setup->WaitForWindow("TForm1");
   ASSERT_NE(main, nullptr);
-  HWND panel = GetDlgItem(main, ids::plUninst);
-  HWND proceed = GetDlgItem(panel, ids::uninst3), abort = GetDlgItem(panel, ids::uninst4);
+  HWND panel = GetDlgItem(main, ids::kUninstallPanel);
+  HWND proceed = GetDlgItem(panel, ids::kProceedButton), abort = GetDlgItem(panel, ids::kAbortButton);
   Sleep(300);
   const COLORREF fuchsia = RGB(255, 0, 255), lime = RGB(0, 255, 0);
   EXPECT_EQ(e2e::ScreenPixel(proceed, 10, 12), fuchsia);

@@ -1,38 +1,42 @@
 // The licence window.
-#include "setup/show_license.hpp"
+#include "setup/license_window.hpp"
+
+#include "setup/control_ids.hpp"
 
 namespace {
 
 constexpr int kWidth = 427, kHeight = 273, kStrip = 57, kBorder = 8;
 
 HWND Child(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
-           int id) {
+           int id, HFONT font) {
   HWND c = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return c;
 }
 
 }  // namespace
 
-bool TForm2::Create() {
-  // Single fixed border with the system menu; placed, not centred.
+bool LicenseWindow::Create() {
+  // Single fixed border with the system menu; placed, not centred. The
+  // class keeps the name that tools know the window by.
   if (!CreateFramed("TForm2", "License Agreement", WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0,
                     200, 108, kWidth, kHeight))
     return false;
   const int stripTop = kHeight - kStrip;
+  HFONT font = fonts_.Default.Get();
   Child(hwnd_, "EDIT", "",
         ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP, kBorder,
-        kBorder, kWidth - 2 * kBorder, stripTop - 2 * kBorder, license_ids::Memo1);
+        kBorder, kWidth - 2 * kBorder, stripTop - 2 * kBorder, ids::kLicenseText, font);
   Child(hwnd_, "BUTTON", "Accept", BS_DEFPUSHBUTTON | WS_TABSTOP, 124, stripTop + 16, 75, 25,
-        license_ids::btnAccept);
+        IDOK, font);
   Child(hwnd_, "BUTTON", "Refuse", BS_PUSHBUTTON | WS_TABSTOP, 228, stripTop + 16, 75, 25,
-        license_ids::btnRefuse);
+        IDCANCEL, font);
   return true;
 }
 
-void TForm2::SetText(const std::string& text) {
+void LicenseWindow::SetText(const std::string& text) {
   std::string crlf;
   crlf.reserve(text.size() + text.size() / 32);
   for (size_t i = 0; i < text.size(); ++i) {
@@ -41,14 +45,14 @@ void TForm2::SetText(const std::string& text) {
     crlf += c;
     if (c == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) crlf += '\n';
   }
-  SetDlgItemTextA(hwnd_, license_ids::Memo1, crlf.c_str());
+  SetDlgItemTextA(hwnd_, ids::kLicenseText, crlf.c_str());
 }
 
-int TForm2::ShowModal(HWND owner) {
+int LicenseWindow::ShowModal(HWND owner) {
   result_ = 0;
   EnableWindow(owner, FALSE);
   ShowWindow(hwnd_, SW_SHOW);
-  SetFocus(GetDlgItem(hwnd_, license_ids::btnAccept));
+  SetFocus(GetDlgItem(hwnd_, IDOK));
   MSG msg;
   while (result_ == 0 && GetMessageA(&msg, nullptr, 0, 0) > 0) {
     if (IsDialogMessageA(hwnd_, &msg)) continue;
@@ -65,7 +69,7 @@ int TForm2::ShowModal(HWND owner) {
   return result_;
 }
 
-LRESULT TForm2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT LicenseWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_COMMAND:
       if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) result_ = LOWORD(wp);

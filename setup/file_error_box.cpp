@@ -1,5 +1,5 @@
 // The Abort/Ignore box, built as an in-memory dialog template.
-#include "setup/warning_box.hpp"
+#include "setup/file_error_box.hpp"
 
 #include <vector>
 
@@ -68,7 +68,7 @@ INT_PTR CALLBACK BoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-int AbortIgnoreBox(HWND owner, const std::string& text, const std::string& caption) {
+int FileErrorBox::Ask(HWND owner, const std::string& text, const std::string& caption) {
   Template t;
   t.DWord(DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
   t.DWord(0);

@@ -6,5 +6,8 @@
 
 #include <string>
 
-// IDABORT or IDIGNORE.
-int AbortIgnoreBox(HWND owner, const std::string& text, const std::string& caption);
+class FileErrorBox {
+ public:
+  // IDABORT or IDIGNORE.
+  static int Ask(HWND owner, const std::string& text, const std::string& caption);
+};

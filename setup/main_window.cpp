@@ -1,0 +1,388 @@
+// The main window.
+#include "setup/main_window.hpp"
+
+#include <commctrl.h>
+
+#include "engine/install_sequence.hpp"
+#include "engine/registry_entries.hpp"
+#include "engine/uninstall.hpp"
+#include "filestore/compress_stream.hpp"
+#include "setup/application.hpp"
+#include "setup/command_line.hpp"
+#include "setup/control_ids.hpp"
+#include "setup/license_window.hpp"
+#include "setup/setup_script.hpp"
+#include "setup/start_up.hpp"
+#include "setup/window_prompts.hpp"
+#include "shell/shell_folders.hpp"
+
+namespace {
+
+using namespace ids;
+
+constexpr int kStripHeight = 41;
+
+// The frame's own controls: the notice, the status line and file progress
+// used while installing, and the button strip.
+const ControlSpec kFrameControls[] = {
+    {kProductNotice, "STATIC", "Quorvane Setup", kLabelStyle, 394, 83, 14, 119},
+    {kStatusLabel, "STATIC", "", kLabelStyle, 1, 131, 405, 16},
+    {kFileProgress, PROGRESS_CLASSA, "", 0, 130, 176, 150, 13},
+};
+const ControlSpec kStripControls[] = {
+    {kCancelButton, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 188, 311, 75, 25},
+    {kSetupButton, "BUTTON", "Setup", BS_DEFPUSHBUTTON | WS_TABSTOP, 276, 311, 75, 25},
+    {kStripProgress, PROGRESS_CLASSA, "", 0, 16, 317, 151, 13},
+};
+const LabelLook kFrameLooks[] = {
+    {kProductNotice, true, TTextStyle::tsNone, 11, false, kOrange, TAlignment::taLeftJustify},
+    {kStatusLabel, false, TTextStyle::tsNone, 12, false, kOrange, TAlignment::taCenter},
+};
+
+bool ReadWholeFile(const std::string& path, std::string& text) {
+  OwnedHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            0, nullptr));
+  if (!h) return false;
+  char buf[65536];
+  DWORD n = 0;
+  bool ok = true;
+  while ((ok = ReadFile(h.Get(), buf, sizeof buf, &n, nullptr) != FALSE) && n > 0)
+    text.append(buf, n);
+  return ok;
+}
+
+void Bevel(HDC dc, RECT r, UINT outer, UINT inner, int gap) {
+  DrawEdge(dc, &r, outer, BF_RECT);
+  InflateRect(&r, -gap, -gap);
+  DrawEdge(dc, &r, inner, BF_RECT);
+}
+
+bool IsPushButton(HWND h) {
+  char cls[16] = {};
+  GetClassNameA(h, cls, sizeof cls);
+  const LONG type = GetWindowLongA(h, GWL_STYLE) & BS_TYPEMASK;
+  return lstrcmpiA(cls, "Button") == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+}
+
+}  // namespace
+
+MainWindow::MainWindow() { LoadStoredForm(); }
+
+void MainWindow::LoadStoredForm() {
+  HMODULE self = GetModuleHandleA(nullptr);
+  unzipTool_.SetCompress(true);
+  unzipTool_.SetDisplayLabel("UnZip");
+  unzipTool_.SetExtension(".exe");
+  unzipTool_.LoadFromResource(self, "FILESOURCE1");
+  uninstallBitmap_.SetCompress(true);
+  uninstallBitmap_.SetExtension(".bmp");
+  uninstallBitmap_.LoadFromResource(self, "IMGZIP3");
+  // The picture travels as a 4-byte length and the GIF bytes.
+  HRSRC res = FindResourceA(self, "GIFIMAGE1", MAKEINTRESOURCEA(10));
+  HGLOBAL mem = res ? LoadResource(self, res) : nullptr;
+  if (const void* data = mem ? LockResource(mem) : nullptr) {
+    filestore::MemoryReader in(data, SizeofResource(self, res));
+    filestore::VectorWriter out;
+    filestore::DecodePlain(in, out);
+    backgroundData_ = out.Data();
+  }
+}
+
+bool MainWindow::Create() {
+  // Fixed dialog border, no caption buttons, centred on the screen. The
+  // class keeps the name that tools know the window by.
+  return CreateFramed("TForm1", Application::Title.c_str(),
+                      WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, -1, -1,
+                      kClientWidth, kClientHeight);
+}
+
+void MainWindow::CreateControls() {
+  startPage_.Create(hwnd_, fonts_.Default.Get(), labels_);
+  for (const ControlSpec& c : kFrameControls)
+    CreateControl(hwnd_, c, c.id == kProductNotice, fonts_.Default.Get());
+  for (const LabelLook& look : kFrameLooks) labels_.Add(look);
+  optionsPage_.Create(hwnd_, fonts_, labels_);
+  for (const ControlSpec& c : kStripControls) CreateControl(hwnd_, c, false, fonts_.Default.Get());
+  uninstallPanel_.Create(hwnd_, fonts_);
+  background_ = std::make_unique<TGIFImage>(hwnd_);
+  LayoutPanel(kClientHeight);
+  background_->LoadFromData(backgroundData_.data(), backgroundData_.size());
+}
+
+void MainWindow::ShowMessage(const std::string& text) const {
+  MessageBoxA(IsWindowVisible(hwnd_) ? hwnd_ : nullptr, text.c_str(), Application::Title.c_str(),
+              MB_OK);
+}
+
+void MainWindow::EndProgram(int exitCode) {
+  quitRequested_ = true;
+  exitCode_ = exitCode;
+  PostQuitMessage(exitCode);
+}
+
+// ---- Start-up ----
+
+void MainWindow::OnCreate() {
+  CreateControls();
+  // A folder value of the wrong type is reported and taken as unknown.
+  for (const std::string& problem : ReadShellFolders()) ShowMessage(problem);
+  if (StartUninstallMode()) return;
+  if (ColorDepth() <= 8) labels_.Find(kProductNotice)->Font.Color = kFuchsia;
+  Application::Title = "Setup";
+  const std::string script = ProgramDir() + "setup.ini";
+  if (GetFileAttributesA(script.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    MessageBeep(0);
+    ShowMessage(
+        "Error - setup.ini File Missing!\r\nMake sure all files are extracted to disk.\r\n"
+        "Setup Aborted!");
+    EndProgram(0);
+    return;
+  }
+  ReadSetupRec(setupRec_, script);
+  // The name becomes registry keys that a later removal deletes whole.
+  if (!IsValidAppName(setupRec_.AppName)) {
+    RefuseToStart("Setup script error: AppName is missing or invalid.");
+    return;
+  }
+  if (AppIsRunning(setupRec_.AppName)) {
+    ShowRunningMessage("");
+    return;
+  }
+  PresetInstallPages();
+}
+
+bool MainWindow::StartUninstallMode() {
+  if (!IsUninstallArgument(SplitCommandLine(GetCommandLineA()), uninstallName_)) return false;
+  // "/u:" alone would name the whole Uninstall key, every program's entry.
+  if (!IsValidAppName(uninstallName_)) {
+    RefuseToStart("Invalid argument \"/u:" + uninstallName_ +
+                  "\": it names no application.\r\nNothing was removed.");
+    return true;
+  }
+  if (AppIsRunning(uninstallName_)) {
+    ShowRunningMessage("un");
+    return true;
+  }
+  uninstallMode_ = true;
+  ShowWindow(Control(kProductNotice), SW_HIDE);
+  startPage_.Hide();
+  SetWindowTextA(hwnd_, ("Uninstall " + uninstallName_).c_str());
+  // Without the stored bitmap the panel keeps its plain face; its buttons
+  // still work.
+  uninstallPanel_.Prepare(uninstallName_, uninstallBitmap_.FileName());
+  return true;
+}
+
+void MainWindow::RefuseToStart(const std::string& text) {
+  ShowMessage(text);
+  EndProgram(1);
+}
+
+void MainWindow::ShowRunningMessage(const std::string& prefix) {
+  ShowMessage("The Application you are attempting to\r\n" + prefix +
+              "install is active. Please close all instances" + "\r\n" + "and try again.");
+  EndProgram(0);
+}
+
+void MainWindow::PresetInstallPages() {
+  ReplaceMacro(setupRec_.InstPath, kShortStringMax, "<program files>", ProgramFilesDir);
+  SetWindowTextA(hwnd_, ShortString("Setup [" + setupRec_.AppName + "]").c_str());
+  startPage_.SetWelcome(setupRec_.AppName, ColorDepth() <= 8 ? kFuchsia : kOrange);
+  optionsPage_.Preset(setupRec_, !QuickLaunchDir.empty());
+}
+
+// ---- Pages and navigation ----
+
+void MainWindow::FirstShown() {
+  LicenseStep();
+  keyPreview_ = true;
+  startPage_.ShowProceedLine();
+}
+
+void MainWindow::LicenseStep() {
+  const std::string path = ProgramDir() + "license.txt";
+  if (uninstallMode_ || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  std::string text;
+  if (!licenseWindow_ || !ReadWholeFile(path, text)) {
+    ShowMessage("Can not load license.txt!");
+    return;
+  }
+  licenseWindow_->SetText(text);
+  if (licenseWindow_->ShowModal(hwnd_) != IDOK) EndProgram(0);
+}
+
+void MainWindow::ShowOptionsPage() {
+  keyPreview_ = false;
+  startPage_.Hide();
+  RECT r{0, 0, kClientWidth, kOptionsClientHeight};
+  AdjustWindowRectEx(&r, GetWindowLongA(hwnd_, GWL_STYLE), FALSE,
+                     GetWindowLongA(hwnd_, GWL_EXSTYLE));
+  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  onOptionsPage_ = true;
+  LayoutPanel(kOptionsClientHeight);
+  ShowControls(hwnd_, {kCancelButton, kSetupButton, kStripProgress}, true);
+  optionsPage_.SetVisible(true);
+  SetFocus(Control(kSetupButton));
+}
+
+void MainWindow::CancelAction() {
+  ShowMessage("Setup cancelled!");
+  // While files are installed the sequence stops after the file in hand,
+  // saves its log and closes the window itself.
+  if (installer_) {
+    installer_->Cancel();
+    return;
+  }
+  DestroyWindow(hwnd_);
+}
+
+bool MainWindow::PreviewKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || !hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)))
+    return false;
+  if (keyPreview_ && msg.wParam == VK_ESCAPE) {
+    CancelAction();
+    return true;
+  }
+  if (onOptionsPage_ && !busy_ && msg.wParam == VK_RETURN) {
+    // Enter presses the focused button; elsewhere Setup, the default button.
+    HWND focus = GetFocus();
+    SendMessageA(IsPushButton(focus) && IsChild(hwnd_, focus) ? focus : Control(kSetupButton),
+                 BM_CLICK, 0, 0);
+    return true;
+  }
+  return false;
+}
+
+void MainWindow::TakeMessage(MSG& msg) {
+  if (PreviewKey(msg)) return;
+  if (hwnd_ && IsDialogMessageA(hwnd_, &msg)) return;  // Tab, Shift+Tab, Space
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+}
+
+void MainWindow::OnCommand(int id, int code) {
+  if (WelcomePage::IsProceedClick(id, code)) ShowOptionsPage();
+  if (optionsPage_.HandleCommand(id, code) || code != BN_CLICKED) return;
+  if (id == kCancelButton) CancelAction();
+  if (id == kSetupButton) SetupClicked();
+  if (id == kProceedButton && !busy_) UninstallClicked();
+  if (id == kAbortButton) EndProgram(0);
+}
+
+void MainWindow::SetupClicked() {
+  if (busy_) return;  // a second press while installing does nothing
+  TInstallOptions options;
+  optionsPage_.Capture(options);
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  options.ProgramPath = self;
+  options.ToolPath = unzipTool_.FileName();
+  WindowPrompts prompts(hwnd_);
+  int quitCode = -1;
+  WindowProgress progress(
+      Control(kStatusLabel), Control(kFileProgress), [this](MSG& m) { TakeMessage(m); },
+      [&](int code) {
+        quitCode = code;  // a quit request stops the installation like Cancel
+        if (installer_) installer_->Cancel();
+      });
+  TInstaller installer(setupRec_, options, log_, prompts, progress);
+  if (!installer.CheckDestination()) return;
+
+  busy_ = true;
+  installer_ = &installer;
+  optionsPage_.SetVisible(false);
+  ShowControls(hwnd_, {kStatusLabel, kFileProgress}, true);
+  UpdateWindow(hwnd_);
+  try {
+    installer.Run();
+  } catch (const EEndProgram& end) {
+    installer_ = nullptr;
+    EndProgram(end.exitCode);  // the stored files go with the window
+    return;
+  }
+  installer_ = nullptr;
+  if (quitCode >= 0) exitCode_ = quitCode;
+  DestroyWindow(hwnd_);
+}
+
+void MainWindow::UninstallClicked() {
+  busy_ = true;  // one removal per run
+  auto show = [this](const char* text) {
+    uninstallPanel_.ShowProgress(text);
+    Sleep(200);
+  };
+  show("Removing Registry Entries...");
+  DeleteUninstallKeys(uninstallName_);
+  show("Deleting Files...");
+  ShowMessage(OutcomeMessage(RemoveInstallation(ProgramDir())));
+  EndProgram(0);
+}
+
+// ---- Painting ----
+
+void MainWindow::LayoutPanel(int clientHeight) {
+  const int panel = clientHeight - (clientHeight > kClientHeight ? kStripHeight : 0);
+  background_->SetBounds(3, 3, kClientWidth - 6, panel - 6);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void MainWindow::PaintBackdrop(HDC dc) {
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  const bool strip = onOptionsPage_ || client.bottom > kClientHeight;
+  RECT panel{0, 0, client.right, client.bottom - (strip ? kStripHeight : 0)};
+  Bevel(dc, panel, BDR_RAISEDOUTER, BDR_SUNKENINNER, 2);  // one pixel of edge, one of border
+  if (strip) Bevel(dc, RECT{0, panel.bottom, client.right, client.bottom}, BDR_RAISEDOUTER,
+                   BDR_SUNKENINNER, 1);
+  background_->PaintMessage(dc);
+  if (!uninstallMode_) {
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    DrawIconEx(dc, 40, 200, icon, 32, 32, 0, nullptr, DI_NORMAL);
+  }
+}
+
+LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CREATE:
+      OnCreate();
+      return 0;
+    case WM_APP_FIRSTSHOWN:
+      FirstShown();
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wp), HIWORD(wp));
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd_, &ps);
+      PaintBackdrop(dc);
+      EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_DRAWITEM:
+      labels_.DrawItem(hwnd_, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp),
+                       [this](HDC dc) { PaintBackdrop(dc); });
+      return TRUE;
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+      // Check boxes show only their box: give them the picture's colour
+      // around it rather than a grey square.
+      SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+      return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    case WM_CLOSE:
+      // Closing while files are installed is Cancel; the sequence then ends.
+      if (installer_)
+        CancelAction();
+      else
+        DestroyWindow(hwnd_);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(exitCode_);
+      return 0;
+  }
+  return Default(msg, wp, lp);
+}
