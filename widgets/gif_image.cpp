@@ -132,11 +132,13 @@ bool TGIFImage::Parse(const uint8_t* data, size_t size) {
   data_.assign(data, data + size);
   gif::TPicture pic;
   const gif::ParseResult r = gif::ParseGif(data_.data(), data_.size(), pic, OnProgress);
-  pic_ = std::move(pic);
   if (r != gif::ParseResult::Ok) {
+    // Failed or cancelled loads stay silent and empty: no frame is kept that
+    // has no drawing behind it.
     Invalidate();
-    return false;  // failed or cancelled loads stay silent and empty
+    return false;
   }
+  pic_ = std::move(pic);
   gdi_.resize(pic_.Frames.size());
   for (size_t i = 0; i < pic_.Frames.size(); ++i) BuildFrame(i);
   LoadCompleted();

@@ -154,6 +154,14 @@ void Click(HWND hwnd, int x, int y) {
   Sleep(250);
 }
 
+void PressKey(WORD vk, bool shift) {
+  if (shift) keybd_event(VK_SHIFT, 0, 0, 0);
+  keybd_event(static_cast<BYTE>(vk), 0, 0, 0);
+  keybd_event(static_cast<BYTE>(vk), 0, KEYEVENTF_KEYUP, 0);
+  if (shift) keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+  Sleep(250);
+}
+
 void ClickControl(HWND control) {
   RECT r;
   GetClientRect(control, &r);

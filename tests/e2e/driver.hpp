@@ -46,6 +46,8 @@ bool IsChecked(HWND checkBox);
 // Real mouse input at client point (x, y) of hwnd.
 void MoveMouse(HWND hwnd, int x, int y);
 void Click(HWND hwnd, int x, int y);
+// Real key presses (down and up), with Shift held when asked.
+void PressKey(WORD vk, bool shift = false);
 // Clicks the middle of a control.
 void ClickControl(HWND control);
 // The window that has the keyboard focus in hwnd's thread.

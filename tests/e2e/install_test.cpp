@@ -267,7 +267,7 @@ TEST_F(Install, NotEnoughSpaceIsReportedInKilobytes) {
   EXPECT_EQ(setup.WaitForExit(10000), 0);
 }
 
-TEST_F(Install, CancelDuringTheFileLoopSavesTheLog) {
+TEST_F(Install, CancelOrCloseDuringTheFileLoopSavesTheLogAndEnds) {
   std::string files;
   for (int i = 0; i < 6; ++i) {
     const std::string n = std::to_string(i);
@@ -275,30 +275,39 @@ TEST_F(Install, CancelDuringTheFileLoopSavesTheLog) {
              "=No*\r\nDescritpion" + n + "=R*\r\n";
   }
   Script(files);
-  SetupProcess setup(dir_ + "\\setup.exe", "", tmp_);
-  HWND main = PressSetup(setup);
-  ASSERT_NE(main, nullptr);
-  Sleep(800);
-  e2e::ClickControl(GetDlgItem(main, ids::kCancelButton));
-  HWND cancelled = setup.WaitForMessageBox(10000);
-  ASSERT_NE(cancelled, nullptr);
-  EXPECT_EQ(e2e::MessageText(cancelled), "Setup cancelled!");
-  e2e::Answer(cancelled, IDOK);
-  HWND result = setup.WaitForMessageBox(10000);
-  ASSERT_NE(result, nullptr);
-  EXPECT_EQ(e2e::MessageText(result), "Error - Setup incomplete!");
-  e2e::Answer(result, IDOK);
-  EXPECT_EQ(setup.WaitForExit(10000), 0);
-  const std::string log = ReadFile(inst_ + "\\setup.log");
-  EXPECT_NE(log.find("Installing files..."), std::string::npos);
-  EXPECT_EQ(log.find("Creating Shortcuts..."), std::string::npos);
-  // Stopped after the file in hand: not all six were tried.
-  size_t tried = 0;
-  for (size_t at = log.find("extracting readme.txt to"); at != std::string::npos;
-       at = log.find("extracting readme.txt to", at + 1))
-    ++tried;
-  EXPECT_GE(tried, 1u);
-  EXPECT_LT(tried, 6u);
+  // Cancel, then the window's close (Alt+F4, the taskbar): the same end.
+  for (bool close : {false, true}) {
+    SCOPED_TRACE(close ? "close" : "cancel");
+    RemoveTree(inst_);
+    SetupProcess setup(dir_ + "\\setup.exe", "", tmp_);
+    HWND main = PressSetup(setup);
+    ASSERT_NE(main, nullptr);
+    Sleep(800);
+    if (close)
+      PostMessageA(main, WM_CLOSE, 0, 0);
+    else
+      e2e::ClickControl(GetDlgItem(main, ids::kCancelButton));
+    HWND cancelled = setup.WaitForMessageBox(10000);
+    ASSERT_NE(cancelled, nullptr);
+    EXPECT_EQ(e2e::MessageText(cancelled), "Setup cancelled!");
+    e2e::Answer(cancelled, IDOK);
+    HWND result = setup.WaitForMessageBox(10000);
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(e2e::MessageText(result), "Error - Setup incomplete!");
+    e2e::Answer(result, IDOK);
+    EXPECT_EQ(setup.WaitForExit(5000), 0);
+    EXPECT_TRUE(List(tmp_, "~fs*").empty()) << "stored files left behind";
+    const std::string log = ReadFile(inst_ + "\\setup.log");
+    EXPECT_NE(log.find("Installing files..."), std::string::npos);
+    EXPECT_EQ(log.find("Creating Shortcuts..."), std::string::npos);
+    // Stopped after the file in hand: not all six were tried.
+    size_t tried = 0;
+    for (size_t at = log.find("extracting readme.txt to"); at != std::string::npos;
+         at = log.find("extracting readme.txt to", at + 1))
+      ++tried;
+    EXPECT_GE(tried, 1u);
+    EXPECT_LT(tried, 6u);
+  }
 }
 
 TEST_F(Install, AParameterStringOf256EndsTheProgramButKeepsTheLog) {

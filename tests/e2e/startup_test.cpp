@@ -154,6 +154,31 @@ TEST_F(StartUp, ANameThatCouldNameAParentKeyIsRefusedInBothModes) {
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, other.c_str());
 }
 
+TEST_F(StartUp, AFolderValueOfTheWrongTypeIsReportedAndTheWizardGoesOn) {
+  const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  HKEY h;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_ALL_ACCESS, &h), ERROR_SUCCESS);
+  char saved[MAX_PATH] = {};
+  DWORD size = sizeof saved;
+  RegQueryValueExA(h, "SendTo", nullptr, nullptr, reinterpret_cast<BYTE*>(saved), &size);
+  const DWORD wrong = 7;
+  RegSetValueExA(h, "SendTo", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&wrong), sizeof wrong);
+  Script("[MAIN]\nAppName=Wrong Type\n");
+  SetupProcess setup(exe_, "", tmp_);
+  HWND box = setup.WaitForMessageBox();
+  RegSetValueExA(h, "SendTo", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved),
+                 static_cast<DWORD>(strlen(saved) + 1));
+  RegCloseKey(h);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(e2e::MessageText(box), "Invalid data type for 'SendTo'");
+  e2e::Answer(box, IDOK);
+  HWND main = setup.WaitForWindow("TForm1");
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(e2e::WindowText(main), "Setup [Wrong Type]");
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(setup.WaitForExit(15000), 0);
+}
+
 TEST_F(StartUp, CapitalUStartsInstallMode) {
   Script("[MAIN]\nAppName=Upper\nOnQuickLaunch=1\n");
   SetupProcess setup(exe_, "/U:Upper", tmp_);

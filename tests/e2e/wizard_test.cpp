@@ -169,6 +169,40 @@ TEST_F(Wizard, OptionsPageAfterTheProceedLine) {
   ExpectMessageThenExit(*setup, "Setup cancelled!");
 }
 
+TEST_F(Wizard, KeysOnTheOptionsPageWorkAsInADialog) {
+  auto setup = Start();
+  HWND main = GoToOptionsPage(*setup);
+  ASSERT_NE(main, nullptr);
+  HWND path = GetDlgItem(main, ids::kPathEdit);
+  for (int i = 0; i < 40 && !IsWindowVisible(path); ++i) Sleep(50);
+  auto focus = [&] { return e2e::FocusOf(main); };
+  auto item = [&](int id) { return GetDlgItem(main, id); };
+  e2e::ClickControl(path);
+  ASSERT_EQ(focus(), path);
+  e2e::PressKey(VK_TAB);
+  EXPECT_EQ(focus(), item(ids::kBrowseButton));
+  e2e::PressKey(VK_TAB);
+  e2e::PressKey(VK_TAB);  // the folder list is not a stop
+  ASSERT_EQ(focus(), item(ids::kAllUsersBox));
+  e2e::PressKey(VK_SPACE);
+  EXPECT_FALSE(e2e::IsChecked(item(ids::kAllUsersBox)));
+  // Enter on a box presses the default button, Setup.
+  e2e::PressKey(VK_RETURN);
+  HWND ask = setup->WaitForMessageBox(10000);
+  ASSERT_NE(ask, nullptr);
+  EXPECT_EQ(e2e::MessageText(ask), "Path does not exist, create it?");
+  e2e::Answer(ask, IDCANCEL);
+
+  e2e::ClickControl(path);
+  e2e::PressKey(VK_TAB, true);  // backwards, round to the last stop
+  EXPECT_EQ(focus(), item(ids::kSetupButton));
+  e2e::PressKey(VK_TAB, true);
+  ASSERT_EQ(focus(), item(ids::kCancelButton));
+  // Enter on another button presses that one, not Setup.
+  e2e::PressKey(VK_RETURN);
+  ExpectMessageThenExit(*setup, "Setup cancelled!");
+}
+
 TEST_F(Wizard, DirectoryPickerCreatesATypedDirectory) {
   auto setup = Start();
   HWND main = GoToOptionsPage(*setup);

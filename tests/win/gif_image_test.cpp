@@ -174,4 +174,18 @@ TEST_F(Picture, NotAGifLeavesTheControlEmpty) {
   EXPECT_FALSE(img.SetFileName("C:\\no\\such.gif"));
 }
 
+TEST_F(Picture, ACancelledLoadLeavesNoFrameToShow) {
+  const std::string gif = Header(2, 2) + Image(0, 0, 2, 2, {1, 1, 1, 1}) +
+                          Image(0, 0, 2, 2, {2, 2, 2, 2}) + ";";
+  TGIFImage img(parent_);
+  img.SetBounds(0, 0, 2, 2);
+  img.OnProgress = [](int32_t, int32_t, int32_t percent) { return percent < 50; };
+  EXPECT_FALSE(Load(img, gif));
+  EXPECT_EQ(img.FrameCount(), 0);
+  img.SetCurrentFrame(2);  // nothing to index
+  EXPECT_EQ(img.CurrentFrame(), 1);
+  PaintParent(img);
+  EXPECT_EQ(At(1, 1), kBackground);
+}
+
 }  // namespace
