@@ -15,13 +15,14 @@ namespace {
 
 std::vector<uint8_t> g_corpus;
 std::vector<std::vector<uint8_t>> g_encoded;
+TMatchTable g_table;
 
 void EncodeAll() {
   g_encoded.clear();
   std::vector<uint8_t> out(kMaxBlockSize + kCompressSlack);
   for (size_t at = 0; at < g_corpus.size(); at += kMaxBlockSize) {
     const uint32_t n = static_cast<uint32_t>(std::min<size_t>(kMaxBlockSize, g_corpus.size() - at));
-    const uint16_t len = CompressBlock(g_corpus.data() + at, out.data(), n);
+    const uint16_t len = CompressBlock(g_table, g_corpus.data() + at, out.data(), n);
     g_encoded.emplace_back(out.begin(), out.begin() + len);
   }
 }
@@ -32,7 +33,7 @@ void BM_Encode(benchmark::State& state) {
     for (size_t at = 0; at < g_corpus.size(); at += kMaxBlockSize) {
       const uint32_t n =
           static_cast<uint32_t>(std::min<size_t>(kMaxBlockSize, g_corpus.size() - at));
-      benchmark::DoNotOptimize(CompressBlock(g_corpus.data() + at, out.data(), n));
+      benchmark::DoNotOptimize(CompressBlock(g_table, g_corpus.data() + at, out.data(), n));
     }
     benchmark::ClobberMemory();
   }
@@ -63,7 +64,6 @@ int main(int argc, char** argv) {
   }
   std::ifstream f(argv[1], std::ios::binary);
   g_corpus.assign(std::istreambuf_iterator<char>(f), {});
-  InitLzrw1KH();
   EncodeAll();
   size_t packed = 0;
   for (const auto& b : g_encoded) packed += b.size();

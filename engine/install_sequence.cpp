@@ -56,8 +56,8 @@ void TInstaller::Cancel() {
 
 bool TInstaller::InstallFiles() {
   extractor_.PrepareArchive();
-  GetWindowsDir();
-  ExpandGroupDirs(rec_, opt_.InstPath, WindowsDir);
+  opt_.Folders.WindowsDir = GetWindowsDir();
+  ExpandGroupDirs(rec_, opt_.InstPath, opt_.Folders.WindowsDir);
   progress_.Status("Installing files...");
   log_.Add("Installing files...");
   const size_t count = rec_.Files.Count() == 0 ? 1 : (rec_.Files.Count() - 1) / 4 + 1;
@@ -113,11 +113,11 @@ void TInstaller::CreateShortcuts() {
   link.Target = opt_.InstPath + "\\" + app + ".exe";
   link.Arguments = "";
   if (opt_.StartUp) {
-    save(StartUpDir + "\\" + app + ".lnk");
+    save(opt_.Folders.StartUpDir + "\\" + app + ".lnk");
     log_.Add("StartUp shortcut created");
     log_.Add(">> " + link.FileName());
   }
-  const std::string group = ProgramsDir + "\\" + opt_.Folder;
+  const std::string group = opt_.Folders.ProgramsDir + "\\" + opt_.Folder;
   ForceDirectories(group + "\\");
   log_.Add("Group " + opt_.Folder + " created");
   SetCurrentDirectoryA(opt_.InstPath.c_str());
@@ -141,9 +141,9 @@ void TInstaller::CreateShortcuts() {
     bool chosen;
     const std::string& dir;
     const char* message;
-  } copies[] = {{opt_.Desktop, DesktopDir, "DeskTop shortcut created"},
-                {opt_.SendTo, SendToDir, "SendTo shortcut created"},
-                {opt_.QuickLaunch, QuickLaunchDir, "QuickLaunch shortcut created"}};
+  } copies[] = {{opt_.Desktop, opt_.Folders.DesktopDir, "DeskTop shortcut created"},
+                {opt_.SendTo, opt_.Folders.SendToDir, "SendTo shortcut created"},
+                {opt_.QuickLaunch, opt_.Folders.QuickLaunchDir, "QuickLaunch shortcut created"}};
   for (const Copy& c : copies) {
     if (!c.chosen || c.dir.empty()) continue;
     CopyFileA(mainLink.c_str(), (c.dir + "\\" + app + ".lnk").c_str(), FALSE);
@@ -162,9 +162,9 @@ void TInstaller::CreateShortcuts() {
 
 void TInstaller::Run() {
   if (opt_.AllUsers) {
-    if (!CommonDesktopDir.empty()) DesktopDir = CommonDesktopDir;
-    if (!CommonProgramsDir.empty()) ProgramsDir = CommonProgramsDir;
-    if (!CommonStartUpDir.empty()) StartUpDir = CommonStartUpDir;
+    if (!opt_.Folders.CommonDesktopDir.empty()) opt_.Folders.DesktopDir = opt_.Folders.CommonDesktopDir;
+    if (!opt_.Folders.CommonProgramsDir.empty()) opt_.Folders.ProgramsDir = opt_.Folders.CommonProgramsDir;
+    if (!opt_.Folders.CommonStartUpDir.empty()) opt_.Folders.StartUpDir = opt_.Folders.CommonStartUpDir;
   }
   bool ok = InstallFiles();
   if (ok) {

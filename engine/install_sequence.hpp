@@ -8,6 +8,7 @@
 #include "engine/install_log.hpp"
 #include "engine/progress.hpp"
 #include "engine/setup_rec.hpp"
+#include "shell/shell_folders.hpp"
 
 // What the options page said when Setup was pressed, and where things are.
 struct TInstallOptions {
@@ -20,6 +21,7 @@ struct TInstallOptions {
   bool AllUsers = false;   // cbAllUsers
   std::string ProgramPath;  // this program's own file
   std::string ToolPath;     // the unzip tool's temporary file
+  TShellFolders Folders;    // where shortcuts go
 };
 
 class TInstaller {

@@ -38,10 +38,12 @@ void TCompressStream::Encode(ByteReader& source, ByteWriter& dest, uint64_t coun
   const uint64_t totalPos = dest.Position();
   PutInt32(dest, 0);
   uint64_t total = 0;
+  TMatchTable matches;
   while (count > 0) {
     const size_t n = source.Read(in_.data(), kMaxBlockSize < count ? kMaxBlockSize : count);
     if (n == 0) break;
-    const uint16_t len = CompressBlock(in_.data(), out_.data(), static_cast<uint32_t>(n));
+    const uint16_t len =
+        CompressBlock(matches, in_.data(), out_.data(), static_cast<uint32_t>(n));
     PutInt32(dest, len);
     dest.Write(out_.data(), len);
     total += uint64_t{len} + 4;

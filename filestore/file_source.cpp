@@ -1,6 +1,9 @@
 // TFileSource and the handle streams it writes through.
 #include "filestore/file_source.hpp"
 
+#include "shell/file_ops.hpp"
+#include "shell/owned.hpp"
+
 #include "filestore/compress_stream.hpp"
 
 namespace filestore {
@@ -16,11 +19,6 @@ std::string SystemMessage(DWORD code) {
 
 [[noreturn]] void Fail(const std::string& what) {
   throw EFileSource(what + ": " + SystemMessage(GetLastError()));
-}
-
-bool FileExists(const std::string& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // "~fs" + seconds in the temporary directory; the first free n wins. The file
@@ -50,10 +48,6 @@ HANDLE CreateTempFile(const std::string& extension, std::string& path) {
   Fail("Cannot create a temporary file in " + prefix);
 }
 
-struct Handle {
-  HANDLE h;
-  ~Handle() { CloseHandle(h); }
-};
 
 }  // namespace
 
@@ -116,10 +110,10 @@ void TFileSource::SetFileName(const std::string& path) {
 
 void TFileSource::ReadData(ByteReader& stream) {
   std::string path;
-  Handle file{CreateTempFile(extension_, path)};
+  OwnedHandle file(CreateTempFile(extension_, path));
   fileName_ = path;
   tempCreated_ = true;
-  HandleWriter out(file.h);
+  HandleWriter out(file.Get());
   if (compress_)
     TCompressStream().Decode(stream, out);
   else
@@ -132,7 +126,7 @@ void TFileSource::WriteData(ByteWriter& stream) const {
   HANDLE h = CreateFileA(fileName_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) Fail("Cannot open " + fileName_);
-  Handle file{h};
+  OwnedHandle file(h);
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(h, &size)) Fail("Cannot read " + fileName_);
   HandleReader in(h);

@@ -1,8 +1,8 @@
 // LZRW1-KH block codec.
 #include "filestore/lzrw1kh.hpp"
 
-#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace filestore {
 namespace {
@@ -12,9 +12,6 @@ constexpr uint32_t kMinMatch = 3;
 constexpr uint32_t kMaxMatch = 18;
 constexpr uint32_t kMinRun = 16;
 constexpr uint32_t kMaxRun = 4095;
-
-// One table for the process; its contents matter only within one call.
-int16_t* g_table = nullptr;
 
 inline uint32_t HashAt(const uint8_t* s, uint32_t x, uint32_t n) {
   // The last two positions of a block read past its end; zero stands in.
@@ -84,21 +81,15 @@ inline uint32_t LeadingZeros16(uint32_t v) {
 
 }  // namespace
 
-void InitLzrw1KH() {
-  if (g_table) return;
-  g_table = static_cast<int16_t*>(std::malloc(kTableSize * sizeof(int16_t)));
-  if (!g_table) throw ELzrw1KHCompressor("LZRW1KH : no memory for HASH table");
+TMatchTable::TMatchTable() : table_(new (std::nothrow) int16_t[kTableSize]) {
+  if (!table_) throw ELzrw1KHCompressor("LZRW1KH : no memory for HASH table");
 }
 
-void DoneLzrw1KH() {
-  std::free(g_table);
-  g_table = nullptr;
-}
-
-uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint32_t sourceSize) {
-  if (!g_table) throw ELzrw1KHCompressor("LZRW1KH : no memory for HASH table");
+uint16_t CompressBlock(TMatchTable& table, const uint8_t* source, uint8_t* dest,
+                       uint32_t sourceSize) {
+  int16_t* const matches = table.Data();
   const uint32_t n = sourceSize;
-  std::memset(g_table, 0xFF, kTableSize * sizeof(int16_t));
+  std::memset(matches, 0xFF, kTableSize * sizeof(int16_t));
   dest[0] = kFlagCompressed;
   uint32_t x = 0, y = 3, z = 1, bits = 0;
   uint32_t command = 0;
@@ -122,8 +113,8 @@ uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint32_t sourceSize
       command = (command << 1) | 1;
     } else {
       const uint32_t h = HashAt(source, x, n);
-      const int32_t e = g_table[h];
-      g_table[h] = static_cast<int16_t>(x);
+      const int32_t e = matches[h];
+      matches[h] = static_cast<int16_t>(x);
       uint32_t len = 0;
       if (e != -1 && static_cast<int32_t>(x) - e < 4096)
         len = MatchLength(source, x, static_cast<uint32_t>(e), n);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 
 namespace filestore {
@@ -17,23 +18,28 @@ constexpr uint32_t kCompressSlack = 6;
 constexpr uint8_t kFlagStored = 0x80;
 constexpr uint8_t kFlagCompressed = 0x40;
 
-// Raised when the shared match table cannot be had.
+// Raised when the match table cannot be had.
 class ELzrw1KHCompressor : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
-// Allocates the process-wide match table; call once before any window or
-// encoder runs. Throws ELzrw1KHCompressor when memory is short.
-void InitLzrw1KH();
-// Releases the table; CompressBlock must not run afterwards.
-void DoneLzrw1KH();
+// The encoder's match table, owned by whoever encodes; its contents matter
+// only within one call. Throws ELzrw1KHCompressor when memory is short.
+class TMatchTable {
+ public:
+  TMatchTable();
+  int16_t* Data() { return table_.get(); }
+
+ private:
+  std::unique_ptr<int16_t[]> table_;
+};
 
 // Encodes sourceSize (0..kMaxBlockSize) bytes of source into dest, which must
 // offer sourceSize + kCompressSlack bytes. Returns the encoded size, never
-// more than sourceSize + 1. Uses the shared match table: not re-entrant.
-// Throws ELzrw1KHCompressor if the table was never allocated.
-uint16_t CompressBlock(const uint8_t* source, uint8_t* dest, uint32_t sourceSize);
+// more than sourceSize + 1. One table serves one call at a time.
+uint16_t CompressBlock(TMatchTable& table, const uint8_t* source, uint8_t* dest,
+                       uint32_t sourceSize);
 
 // Decodes one encoded block of sourceSize bytes into dest, which offers
 // destCapacity bytes. Returns the decoded size, or -1 when the block is

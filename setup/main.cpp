@@ -6,7 +6,6 @@
 
 #include <exception>
 
-#include "filestore/lzrw1kh.hpp"
 #include "setup/application.hpp"
 #include "setup/error_boundary.hpp"
 #include "setup/license_window.hpp"
@@ -28,7 +27,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
   InstallErrorBoundary();
   int exitCode = 0;
   try {
-    filestore::InitLzrw1KH();
     MainWindow mainWindow;
     if (!mainWindow.Create()) return ShowError("Cannot create the main window.");
     LicenseWindow licenseWindow;
@@ -46,6 +44,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
   } catch (const std::exception& e) {
     exitCode = ShowError(e.what());
   }
-  filestore::DoneLzrw1KH();
   return exitCode;
 }

@@ -125,7 +125,7 @@ void MainWindow::EndProgram(int exitCode) {
 void MainWindow::OnCreate() {
   CreateControls();
   // A folder value of the wrong type is reported and taken as unknown.
-  for (const std::string& problem : ReadShellFolders()) ShowMessage(problem);
+  for (const std::string& problem : ReadShellFolders(folders_)) ShowMessage(problem);
   if (StartUninstallMode()) return;
   if (ColorDepth() <= 8) labels_.Find(kProductNotice)->Font.Color = kFuchsia;
   Application::Title = "Setup";
@@ -185,10 +185,10 @@ void MainWindow::ShowRunningMessage(const std::string& prefix) {
 }
 
 void MainWindow::PresetInstallPages() {
-  ReplaceMacro(setupRec_.InstPath, kShortStringMax, "<program files>", ProgramFilesDir);
+  ReplaceMacro(setupRec_.InstPath, kShortStringMax, "<program files>", folders_.ProgramFilesDir);
   SetWindowTextA(hwnd_, ShortString("Setup [" + setupRec_.AppName + "]").c_str());
   startPage_.SetWelcome(setupRec_.AppName, ColorDepth() <= 8 ? kFuchsia : kOrange);
-  optionsPage_.Preset(setupRec_, !QuickLaunchDir.empty());
+  optionsPage_.Preset(setupRec_, folders_);
 }
 
 // ---- Pages and navigation ----
@@ -278,6 +278,7 @@ void MainWindow::SetupClicked() {
   GetModuleFileNameA(nullptr, self, MAX_PATH);
   options.ProgramPath = self;
   options.ToolPath = unzipTool_.FileName();
+  options.Folders = folders_;
   WindowPrompts prompts(hwnd_);
   int quitCode = -1;
   WindowProgress progress(

@@ -78,6 +78,7 @@ class MainWindow : public BaseWindow<MainWindow> {
   std::vector<uint8_t> backgroundData_;
   std::unique_ptr<TGIFImage> background_;
   TSetupRec setupRec_;
+  TShellFolders folders_;
   std::string uninstallName_;
   TInstallLog log_;
 

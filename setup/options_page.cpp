@@ -55,7 +55,7 @@ void OptionsPage::Create(HWND parent, Fonts& fonts, LabelLayer& labels) {
   labels.FitToText(parent, kLabels);
 }
 
-void OptionsPage::Preset(const TSetupRec& rec, bool quickLaunchFolder) {
+void OptionsPage::Preset(const TSetupRec& rec, const TShellFolders& folders) {
   SetWindowTextA(Control(kPathEdit), rec.InstPath.c_str());
   SetWindowTextA(Control(kFolderEdit), rec.FolderName.c_str());
   Check(Control(kStartUpBox), rec.RunOnStart);
@@ -63,10 +63,10 @@ void OptionsPage::Preset(const TSetupRec& rec, bool quickLaunchFolder) {
   Check(Control(kQuickLaunchBox), rec.OnQuickLaunch);
   Check(Control(kSendToBox), rec.OnStartMenu);
   Check(Control(kAllUsersBox), true);
-  EnableWindow(Control(kQuickLaunchBox), quickLaunchFolder);
+  EnableWindow(Control(kQuickLaunchBox), !folders.QuickLaunchDir.empty());
   std::vector<std::string> names;
-  ListSubDirs(ProgramsDir, names);
-  ListSubDirs(CommonProgramsDir, names);
+  ListSubDirs(folders.ProgramsDir, names);
+  ListSubDirs(folders.CommonProgramsDir, names);
   SortUnique(names);
   for (const std::string& name : names)
     SendMessageA(Control(kFolderList), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));

@@ -12,8 +12,8 @@ class OptionsPage {
  public:
   void Create(HWND parent, Fonts& fonts, LabelLayer& labels);
   // The script's presets; the Quick Launch box is enabled only when that
-  // folder exists; the folder list shows the existing program folders.
-  void Preset(const TSetupRec& rec, bool quickLaunchFolder);
+  // folder is known; the folder list shows the existing program folders.
+  void Preset(const TSetupRec& rec, const TShellFolders& folders);
   void SetVisible(bool visible);
   // What the page says, for the installation.
   void Capture(TInstallOptions& options) const;

@@ -103,6 +103,42 @@ class WindowDC {
   HDC dc_;
 };
 
+// A memory DC showing bmp for a scope, with black text on white: the
+// colours that monochrome blits map their bits to.
+class BitmapDC {
+ public:
+  BitmapDC(HDC like, HBITMAP bmp) : dc_(CreateCompatibleDC(like)), selected_(dc_.Get(), bmp) {
+    SetTextColor(dc_.Get(), RGB(0, 0, 0));
+    SetBkColor(dc_.Get(), RGB(255, 255, 255));
+  }
+  HDC Get() const { return dc_.Get(); }
+
+ private:
+  OwnedMemoryDC dc_;
+  Selected selected_;
+};
+
+// A palette selected into a DC and realized for a scope.
+class SelectedPalette {
+ public:
+  SelectedPalette(HDC dc, HPALETTE pal, bool background) : dc_(dc) {
+    if (!pal) return;
+    old_ = SelectPalette(dc_, pal, background);
+    RealizePalette(dc_);
+  }
+  ~SelectedPalette() {
+    if (!old_) return;
+    SelectPalette(dc_, old_, TRUE);
+    RealizePalette(dc_);
+  }
+  SelectedPalette(const SelectedPalette&) = delete;
+  SelectedPalette& operator=(const SelectedPalette&) = delete;
+
+ private:
+  HDC dc_;
+  HPALETTE old_ = nullptr;
+};
+
 // A memory surface of w x h compatible with like, selected into its DC.
 class Offscreen {
  public:

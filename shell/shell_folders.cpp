@@ -3,11 +3,6 @@
 
 #include "shell/access_registry.hpp"
 
-std::string DesktopDir, ProgramsDir, SendToDir, StartUpDir, QuickLaunchDir;
-std::string ProgramFilesDir;
-std::string CommonDesktopDir, CommonProgramsDir, CommonStartUpDir;
-std::string WindowsDir;
-
 namespace {
 
 const char kShellFolders[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
@@ -39,41 +34,41 @@ class FolderReader {
 
 }  // namespace
 
-std::vector<std::string> ReadShellFolders() {
+std::vector<std::string> ReadShellFolders(TShellFolders& folders) {
   std::vector<std::string> problems;
   FolderReader r(problems);
   TAccessRegistry& reg = r.reg;
   if (reg.OpenKeyWithAccess(KEY_QUERY_VALUE, kShellFolders, false)) {
-    DesktopDir = r.Read("Desktop");
-    ProgramsDir = r.Read("Programs");
-    SendToDir = r.Read("SendTo");
-    StartUpDir = r.Read("StartUp");
+    folders.DesktopDir = r.Read("Desktop");
+    folders.ProgramsDir = r.Read("Programs");
+    folders.SendToDir = r.Read("SendTo");
+    folders.StartUpDir = r.Read("StartUp");
   }
   reg.CloseKey();
   if (reg.OpenKeyWithAccess(KEY_QUERY_VALUE,
                             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\GrpConv\\MapGroups",
                             false))
-    QuickLaunchDir = r.Read("Quick Launch");
+    folders.QuickLaunchDir = r.Read("Quick Launch");
   reg.CloseKey();
 
   reg.SetRootKey(HKEY_LOCAL_MACHINE);
   if (reg.OpenKeyWithAccess(KEY_QUERY_VALUE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", false))
-    ProgramFilesDir = r.Read("ProgramFilesDir");
+    folders.ProgramFilesDir = r.Read("ProgramFilesDir");
   else
-    ProgramFilesDir = "can not open";
+    folders.ProgramFilesDir = "can not open";
   reg.CloseKey();
   if (reg.OpenKeyWithAccess(KEY_QUERY_VALUE, kShellFolders, false)) {
-    CommonDesktopDir = r.ReadOr("Common Desktop", DesktopDir);
-    CommonProgramsDir = r.ReadOr("Common Programs", ProgramsDir);
-    CommonStartUpDir = r.ReadOr("Common StartUp", StartUpDir);
+    folders.CommonDesktopDir = r.ReadOr("Common Desktop", folders.DesktopDir);
+    folders.CommonProgramsDir = r.ReadOr("Common Programs", folders.ProgramsDir);
+    folders.CommonStartUpDir = r.ReadOr("Common StartUp", folders.StartUpDir);
   }
   return problems;
 }
 
-void GetWindowsDir() {
+std::string GetWindowsDir() {
   char buf[MAX_PATH] = {};
   UINT n = GetWindowsDirectoryA(buf, MAX_PATH);
-  WindowsDir.assign(buf, n < MAX_PATH ? n : 0);
+  return std::string(buf, n < MAX_PATH ? n : 0);
 }
 
 bool AppIsRunning(const std::string& name) {

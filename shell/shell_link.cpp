@@ -1,6 +1,8 @@
 // The shell link writer.
 #include "shell/shell_link.hpp"
 
+#include "shell/owned.hpp"
+
 #include <windows.h>
 #include <objbase.h>
 #include <objidl.h>
@@ -19,13 +21,6 @@ const char* const kFolderValues[] = {"",         "Desktop", "Favorites",  "Fonts
 // At most 255 characters, as the link object is handed them.
 std::string Cut255(const std::string& s) { return s.size() > 255 ? s.substr(0, 255) : s; }
 
-template <class T>
-struct Releaser {
-  T* p = nullptr;
-  ~Releaser() {
-    if (p) p->Release();
-  }
-};
 
 }  // namespace
 
@@ -72,23 +67,23 @@ bool TShellLink::SaveLink() {
       if (SUCCEEDED(hr)) CoUninitialize();
     }
   } uninit{init};
-  Releaser<IShellLinkA> link;
+  OwnedCom<IShellLinkA> link;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              reinterpret_cast<void**>(&link.p))))
+                              reinterpret_cast<void**>(link.Receive()))))
     throw EShellLink(g_texts.CoCreateInstance);
-  Releaser<IPersistFile> file;
-  if (FAILED(link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file.p))))
+  OwnedCom<IPersistFile> file;
+  if (FAILED(link.Get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Receive()))))
     throw EShellLink(g_texts.QueryInterface);
-  link.p->SetDescription(Cut255(Description).c_str());
-  link.p->SetPath(Cut255(Target).c_str());
-  link.p->SetWorkingDirectory(Cut255(WorkingDir).c_str());
-  link.p->SetArguments(Cut255(Arguments).c_str());
-  link.p->SetShowCmd(showCommand_);
-  link.p->SetHotkey(hotKey_);
-  link.p->SetIconLocation(Cut255(FileIcon.FileName).c_str(), FileIcon.IconIndex);
+  link.Get()->SetDescription(Cut255(Description).c_str());
+  link.Get()->SetPath(Cut255(Target).c_str());
+  link.Get()->SetWorkingDirectory(Cut255(WorkingDir).c_str());
+  link.Get()->SetArguments(Cut255(Arguments).c_str());
+  link.Get()->SetShowCmd(showCommand_);
+  link.Get()->SetHotkey(hotKey_);
+  link.Get()->SetIconLocation(Cut255(FileIcon.FileName).c_str(), FileIcon.IconIndex);
   wchar_t wide[MAX_PATH] = {};
   if (fileName_.empty() || fileName_.size() >= MAX_PATH ||
       !MultiByteToWideChar(CP_ACP, 0, fileName_.c_str(), -1, wide, MAX_PATH))
     return false;
-  return SUCCEEDED(file.p->Save(wide, TRUE));
+  return SUCCEEDED(file.Get()->Save(wide, TRUE));
 }

@@ -68,7 +68,6 @@ void Pack(const std::string& input, const std::string& record, bool plain) {
   if (plain) {
     EncodePlain(reader, writer, size);
   } else {
-    InitLzrw1KH();
     TCompressStream().Encode(reader, writer, size);
   }
   out.Commit();

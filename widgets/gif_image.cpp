@@ -2,6 +2,8 @@
 // animation.
 #include "widgets/gif_image.hpp"
 
+#include "shell/owned.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -20,19 +22,6 @@ namespace {
 constexpr DWORD kAndNot = 0x220326;  // destination AND NOT source
 
 // A memory DC with a bitmap selected; restores and deletes the DC on leave.
-struct MemDC {
-  HDC dc;
-  HGDIOBJ old;
-  MemDC(HDC like, HBITMAP bmp) : dc(CreateCompatibleDC(like)), old(SelectObject(dc, bmp)) {
-    SetTextColor(dc, RGB(0, 0, 0));
-    SetBkColor(dc, RGB(255, 255, 255));
-  }
-  ~MemDC() {
-    SelectObject(dc, old);
-    DeleteDC(dc);
-  }
-};
-
 void FreeSurface(HDC& dc, HBITMAP& bmp, HGDIOBJ& old) {
   if (dc) {
     SelectObject(dc, old);
@@ -56,20 +45,6 @@ void MakeSurface(HDC& dc, HBITMAP& bmp, HGDIOBJ& old, int w, int h, bool mono) {
   SetBkColor(dc, RGB(255, 255, 255));
 }
 
-struct SelectedPalette {
-  HDC dc;
-  HPALETTE old = nullptr;
-  SelectedPalette(HDC d, HPALETTE pal, bool background) : dc(d) {
-    if (!pal) return;
-    old = SelectPalette(dc, pal, background);
-    RealizePalette(dc);
-  }
-  ~SelectedPalette() {
-    if (!old) return;
-    SelectPalette(dc, old, TRUE);
-    RealizePalette(dc);
-  }
-};
 
 }  // namespace
 
@@ -190,8 +165,8 @@ void TGIFImage::BuildFrame(size_t index) {
     g.mask = CreateBitmap(f.Width, f.Height, 1, 1, nullptr);
     SetDIBits(screen, g.mask, 0, static_cast<UINT>(f.Height), f.Mask.data(),
               reinterpret_cast<BITMAPINFO*>(&mbi), DIB_RGB_COLORS);
-    MemDC img(screen, g.image), msk(screen, g.mask);
-    BitBlt(img.dc, 0, 0, f.Width, f.Height, msk.dc, 0, 0, kAndNot);
+    BitmapDC img(screen, g.image), msk(screen, g.mask);
+    BitBlt(img.Get(), 0, 0, f.Width, f.Height, msk.Get(), 0, 0, kAndNot);
   }
   if (f.Disposal == 3) {
     g.savedImage = CreateCompatibleBitmap(screen, f.Width, f.Height);
@@ -239,22 +214,22 @@ void TGIFImage::DrawFrame(int n) {
   if (!g.image) return;
   if (f.Disposal == 3) {
     if (pic_.HasTransparency) {
-      MemDC saved(composite_, g.savedMask);
-      BitBlt(saved.dc, 0, 0, f.Width, f.Height, compositeMask_, f.Left, f.Top, SRCCOPY);
+      BitmapDC saved(composite_, g.savedMask);
+      BitBlt(saved.Get(), 0, 0, f.Width, f.Height, compositeMask_, f.Left, f.Top, SRCCOPY);
     }
-    MemDC saved(composite_, g.savedImage);
-    BitBlt(saved.dc, 0, 0, f.Width, f.Height, composite_, f.Left, f.Top, SRCCOPY);
+    BitmapDC saved(composite_, g.savedImage);
+    BitBlt(saved.Get(), 0, 0, f.Width, f.Height, composite_, f.Left, f.Top, SRCCOPY);
   }
   SelectedPalette pal(composite_, Palette(), FALSE);
-  MemDC img(composite_, g.image);
+  BitmapDC img(composite_, g.image);
   if (f.Transparent) {
-    MemDC msk(composite_, g.mask);
-    BitBlt(compositeMask_, f.Left, f.Top, f.Width, f.Height, msk.dc, 0, 0, SRCAND);
-    BitBlt(composite_, f.Left, f.Top, f.Width, f.Height, msk.dc, 0, 0, SRCAND);
-    BitBlt(composite_, f.Left, f.Top, f.Width, f.Height, img.dc, 0, 0, SRCINVERT);
+    BitmapDC msk(composite_, g.mask);
+    BitBlt(compositeMask_, f.Left, f.Top, f.Width, f.Height, msk.Get(), 0, 0, SRCAND);
+    BitBlt(composite_, f.Left, f.Top, f.Width, f.Height, msk.Get(), 0, 0, SRCAND);
+    BitBlt(composite_, f.Left, f.Top, f.Width, f.Height, img.Get(), 0, 0, SRCINVERT);
   } else {
     if (pic_.HasTransparency) PatBlt(compositeMask_, f.Left, f.Top, f.Width, f.Height, BLACKNESS);
-    BitBlt(composite_, f.Left, f.Top, f.Width, f.Height, img.dc, 0, 0, SRCCOPY);
+    BitBlt(composite_, f.Left, f.Top, f.Width, f.Height, img.Get(), 0, 0, SRCCOPY);
   }
 }
 
@@ -268,11 +243,11 @@ void TGIFImage::DisposeFrame(int n) {
     PatBlt(composite_, f.Left, f.Top, f.Width, f.Height, BLACKNESS);
   } else if (f.Disposal == 3 && g.savedImage) {
     if (pic_.HasTransparency) {
-      MemDC saved(composite_, g.savedMask);
-      BitBlt(compositeMask_, f.Left, f.Top, f.Width, f.Height, saved.dc, 0, 0, SRCCOPY);
+      BitmapDC saved(composite_, g.savedMask);
+      BitBlt(compositeMask_, f.Left, f.Top, f.Width, f.Height, saved.Get(), 0, 0, SRCCOPY);
     }
-    MemDC saved(composite_, g.savedImage);
-    BitBlt(composite_, f.Left, f.Top, f.Width, f.Height, saved.dc, 0, 0, SRCCOPY);
+    BitmapDC saved(composite_, g.savedImage);
+    BitBlt(composite_, f.Left, f.Top, f.Width, f.Height, saved.Get(), 0, 0, SRCCOPY);
   }
 }
 
@@ -349,14 +324,14 @@ void TGIFImage::Paint(HDC dc) {
     const int aw = whole ? w : pic_.ScreenWidth, ah = whole ? h : pic_.ScreenHeight;
     HBITMAP offBmp = CreateCompatibleBitmap(dc, std::max(aw, 1), std::max(ah, 1));
     {
-      MemDC off(dc, offBmp);
-      BitBlt(off.dc, 0, 0, aw, ah, background_, ax, ay, SRCCOPY);
+      BitmapDC off(dc, offBmp);
+      BitBlt(off.Get(), 0, 0, aw, ah, background_, ax, ay, SRCCOPY);
       {
-        SelectedPalette offPal(off.dc, Palette(), TRUE);
-        DrawComposite(off.dc, compositeMask_, SRCAND, target);
-        DrawComposite(off.dc, composite_, SRCINVERT, target);
+        SelectedPalette offPal(off.Get(), Palette(), TRUE);
+        DrawComposite(off.Get(), compositeMask_, SRCAND, target);
+        DrawComposite(off.Get(), composite_, SRCINVERT, target);
       }
-      BitBlt(dc, ax, ay, aw, ah, off.dc, 0, 0, SRCCOPY);
+      BitBlt(dc, ax, ay, aw, ah, off.Get(), 0, 0, SRCCOPY);
     }
     DeleteObject(offBmp);
   } else if (!stretching_ && !tile_ && center_) {

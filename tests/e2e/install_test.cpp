@@ -14,12 +14,14 @@ using e2e::SetupProcess;
 
 namespace {
 
+TShellFolders folders;  // as the program reads them
+
 const char kApp[] = "Quorvane Notes";
 
 class Install : public ::testing::Test {
  protected:
   void SetUp() override {
-    ReadShellFolders();
+    ReadShellFolders(folders);
     dir_ = ScratchDir("inst-" + std::string(
                                     ::testing::UnitTest::GetInstance()->current_test_info()->name()));
     tmp_ = dir_ + "\\tmp";
@@ -28,7 +30,7 @@ class Install : public ::testing::Test {
       ASSERT_TRUE(CopyFileA((HostPath(PRODUCT_DIR) + "\\" + f).c_str(), (dir_ + "\\" + f).c_str(), FALSE));
     inst_ = dir_ + "\\Program Files\\Qv Notes";  // blanks, and two levels to create
     folder_ = "QvTest Folder " + std::to_string(GetCurrentProcessId());
-    group_ = CommonProgramsDir + "\\" + folder_;
+    group_ = folders.CommonProgramsDir + "\\" + folder_;
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Quorvane\\Quorvane Notes");
   }
   void TearDown() override {
@@ -43,7 +45,7 @@ class Install : public ::testing::Test {
       Sleep(100);
     }
     RemoveTree(group_);
-    DeleteFileA((CommonDesktopDir + "\\Quorvane Notes.lnk").c_str());
+    DeleteFileA((folders.CommonDesktopDir + "\\Quorvane Notes.lnk").c_str());
     RemoveTree(dir_);
     for (const char* key : {"Software\\Quorvane\\Quorvane Notes",
                             "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quorvane Notes.exe",
@@ -162,7 +164,7 @@ TEST_F(Install, TheSampleProductFromEndToEnd) {
 
   EXPECT_EQ(ReadLink(group_ + "\\Quorvane Notes.lnk").path, inst_ + "\\Quorvane Notes.exe");
   EXPECT_EQ(ReadLink(group_ + "\\Read me.lnk").path, inst_ + "\\Docs\\readme.txt");
-  EXPECT_EQ(ReadLink(CommonDesktopDir + "\\Quorvane Notes.lnk").path, inst_ + "\\Quorvane Notes.exe");
+  EXPECT_EQ(ReadLink(folders.CommonDesktopDir + "\\Quorvane Notes.lnk").path, inst_ + "\\Quorvane Notes.exe");
   const LinkFields uninstall = ReadLink(group_ + "\\uninstall.lnk");
   EXPECT_EQ(uninstall.path, inst_ + "\\setup.exe");
   EXPECT_EQ(uninstall.args, "\"/u:Quorvane Notes\"");
@@ -183,7 +185,7 @@ TEST_F(Install, TheSampleProductFromEndToEnd) {
       "NOTES.DAT to\r\n>>>> " + inst_ + "\\Data\\NOTES.DAT\r\nExtracting File...NOTES.DAT\r\n"
       "Creating Shortcuts...\r\nGroup " + folder_ + " created\r\nItem Quorvane Notes created\r\n"
       ">>>> " + group_ + "\\Quorvane Notes.lnk\r\nItem Read me created\r\n>>>> " + group_ +
-      "\\Read me.lnk\r\nDeskTop shortcut created\r\n>> " + CommonDesktopDir +
+      "\\Read me.lnk\r\nDeskTop shortcut created\r\n>> " + folders.CommonDesktopDir +
       "\\Quorvane Notes.lnk\r\nUninstall shortcut created\r\n>>>> " + group_ +
       "\\uninstall.lnk\r\nCreating Keys...\r\n";
   EXPECT_EQ(log.substr(0, expected.size()), expected);
@@ -380,7 +382,7 @@ TEST_F(Install, UninstallByTheRegistrysCommandRemovesEverything) {
   EXPECT_EQ(Uninstall(command), "Application removed!");
   EXPECT_FALSE(Exists(inst_));
   EXPECT_FALSE(Exists(group_));
-  EXPECT_FALSE(Exists(CommonDesktopDir + "\\Quorvane Notes.lnk"));
+  EXPECT_FALSE(Exists(folders.CommonDesktopDir + "\\Quorvane Notes.lnk"));
   EXPECT_EQ(RegValue("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane Notes",
                      "DisplayName"),
             "<missing>");

@@ -15,6 +15,8 @@ using e2e::SetupProcess;
 
 namespace {
 
+TShellFolders folders;  // as the program reads them
+
 const char kRunning[] =
     "The Application you are attempting to\r\n%sinstall is active. Please close all instances"
     "\r\nand try again.";
@@ -60,13 +62,13 @@ class StartUp : public ::testing::Test {
 };
 
 TEST_F(StartUp, ScriptValuesShowInTheWindow) {
-  ReadShellFolders();
+  ReadShellFolders(folders);
   const std::string tag = "QvTest" + std::to_string(GetCurrentProcessId());
   const std::string both = tag + " Both", user = tag + " user only", common = tag + " Common",
                     hidden = tag + " Hidden";
   const std::vector<std::string> made = {
-      ProgramsDir + "\\" + both, CommonProgramsDir + "\\" + both, ProgramsDir + "\\" + user,
-      CommonProgramsDir + "\\" + common, ProgramsDir + "\\" + hidden};
+      folders.ProgramsDir + "\\" + both, folders.CommonProgramsDir + "\\" + both, folders.ProgramsDir + "\\" + user,
+      folders.CommonProgramsDir + "\\" + common, folders.ProgramsDir + "\\" + hidden};
   struct Cleanup {
     const std::vector<std::string>& dirs;
     ~Cleanup() {
@@ -74,7 +76,7 @@ TEST_F(StartUp, ScriptValuesShowInTheWindow) {
     }
   } cleanup{made};
   for (const std::string& d : made) CreateDirectoryA(d.c_str(), nullptr);
-  SetFileAttributesA((ProgramsDir + "\\" + hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesA((folders.ProgramsDir + "\\" + hidden).c_str(), FILE_ATTRIBUTE_HIDDEN);
   Script(
       "[MAIN]\r\nAppName=Demo Product\r\nInstPath=<PROGRAM FILES>\\Demo\r\nFolderName=Demo "
       "Folder\r\nRunOnStart=1\r\nOnDesktop=0\r\nOnQuickLaunch=Yes\r\nOnStartMenu=0x1\r\n");
@@ -86,7 +88,7 @@ TEST_F(StartUp, ScriptValuesShowInTheWindow) {
   EXPECT_EQ(e2e::WindowText(main), "Setup [Demo Product]");
   EXPECT_EQ(e2e::WindowText(GetDlgItem(main, ids::kWelcomeLabel)),
             "Welcome\r\nto\r\nDemo Product\r\nsetup");
-  EXPECT_EQ(e2e::WindowText(GetDlgItem(main, ids::kPathEdit)), ProgramFilesDir + "\\Demo");
+  EXPECT_EQ(e2e::WindowText(GetDlgItem(main, ids::kPathEdit)), folders.ProgramFilesDir + "\\Demo");
   EXPECT_EQ(e2e::WindowText(GetDlgItem(main, ids::kFolderEdit)), "Demo Folder");
   EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::kStartUpBox)));
   EXPECT_FALSE(e2e::IsChecked(GetDlgItem(main, ids::kDesktopBox)));
@@ -94,7 +96,7 @@ TEST_F(StartUp, ScriptValuesShowInTheWindow) {
   EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::kSendToBox)));
   EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::kAllUsersBox)));
   EXPECT_EQ(IsWindowEnabled(GetDlgItem(main, ids::kQuickLaunchBox)) != FALSE,
-            !QuickLaunchDir.empty());
+            !folders.QuickLaunchDir.empty());
   EXPECT_FALSE(IsWindowVisible(GetDlgItem(main, ids::kUninstallPanel)));
 
   auto items = e2e::ListItems(GetDlgItem(main, ids::kFolderList));

@@ -8,8 +8,7 @@
 using namespace filestore;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool ready = (InitLzrw1KH(), true);
-  (void)ready;
+  static TMatchTable table;
   // Exact-size heap buffers so that ASan sees any stray access.
   const uint32_t cap = size ? 1 + data[0] * 129u : kMaxBlockSize;
   auto in = std::make_unique<uint8_t[]>(size);
@@ -20,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (size <= kMaxBlockSize) {
     auto enc = std::make_unique<uint8_t[]>(size + kCompressSlack);
-    uint16_t len = CompressBlock(data, enc.get(), static_cast<uint32_t>(size));
+    uint16_t len = CompressBlock(table, data, enc.get(), static_cast<uint32_t>(size));
     if (len > size + 1) std::abort();
     auto dec = std::make_unique<uint8_t[]>(kMaxBlockSize);
     if (DecompressBlock(enc.get(), dec.get(), len, kMaxBlockSize) != static_cast<int32_t>(size))

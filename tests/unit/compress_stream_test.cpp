@@ -14,7 +14,6 @@ namespace {
 
 class Record : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { InitLzrw1KH(); }
 
   static std::vector<uint8_t> Pack(const std::vector<uint8_t>& file) {
     MemoryReader in(file.data(), file.size());

@@ -16,11 +16,10 @@ namespace {
 
 class Codec : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { InitLzrw1KH(); }
-
   static std::vector<uint8_t> Encode(const std::vector<uint8_t>& in) {
     std::vector<uint8_t> out(in.size() + kCompressSlack);
-    uint16_t n = CompressBlock(in.data(), out.data(), static_cast<uint32_t>(in.size()));
+    TMatchTable table;
+    uint16_t n = CompressBlock(table, in.data(), out.data(), static_cast<uint32_t>(in.size()));
     out.resize(n);
     return out;
   }

@@ -163,8 +163,10 @@ class Sequence : public Engine {
     opt_.Folder = "Folder";
     opt_.ProgramPath = src_ + "\\setup.exe";
     opt_.ToolPath = HostPath(UNZIP_EXE);
-    for (std::string* folder : {&ProgramsDir, &DesktopDir, &StartUpDir, &SendToDir}) {
-      *folder = dir_ + "\\shell" + std::to_string(folder - &ProgramsDir);
+    TShellFolders& f = opt_.Folders;
+    int n = 0;
+    for (std::string* folder : {&f.ProgramsDir, &f.DesktopDir, &f.StartUpDir, &f.SendToDir}) {
+      *folder = dir_ + "\\shell" + std::to_string(n++);
       CreateDirectoryA(folder->c_str(), nullptr);
     }
   }
@@ -220,7 +222,7 @@ TEST_F(Sequence, AbortAtAFileErrorKeepsWhatWasDoneRemovable) {
   EXPECT_NE(SavedLog().find(">>>> " + inst_ + "\\damaged.txt\r\n"), std::string::npos);
   EXPECT_EQ(SavedLog().find("good.txt"), std::string::npos);
   EXPECT_FALSE(Exists(inst_ + "\\damaged.txt"));
-  EXPECT_FALSE(Exists(ProgramsDir + "\\Folder"));  // no shortcut step
+  EXPECT_FALSE(Exists(opt_.Folders.ProgramsDir + "\\Folder"));  // no shortcut step
 }
 
 TEST_F(Sequence, CancelStopsAfterTheFileInHand) {
@@ -281,7 +283,7 @@ TEST_F(Sequence, WithoutAShellLinkObjectTheRestIsStillInstalled) {
   ASSERT_GE(prompts_.shown.size(), 2u);
   EXPECT_EQ(prompts_.shown[0], "\"CoCreateInstance\" failed.");  // once, not per link
   EXPECT_EQ(prompts_.shown[1], "Setup Completed!");
-  EXPECT_NE(SavedLog().find(">Error - Can not save shortcut: " + ProgramsDir + "\\Folder\\good.txt.lnk"),
+  EXPECT_NE(SavedLog().find(">Error - Can not save shortcut: " + opt_.Folders.ProgramsDir + "\\Folder\\good.txt.lnk"),
             std::string::npos);
   EXPECT_NE(SavedLog().find("Creating Keys..."), std::string::npos);
   EXPECT_TRUE(Exists(inst_ + "\\good.txt"));

@@ -15,7 +15,6 @@ namespace {
 
 class FileSource : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { InitLzrw1KH(); }
   // Each test gets its own temporary directory, through TMP as Windows does.
   void SetUp() override {
     dir_ = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());

@@ -70,12 +70,9 @@ class SavedValue {
   std::string data_;
 };
 
-void ClearFolders() {
-  for (std::string* v : {&DesktopDir, &ProgramsDir, &SendToDir, &StartUpDir, &QuickLaunchDir,
-                         &ProgramFilesDir, &CommonDesktopDir, &CommonProgramsDir,
-                         &CommonStartUpDir})
-    v->clear();
-}
+TShellFolders f;  // what the tests read into
+
+void ClearFolders() { f = TShellFolders{}; }
 
 TEST(ShellFolders, ReadFromTheRegistryWithAllUsersFallbacks) {
   SavedValue common(HKEY_LOCAL_MACHINE, kShellFolders, "Common Desktop");
@@ -88,14 +85,14 @@ TEST(ShellFolders, ReadFromTheRegistryWithAllUsersFallbacks) {
   quick.Set("C:\\QL");
 
   ClearFolders();
-  ReadShellFolders();
-  EXPECT_EQ(DesktopDir, "C:\\Users\\Test\\Desktop");
-  EXPECT_EQ(CommonDesktopDir, DesktopDir);  // value missing: the user's own
-  EXPECT_EQ(CommonProgramsDir, "C:\\All\\Programs");
-  EXPECT_EQ(QuickLaunchDir, "C:\\QL");
-  EXPECT_FALSE(ProgramFilesDir.empty());
-  EXPECT_NE(ProgramFilesDir, "can not open");
-  EXPECT_FALSE(ProgramsDir.empty());
+  ReadShellFolders(f);
+  EXPECT_EQ(f.DesktopDir, "C:\\Users\\Test\\Desktop");
+  EXPECT_EQ(f.CommonDesktopDir, f.DesktopDir);  // value missing: the user's own
+  EXPECT_EQ(f.CommonProgramsDir, "C:\\All\\Programs");
+  EXPECT_EQ(f.QuickLaunchDir, "C:\\QL");
+  EXPECT_FALSE(f.ProgramFilesDir.empty());
+  EXPECT_NE(f.ProgramFilesDir, "can not open");
+  EXPECT_FALSE(f.ProgramsDir.empty());
 }
 
 TEST(ShellFolders, MissingKeysLeaveVariablesAlone) {
@@ -103,12 +100,12 @@ TEST(ShellFolders, MissingKeysLeaveVariablesAlone) {
   RegDeleteTreeA(HKEY_CURRENT_USER, kMapGroups);
   RegDeleteKeyA(HKEY_CURRENT_USER, kMapGroups);
   ClearFolders();
-  QuickLaunchDir = "";
-  ReadShellFolders();
-  EXPECT_EQ(QuickLaunchDir, "");
-  QuickLaunchDir = "kept";
-  ReadShellFolders();
-  EXPECT_EQ(QuickLaunchDir, "kept");
+  f.QuickLaunchDir = "";
+  ReadShellFolders(f);
+  EXPECT_EQ(f.QuickLaunchDir, "");
+  f.QuickLaunchDir = "kept";
+  ReadShellFolders(f);
+  EXPECT_EQ(f.QuickLaunchDir, "kept");
 }
 
 TEST(ShellFolders, ANonStringValueIsReportedAndCountsAsMissing) {
@@ -121,11 +118,11 @@ TEST(ShellFolders, ANonStringValueIsReportedAndCountsAsMissing) {
   RegSetValueExA(h, "Desktop", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), sizeof v);
   RegCloseKey(h);
   ClearFolders();
-  EXPECT_EQ(ReadShellFolders(), std::vector<std::string>{"Invalid data type for 'Desktop'"});
-  EXPECT_EQ(DesktopDir, "");
-  EXPECT_EQ(CommonDesktopDir, "");
-  EXPECT_FALSE(ProgramsDir.empty());  // the rest is still read
-  EXPECT_FALSE(ProgramFilesDir.empty());
+  EXPECT_EQ(ReadShellFolders(f), std::vector<std::string>{"Invalid data type for 'Desktop'"});
+  EXPECT_EQ(f.DesktopDir, "");
+  EXPECT_EQ(f.CommonDesktopDir, "");
+  EXPECT_FALSE(f.ProgramsDir.empty());  // the rest is still read
+  EXPECT_FALSE(f.ProgramFilesDir.empty());
 }
 
 TEST(AccessRegistry, NoPathThatCouldNameAParentIsDeleted) {
@@ -150,10 +147,9 @@ TEST(AccessRegistry, NoPathThatCouldNameAParentIsDeleted) {
 }
 
 TEST(ShellFolders, WindowsDirectory) {
-  GetWindowsDir();
   char buf[MAX_PATH];
   GetWindowsDirectoryA(buf, MAX_PATH);
-  EXPECT_EQ(WindowsDir, buf);
+  EXPECT_EQ(GetWindowsDir(), buf);
 }
 
 TEST(AccessRegistry, PathsAreRelativeToTheCurrentKeyUnlessAbsolute) {
