@@ -127,7 +127,8 @@ bool TExtractor::ExtractFile(const std::string& name, const std::string& dir) {
     return false;
   }
   const std::string extracted = scratch.Path() + "\\" + name;
-  const unsigned long code = RunTool(UnzipParameters(archivePath_, name, scratch.Path()), extracted);
+  const unsigned long code =
+      RunTool(UnzipParameters(archivePath_, name, scratch.Path()), extracted);
   // UnZip's 0 is success and 1 success with warnings; 2 and above failed,
   // even where a damaged file was left (it goes with the private directory).
   if (code > 1) {
@@ -143,7 +144,8 @@ bool TExtractor::ExtractFile(const std::string& name, const std::string& dir) {
   }
   // The member's own spelling of the name, as the tool would have left it.
   const std::string from = scratch.Path() + "\\" + found.cFileName;
-  if (!MoveFileExA(from.c_str(), (dir + "\\" + found.cFileName).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+  if (!MoveFileExA(from.c_str(), (dir + "\\" + found.cFileName).c_str(),
+                   MOVEFILE_REPLACE_EXISTING)) {
     Fail(GetLastError());
     return false;
   }

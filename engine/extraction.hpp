@@ -12,8 +12,11 @@ class TExtractor {
   // programDir ends with a backslash; toolPath is the unzip tool's file.
   TExtractor(std::string programDir, std::string toolPath, TPrompts& prompts, TProgress& progress,
              TInstallLog& log)
-      : programDir_(std::move(programDir)), toolPath_(std::move(toolPath)), prompts_(prompts),
-        progress_(progress), log_(log) {}
+      : programDir_(std::move(programDir)),
+        toolPath_(std::move(toolPath)),
+        prompts_(prompts),
+        progress_(progress),
+        log_(log) {}
 
   // Chooses the archive to read: beside the program on a lettered drive,
   // else a copy in the tool's directory. Throws EEndProgram when the copy

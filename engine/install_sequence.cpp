@@ -22,9 +22,13 @@ double FreeBytes(const std::string& root) {
 
 }  // namespace
 
-TInstaller::TInstaller(TSetupRec& rec, TInstallOptions options, TInstallLog& log,
-                       TPrompts& prompts, TProgress& progress)
-    : rec_(rec), opt_(std::move(options)), log_(log), prompts_(prompts), progress_(progress),
+TInstaller::TInstaller(TSetupRec& rec, TInstallOptions options, TInstallLog& log, TPrompts& prompts,
+                       TProgress& progress)
+    : rec_(rec),
+      opt_(std::move(options)),
+      log_(log),
+      prompts_(prompts),
+      progress_(progress),
       extractor_(DirectoryPart(opt_.ProgramPath), opt_.ToolPath, prompts, progress, log) {
   // Before a "Path too long!" end, keep what was installed removable.
   extractor_.BeforeEnd = [this] { SaveLog(); };
@@ -162,9 +166,12 @@ void TInstaller::CreateShortcuts() {
 
 void TInstaller::Run() {
   if (opt_.AllUsers) {
-    if (!opt_.Folders.CommonDesktopDir.empty()) opt_.Folders.DesktopDir = opt_.Folders.CommonDesktopDir;
-    if (!opt_.Folders.CommonProgramsDir.empty()) opt_.Folders.ProgramsDir = opt_.Folders.CommonProgramsDir;
-    if (!opt_.Folders.CommonStartUpDir.empty()) opt_.Folders.StartUpDir = opt_.Folders.CommonStartUpDir;
+    if (!opt_.Folders.CommonDesktopDir.empty())
+      opt_.Folders.DesktopDir = opt_.Folders.CommonDesktopDir;
+    if (!opt_.Folders.CommonProgramsDir.empty())
+      opt_.Folders.ProgramsDir = opt_.Folders.CommonProgramsDir;
+    if (!opt_.Folders.CommonStartUpDir.empty())
+      opt_.Folders.StartUpDir = opt_.Folders.CommonStartUpDir;
   }
   bool ok = InstallFiles();
   if (ok) {

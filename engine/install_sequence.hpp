@@ -12,13 +12,13 @@
 
 // What the options page said when Setup was pressed, and where things are.
 struct TInstallOptions {
-  std::string InstPath;    // edPath, as typed
-  std::string Folder;      // edFolder
-  bool StartUp = false;    // StartBox
-  bool Desktop = false;    // DeskTopBox
-  bool SendTo = false;     // SendToBox
+  std::string InstPath;  // edPath, as typed
+  std::string Folder;    // edFolder
+  bool StartUp = false;  // StartBox
+  bool Desktop = false;  // DeskTopBox
+  bool SendTo = false;   // SendToBox
   bool QuickLaunch = false;
-  bool AllUsers = false;   // cbAllUsers
+  bool AllUsers = false;    // cbAllUsers
   std::string ProgramPath;  // this program's own file
   std::string ToolPath;     // the unzip tool's temporary file
   TShellFolders Folders;    // where shortcuts go

@@ -63,7 +63,7 @@ TUninstallOutcome RemoveInstallation(const std::string& programDir) {
   char tmp[MAX_PATH] = {};
   if (GetTempPathA(MAX_PATH, tmp)) SetCurrentDirectoryA(tmp);
   return RemoveDirectoryA(WithoutTrailingSlash(dir).c_str()) ? TUninstallOutcome::Removed
-                                                              : TUninstallOutcome::SomeLeft;
+                                                             : TUninstallOutcome::SomeLeft;
 }
 
 std::string OutcomeMessage(TUninstallOutcome outcome) {

@@ -18,8 +18,8 @@ int32_t GetInt32(ByteReader& in, const char* what) {
   uint8_t b[4];
   if (!ReadFull(in, b, 4))
     throw EStoredFile(std::string("Stored file record is truncated (") + what + ")");
-  return static_cast<int32_t>(uint32_t{b[0]} | uint32_t{b[1]} << 8 |
-                              uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24);
+  return static_cast<int32_t>(uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 |
+                              uint32_t{b[3]} << 24);
 }
 
 [[noreturn]] void Damaged(const std::string& what) {
@@ -42,8 +42,7 @@ void TCompressStream::Encode(ByteReader& source, ByteWriter& dest, uint64_t coun
   while (count > 0) {
     const size_t n = source.Read(in_.data(), kMaxBlockSize < count ? kMaxBlockSize : count);
     if (n == 0) break;
-    const uint16_t len =
-        CompressBlock(matches, in_.data(), out_.data(), static_cast<uint32_t>(n));
+    const uint16_t len = CompressBlock(matches, in_.data(), out_.data(), static_cast<uint32_t>(n));
     PutInt32(dest, len);
     dest.Write(out_.data(), len);
     total += uint64_t{len} + 4;
@@ -78,8 +77,8 @@ void TCompressStream::Decode(ByteReader& source, ByteWriter& dest) {
     if (len > total - 4) Damaged("block longer than the record");
     if (!ReadFull(source, in_.data(), static_cast<size_t>(len)))
       throw EStoredFile("Stored file record is truncated (block)");
-    const int32_t n = DecompressBlock(in_.data(), out_.data(), static_cast<uint32_t>(len),
-                                      kMaxBlockSize);
+    const int32_t n =
+        DecompressBlock(in_.data(), out_.data(), static_cast<uint32_t>(len), kMaxBlockSize);
     if (n < 0) Damaged("inconsistent block");
     dest.Write(out_.data(), static_cast<size_t>(n));
     total -= len + 4;
@@ -104,8 +103,7 @@ void DecodePlain(ByteReader& source, ByteWriter& dest) {
   uint8_t buf[32768];
   while (count > 0) {
     const size_t want = static_cast<size_t>(count) < sizeof buf ? count : sizeof buf;
-    if (!ReadFull(source, buf, want))
-      throw EStoredFile("Stored file record is truncated (data)");
+    if (!ReadFull(source, buf, want)) throw EStoredFile("Stored file record is truncated (data)");
     dest.Write(buf, want);
     count -= static_cast<int32_t>(want);
   }

@@ -48,7 +48,6 @@ HANDLE CreateTempFile(const std::string& extension, std::string& path) {
   Fail("Cannot create a temporary file in " + prefix);
 }
 
-
 }  // namespace
 
 void HandleWriter::Write(const void* buf, size_t size) {

@@ -12,7 +12,7 @@ packages=(
   wine wine64 wine32:i386 wine64-tools
   xvfb xauth x11-apps imagemagick fonts-liberation
   zip unzip lz4 dpkg-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   giflib-tools libgif-dev
 )
 

@@ -13,6 +13,11 @@ source scripts/wintree.sh
 
 status=0
 log=$(mktemp)
+# Formatting is part of the tests: every source as the root .clang-format has it.
+if ! git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror; then
+  echo "test.sh: sources differ from .clang-format (run clang-format -i on them)"
+  status=1
+fi
 ctest --test-dir build/host --output-on-failure | tee -a "$log" || status=1
 ctest --test-dir "$win_tree" --output-on-failure | tee -a "$log" || status=1
 

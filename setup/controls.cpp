@@ -4,10 +4,9 @@
 #include <algorithm>
 
 HWND CreateControl(HWND parent, const ControlSpec& c, bool visible, HFONT font) {
-  HWND h = CreateWindowExA(0, c.cls, c.text, WS_CHILD | (visible ? WS_VISIBLE : 0) | c.style, c.x,
-                           c.y, c.w, c.h, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                           GetModuleHandleA(nullptr), nullptr);
+  HWND h = CreateWindowExA(
+      0, c.cls, c.text, WS_CHILD | (visible ? WS_VISIBLE : 0) | c.style, c.x, c.y, c.w, c.h, parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), GetModuleHandleA(nullptr), nullptr);
   SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return h;
 }

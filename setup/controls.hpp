@@ -24,8 +24,8 @@ struct ControlSpec {
 
 constexpr DWORD kLabelStyle = SS_OWNERDRAW;
 constexpr DWORD kCheckBoxStyle = BS_AUTOCHECKBOX | WS_TABSTOP;
-constexpr COLORREF kNavy = RGB(0, 0, 128), kOrange = RGB(255, 128, 0),
-                   kFuchsia = RGB(255, 0, 255), kLime = RGB(0, 255, 0);
+constexpr COLORREF kNavy = RGB(0, 0, 128), kOrange = RGB(255, 128, 0), kFuchsia = RGB(255, 0, 255),
+                   kLime = RGB(0, 255, 0);
 
 HWND CreateControl(HWND parent, const ControlSpec& c, bool visible, HFONT font);
 void ShowControls(HWND parent, const std::vector<int>& ids, bool visible);

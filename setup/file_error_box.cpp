@@ -24,7 +24,8 @@ class Template {
     Word(HIWORD(d));
   }
   void Text(const wchar_t* s) {
-    do Word(static_cast<WORD>(*s)); while (*s++);
+    do Word(static_cast<WORD>(*s));
+    while (*s++);
   }
   void Item(DWORD style, short x, short y, short cx, short cy, WORD id, WORD cls,
             const wchar_t* text) {
@@ -54,8 +55,9 @@ INT_PTR CALLBACK BoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     const auto* d = reinterpret_cast<const BoxData*>(lp);
     SetWindowTextA(dlg, d->caption->c_str());
     SetDlgItemTextA(dlg, kTextId, d->text->c_str());
-    SendDlgItemMessageA(dlg, kIconId, STM_SETICON,
-                        reinterpret_cast<WPARAM>(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_WARNING))), 0);
+    SendDlgItemMessageA(
+        dlg, kIconId, STM_SETICON,
+        reinterpret_cast<WPARAM>(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_WARNING))), 0);
     MessageBeep(MB_ICONWARNING);
     return TRUE;
   }
@@ -84,8 +86,8 @@ int FileErrorBox::Ask(HWND owner, const std::string& text, const std::string& ca
   t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 44, 54, 50, 14, IDABORT, 0x0080, L"&Abort");
   t.Item(BS_PUSHBUTTON | WS_TABSTOP, 104, 54, 50, 14, IDIGNORE, 0x0080, L"&Ignore");
   BoxData data{&text, &caption};
-  const INT_PTR r = DialogBoxIndirectParamA(
-      GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(t.Bytes().data()), owner,
-      BoxProc, reinterpret_cast<LPARAM>(&data));
+  const INT_PTR r = DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
+                                            reinterpret_cast<LPCDLGTEMPLATEA>(t.Bytes().data()),
+                                            owner, BoxProc, reinterpret_cast<LPARAM>(&data));
   return r == IDABORT ? IDABORT : IDIGNORE;
 }

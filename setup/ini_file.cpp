@@ -62,7 +62,8 @@ TIniFile::TIniFile(const std::string& bytes) {
     if (eq == std::string::npos)
       sections_.back().entries.push_back({line, "", false});
     else
-      sections_.back().entries.push_back({Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)), true});
+      sections_.back().entries.push_back(
+          {Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)), true});
   }
 }
 

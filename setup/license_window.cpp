@@ -29,10 +29,10 @@ bool LicenseWindow::Create() {
   Child(hwnd_, "EDIT", "",
         ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP, kBorder,
         kBorder, kWidth - 2 * kBorder, stripTop - 2 * kBorder, ids::kLicenseText, font);
-  Child(hwnd_, "BUTTON", "Accept", BS_DEFPUSHBUTTON | WS_TABSTOP, 124, stripTop + 16, 75, 25,
-        IDOK, font);
-  Child(hwnd_, "BUTTON", "Refuse", BS_PUSHBUTTON | WS_TABSTOP, 228, stripTop + 16, 75, 25,
-        IDCANCEL, font);
+  Child(hwnd_, "BUTTON", "Accept", BS_DEFPUSHBUTTON | WS_TABSTOP, 124, stripTop + 16, 75, 25, IDOK,
+        font);
+  Child(hwnd_, "BUTTON", "Refuse", BS_PUSHBUTTON | WS_TABSTOP, 228, stripTop + 16, 75, 25, IDCANCEL,
+        font);
   return true;
 }
 

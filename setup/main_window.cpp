@@ -40,8 +40,8 @@ const LabelLook kFrameLooks[] = {
 };
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
-  OwnedHandle h(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            0, nullptr));
+  OwnedHandle h(
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!h) return false;
   char buf[65536];
   DWORD n = 0;
@@ -91,9 +91,8 @@ void MainWindow::LoadStoredForm() {
 bool MainWindow::Create() {
   // Fixed dialog border, no caption buttons, centred on the screen. The
   // class keeps the name that tools know the window by.
-  return CreateFramed("TForm1", Application::Title.c_str(),
-                      WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, -1, -1,
-                      kClientWidth, kClientHeight);
+  return CreateFramed("TForm1", Application::Title.c_str(), WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN,
+                      WS_EX_DLGMODALFRAME, -1, -1, kClientWidth, kClientHeight);
 }
 
 void MainWindow::CreateControls() {
@@ -335,8 +334,9 @@ void MainWindow::PaintBackdrop(HDC dc) {
   const bool strip = onOptionsPage_ || client.bottom > kClientHeight;
   RECT panel{0, 0, client.right, client.bottom - (strip ? kStripHeight : 0)};
   Bevel(dc, panel, BDR_RAISEDOUTER, BDR_SUNKENINNER, 2);  // one pixel of edge, one of border
-  if (strip) Bevel(dc, RECT{0, panel.bottom, client.right, client.bottom}, BDR_RAISEDOUTER,
-                   BDR_SUNKENINNER, 1);
+  if (strip)
+    Bevel(dc, RECT{0, panel.bottom, client.right, client.bottom}, BDR_RAISEDOUTER, BDR_SUNKENINNER,
+          1);
   background_->PaintMessage(dc);
   if (!uninstallMode_) {
     HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");

@@ -15,8 +15,8 @@
 #include "filestore/file_source.hpp"
 #include "setup/controls.hpp"
 #include "setup/options_page.hpp"
-#include "setup/welcome_page.hpp"
 #include "setup/uninstall_panel.hpp"
+#include "setup/welcome_page.hpp"
 #include "widgets/base_window.hpp"
 #include "widgets/gif_image.hpp"
 

@@ -16,8 +16,8 @@ const ControlSpec kControls[] = {
     {kBrowseButton, "BUTTON", "...", BS_PUSHBUTTON | WS_TABSTOP, 374, 35, 20, 21},
     {kFolderLabel, "STATIC", "Program Folder:", kLabelStyle, 121, 65, 130, 15},
     {kFolderEdit, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 121, 81, 273, 21},
-    {kFolderList, "LISTBOX", "", LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL, 121,
-     102, 273, 89},
+    {kFolderList, "LISTBOX", "", LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL, 121, 102,
+     273, 89},
     {kShortcutsLabel, "STATIC", "Short Cuts:", kLabelStyle, 121, 199, 66, 15},
     {kAllUsersBox, "BUTTON", "", kCheckBoxStyle, 188, 197, 15, 17},
     {kAllUsersLabel, "STATIC", "Install for all users", kLabelStyle, 207, 199, 150, 15},
@@ -40,17 +40,20 @@ LabelLook Navy(int id, TAlignment align = TAlignment::taLeftJustify) {
 }
 
 bool Checked(HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-void Check(HWND box, bool on) { SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
+void Check(HWND box, bool on) {
+  SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
 
 }  // namespace
 
 void OptionsPage::Create(HWND parent, Fonts& fonts, LabelLayer& labels) {
   parent_ = parent;
   for (const ControlSpec& c : kControls)
-    CreateControl(parent, c, false, c.id == kBrowseButton ? fonts.BoldArial(15) : fonts.Default.Get());
+    CreateControl(parent, c, false,
+                  c.id == kBrowseButton ? fonts.BoldArial(15) : fonts.Default.Get());
   for (int id : kLabels)
     labels.Add(Navy(id, id == kStartUpLabel || id == kDesktopLabel ? TAlignment::taRightJustify
-                                                                    : TAlignment::taLeftJustify));
+                                                                   : TAlignment::taLeftJustify));
   labels.AddFrame(kShortcutFrame);
   labels.FitToText(parent, kLabels);
 }

@@ -22,7 +22,8 @@ const ControlSpec kAbort{kAbortButton, "TPanelButton", "Abort", 0, 214, 218, 87,
 
 const LabelLook kLooks[] = {
     {kPanelNotice, true, TTextStyle::tsNone, 15, false, kLime, TAlignment::taLeftJustify},
-    {kUninstallTitle, false, TTextStyle::tsRecessed, 16, false, kFuchsia, TAlignment::taLeftJustify},
+    {kUninstallTitle, false, TTextStyle::tsRecessed, 16, false, kFuchsia,
+     TAlignment::taLeftJustify},
     {kUninstallStatus, false, TTextStyle::tsRecessed, 32, false, kFuchsia, TAlignment::taCenter},
     {kRemovalWarning, false, TTextStyle::tsNone, 12, false, kLime, TAlignment::taCenter},
 };
@@ -79,8 +80,8 @@ LRESULT PanelButton::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 bool UninstallPanel::Create(HWND parent, Fonts& fonts) {
   RECT rc;
   GetClientRect(parent, &rc);
-  if (!CreateOwnWindow("TUninstPanel", "", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, rc.right,
-                       rc.bottom, parent, kUninstallPanel, nullptr))
+  if (!CreateOwnWindow("TUninstPanel", "", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, rc.right, rc.bottom,
+                       parent, kUninstallPanel, nullptr))
     return false;
   for (const ControlSpec& c : kLabels) CreateControl(hwnd_, c, true, fonts.Default.Get());
   for (const LabelLook& look : kLooks) labels_.Add(look);

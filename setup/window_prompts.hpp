@@ -25,7 +25,10 @@ class WindowProgress : public TProgress {
   // loop would; onQuit runs when a quit request arrives meanwhile.
   WindowProgress(HWND status, HWND bar, std::function<void(MSG&)> handleInput,
                  std::function<void(int)> onQuit)
-      : status_(status), bar_(bar), handleInput_(std::move(handleInput)), onQuit_(std::move(onQuit)) {}
+      : status_(status),
+        bar_(bar),
+        handleInput_(std::move(handleInput)),
+        onQuit_(std::move(onQuit)) {}
   void Status(const std::string& text) override;
   void FileProgress(int percent) override;
   void ProcessPendingInput() override;

@@ -24,8 +24,7 @@ bool TAccessRegistry::OpenKeyWithAccess(DWORD access, const std::string& key, bo
   else
     rc = RegOpenKeyExA(base, path.c_str(), 0, access, &opened);
   if (rc != ERROR_SUCCESS) return false;
-  const std::string newPath =
-      relative && current_ ? currentPath_ + "\\" + path : path;
+  const std::string newPath = relative && current_ ? currentPath_ + "\\" + path : path;
   CloseKey();
   current_ = opened;
   currentPath_ = newPath;
@@ -49,8 +48,8 @@ std::string TAccessRegistry::ReadString(const std::string& name) {
   if (type != REG_SZ && type != REG_EXPAND_SZ)
     throw ERegistryException("Invalid data type for '" + name + "'");
   std::vector<char> buf(size + 1, 0);
-  if (RegQueryValueExA(current_, name.c_str(), nullptr, &type,
-                       reinterpret_cast<BYTE*>(buf.data()), &size) != ERROR_SUCCESS)
+  if (RegQueryValueExA(current_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()),
+                       &size) != ERROR_SUCCESS)
     return "";
   return std::string(buf.data());
 }

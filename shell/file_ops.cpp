@@ -37,7 +37,8 @@ bool RemoveTree(const std::string& dir) {
     FindClose(h);
   }
   SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
-  return RemoveDirectoryA(dir.c_str()) || GetFileAttributesA(dir.c_str()) == INVALID_FILE_ATTRIBUTES;
+  return RemoveDirectoryA(dir.c_str()) ||
+         GetFileAttributesA(dir.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 bool DirectoryExists(const std::string& path) {

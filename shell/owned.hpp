@@ -143,7 +143,8 @@ class SelectedPalette {
 class Offscreen {
  public:
   Offscreen(HDC like, int w, int h)
-      : dc_(CreateCompatibleDC(like)), bitmap_(CreateCompatibleBitmap(like, w, h)),
+      : dc_(CreateCompatibleDC(like)),
+        bitmap_(CreateCompatibleBitmap(like, w, h)),
         selected_(dc_.Get(), bitmap_.Get()) {}
   HDC Get() const { return dc_.Get(); }
 

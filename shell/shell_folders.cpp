@@ -5,7 +5,8 @@
 
 namespace {
 
-const char kShellFolders[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kShellFolders[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 // Reads the values of the current key and collects what could not be read;
 // such a value counts as missing.

@@ -14,13 +14,12 @@ namespace {
 
 TShellLinkTexts g_texts;
 
-const char* const kFolderValues[] = {"",         "Desktop", "Favorites",  "Fonts",
-                                     "Personal", "Programs", "Recent",    "SendTo",
-                                     "Start Menu", "Startup", "Templates"};
+const char* const kFolderValues[] = {"",           "Desktop",  "Favorites", "Fonts",
+                                     "Personal",   "Programs", "Recent",    "SendTo",
+                                     "Start Menu", "Startup",  "Templates"};
 
 // At most 255 characters, as the link object is handed them.
 std::string Cut255(const std::string& s) { return s.size() > 255 ? s.substr(0, 255) : s; }
-
 
 }  // namespace
 
@@ -72,7 +71,8 @@ bool TShellLink::SaveLink() {
                               reinterpret_cast<void**>(link.Receive()))))
     throw EShellLink(g_texts.CoCreateInstance);
   OwnedCom<IPersistFile> file;
-  if (FAILED(link.Get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Receive()))))
+  if (FAILED(
+          link.Get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Receive()))))
     throw EShellLink(g_texts.QueryInterface);
   link.Get()->SetDescription(Cut255(Description).c_str());
   link.Get()->SetPath(Cut255(Target).c_str());

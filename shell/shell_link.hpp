@@ -21,8 +21,17 @@ struct TFileIcon {
 enum class TLangType { ltFrench, ltEnglish };
 
 enum class TShellFolder {
-  sfNone, sfDesktop, sfFavorites, sfFonts, sfPersonal, sfPrograms, sfRecent, sfSendTo,
-  sfStartMenu, sfStartup, sfTemplates
+  sfNone,
+  sfDesktop,
+  sfFavorites,
+  sfFonts,
+  sfPersonal,
+  sfPrograms,
+  sfRecent,
+  sfSendTo,
+  sfStartMenu,
+  sfStartup,
+  sfTemplates
 };
 
 // The error texts, shared by every instance; the last language set wins.

@@ -28,9 +28,11 @@ int main(int argc, char** argv) {
               pic.LoopCount, pic.Frames.size());
   for (size_t i = 0; i < pic.Frames.size(); ++i) {
     const gif::TFrame& fr = pic.Frames[i];
-    std::printf("frame %zu left %d top %d width %d height %d delay %d disposal %d transparent %d index %d\n",
-                i + 1, fr.Left, fr.Top, fr.Width, fr.Height, fr.Delay, fr.Disposal,
-                fr.Transparent ? 1 : 0, fr.TransparentIndex);
+    std::printf(
+        "frame %zu left %d top %d width %d height %d delay %d disposal %d transparent %d index "
+        "%d\n",
+        i + 1, fr.Left, fr.Top, fr.Width, fr.Height, fr.Delay, fr.Disposal, fr.Transparent ? 1 : 0,
+        fr.TransparentIndex);
     for (int y = 0; y < fr.Height; ++y) {
       for (int x = 0; x < fr.Width; ++x) std::printf("%02x", fr.Pixel(x, y));
       std::printf("\n");

@@ -81,8 +81,8 @@ class BaseWindow {
 
   // A top-level window with a client area of clientW x clientH, at (x, y),
   // or centred on the screen when x < 0.
-  bool CreateFramed(const char* className, const char* caption, DWORD style, DWORD exStyle,
-                    int x, int y, int clientW, int clientH) {
+  bool CreateFramed(const char* className, const char* caption, DWORD style, DWORD exStyle, int x,
+                    int y, int clientW, int clientH) {
     RECT r{0, 0, clientW, clientH};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
     const int w = r.right - r.left, h = r.bottom - r.top;

@@ -59,8 +59,10 @@ struct RowReporter {
       const int row = (*rows)[rowsDone++];
       nextRowEnd += static_cast<size_t>(width);
       if (row % every) continue;
-      const int32_t done = static_cast<int32_t>(reader->pos), total = static_cast<int32_t>(reader->size);
-      const int32_t pct = total ? static_cast<int32_t>((int64_t{done} * 100 + total / 2) / total) : 0;
+      const int32_t done = static_cast<int32_t>(reader->pos),
+                    total = static_cast<int32_t>(reader->size);
+      const int32_t pct =
+          total ? static_cast<int32_t>((int64_t{done} * 100 + total / 2) / total) : 0;
       if (!(*progress)(done, total, pct)) cancelled = true;
     }
   }
@@ -283,7 +285,8 @@ struct Parser {
       const size_t limit = written > k * w ? std::min(w, written - k * w) : 0;
       uint8_t* mask = f.Mask.data() + y * f.MaskRowBytes();
       for (size_t x = 0; x < limit; ++x)
-        if (linear[k * w + x] == f.TransparentIndex) mask[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+        if (linear[k * w + x] == f.TransparentIndex)
+          mask[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
     }
     pic.GlobalColorBits = std::max(pic.GlobalColorBits, f.ColorBits);
     pic.HasTransparency = pic.HasTransparency || f.Transparent;
@@ -342,7 +345,8 @@ struct Parser {
 
 }  // namespace
 
-ParseResult ParseGif(const uint8_t* data, size_t size, TPicture& picture, const ProgressFn& progress) {
+ParseResult ParseGif(const uint8_t* data, size_t size, TPicture& picture,
+                     const ProgressFn& progress) {
   picture = TPicture{};
   Parser parser(Reader{data, size, 0}, picture, progress);
   return parser.Run();

@@ -20,7 +20,7 @@ struct TFrame {
   int ColorBits = 0;  // local table size as a power of two; 0 without one
   bool HasLocalColorTable = false;
   std::array<uint8_t, 768> ColorTable{};  // the local table, or the global one
-  int Colors = 0;  // palette entries the frame's bitmap is built with
+  int Colors = 0;                         // palette entries the frame's bitmap is built with
   int Left = 0, Top = 0, Width = 0, Height = 0;
   int Delay = 0;  // milliseconds
   bool Interlaced = false;

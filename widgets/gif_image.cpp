@@ -45,7 +45,6 @@ void MakeSurface(HDC& dc, HBITMAP& bmp, HGDIOBJ& old, int w, int h, bool mono) {
   SetBkColor(dc, RGB(255, 255, 255));
 }
 
-
 }  // namespace
 
 TGIFImage::TGIFImage(HWND parent) : parent_(parent) {
@@ -141,7 +140,8 @@ void TGIFImage::BuildFrame(size_t index) {
   lp->palVersion = 0x300;
   lp->palNumEntries = static_cast<WORD>(colors);
   for (int k = 0; k < colors; ++k) {
-    const uint8_t r = f.ColorTable[k * 3], gr = f.ColorTable[k * 3 + 1], b = f.ColorTable[k * 3 + 2];
+    const uint8_t r = f.ColorTable[k * 3], gr = f.ColorTable[k * 3 + 1],
+                  b = f.ColorTable[k * 3 + 2];
     bmi.c[k] = RGBQUAD{b, gr, r, 0};
     lp->palPalEntry[k] = PALETTEENTRY{r, gr, b, 0};
   }
@@ -262,9 +262,11 @@ bool TGIFImage::Opaque() const { return opaque_; }
 RECT TGIFImage::TargetRect() const {
   const int dw = bounds_.right - bounds_.left, dh = bounds_.bottom - bounds_.top;
   RECT r{0, 0, dw, dh};
-  if (!(stretching_ && stretchRatio_ && !stretch_) || pic_.ScreenWidth <= 0 || pic_.ScreenHeight <= 0)
+  if (!(stretching_ && stretchRatio_ && !stretch_) || pic_.ScreenWidth <= 0 ||
+      pic_.ScreenHeight <= 0)
     return r;
-  const float sx = static_cast<float>(dw) / pic_.ScreenWidth, sy = static_cast<float>(dh) / pic_.ScreenHeight;
+  const float sx = static_cast<float>(dw) / pic_.ScreenWidth,
+              sy = static_cast<float>(dh) / pic_.ScreenHeight;
   // Edges go to the nearest integer, halves to even.
   auto round = [](float v) { return static_cast<int>(std::nearbyint(v)); };
   if (sx > sy) {
@@ -294,7 +296,8 @@ void TGIFImage::DrawComposite(HDC dc, HDC src, DWORD rop, const RECT& target) {
                src, 0, 0, sw, sh, rop);
   } else if (tile_ && sw > 0 && sh > 0) {
     for (int row = 0; row <= h / sh; ++row)
-      for (int col = 0; col <= w / sw; ++col) BitBlt(dc, col * sw, row * sh, sw, sh, src, 0, 0, rop);
+      for (int col = 0; col <= w / sw; ++col)
+        BitBlt(dc, col * sw, row * sh, sw, sh, src, 0, 0, rop);
   } else {
     BitBlt(dc, 0, 0, sw, sh, src, 0, 0, rop);
   }

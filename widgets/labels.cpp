@@ -32,7 +32,9 @@ bool EmbossColors(TTextStyle style, COLORREF& first, COLORREF& second) {
   return false;
 }
 
-RECT Moved(const RECT& rc, int d) { return RECT{rc.left + d, rc.top + d, rc.right + d, rc.bottom + d}; }
+RECT Moved(const RECT& rc, int d) {
+  return RECT{rc.left + d, rc.top + d, rc.right + d, rc.bottom + d};
+}
 
 }  // namespace
 
@@ -70,8 +72,8 @@ void TEmbossLabel::Paint(HDC dc, const RECT& rc) const {
   HGDIOBJ old = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
   // Always word-breaking, whatever WordWrap says.
-  const UINT flags = AlignFlags(Alignment) | DT_EXPANDTABS | DT_WORDBREAK |
-                     (ShowAccelChar ? 0 : DT_NOPREFIX);
+  const UINT flags =
+      AlignFlags(Alignment) | DT_EXPANDTABS | DT_WORDBREAK | (ShowAccelChar ? 0 : DT_NOPREFIX);
   const std::string text = Caption.substr(0, 255);
   COLORREF first, second;
   if (EmbossColors(TextStyle, first, second)) {
@@ -102,7 +104,9 @@ int TEmbossLabel::TextHeight(HDC dc, int width) const {
   return r.bottom;
 }
 
-void TRotateLabel::SetEscapement(int degrees) { escapement_ = widgets::NormalizeEscapement(degrees); }
+void TRotateLabel::SetEscapement(int degrees) {
+  escapement_ = widgets::NormalizeEscapement(degrees);
+}
 
 SIZE TRotateLabel::BoxSize(HDC dc, const RECT& rc) const {
   if (!AutoSize) return SIZE{rc.right - rc.left, rc.bottom - rc.top};

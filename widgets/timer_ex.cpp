@@ -191,7 +191,8 @@ void TTimerEx::PauseWorker() {
   if (!worker_) return;
   // Inside this worker's own tick it is waiting for this thread, so it is
   // not ticking and cannot start to.
-  if (worker_->Want(Worker::Paused) && worker_->syncTicks == 0) WaitTakingSentMessages(worker_->parked);
+  if (worker_->Want(Worker::Paused) && worker_->syncTicks == 0)
+    WaitTakingSentMessages(worker_->parked);
 }
 
 void TTimerEx::ResumeWorker() {

@@ -13,7 +13,15 @@
 
 #include "widgets/base_window.hpp"
 
-enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+enum class TThreadPriority {
+  tpIdle,
+  tpLowest,
+  tpLower,
+  tpNormal,
+  tpHigher,
+  tpHighest,
+  tpTimeCritical
+};
 
 class EOutOfResources : public std::runtime_error {
  public:
@@ -66,6 +74,6 @@ class TTimerEx {
   // Shared with the worker thread, which may outlive this object by the
   // moment it needs to notice that it must end.
   std::shared_ptr<Worker> worker_;
-  std::unique_ptr<MessageWindow> window_;  // the window timer's utility window
+  std::unique_ptr<MessageWindow> window_;      // the window timer's utility window
   std::unique_ptr<MessageWindow> syncWindow_;  // receives ticks handed over by the worker
 };

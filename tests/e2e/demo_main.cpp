@@ -21,7 +21,8 @@ DWORD g_pause = 1000;
 
 void Shot(HWND hwnd, const char* name) {
   Sleep(g_pause);
-  if (e2e::SaveWindowShot(hwnd, g_out + "\\" + name + ".bmp")) std::printf("screenshot: %s\n", name);
+  if (e2e::SaveWindowShot(hwnd, g_out + "\\" + name + ".bmp"))
+    std::printf("screenshot: %s\n", name);
 }
 
 bool WaitForText(HWND control, const std::string& text) {
@@ -61,7 +62,8 @@ void Summarize(const std::string& instPath) {
   std::printf("--- registry (HKEY_LOCAL_MACHINE)\n");
   const std::string app = "Quorvane Notes";
   const std::string maker = "Software\\Quorvane\\" + app;
-  const std::string paths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + app + ".exe";
+  const std::string paths =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + app + ".exe";
   const std::string un = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + app;
   std::printf("%s\\Path = %s\n", maker.c_str(), RegValue(maker.c_str(), "Path").c_str());
   std::printf("%s\\(default) = %s\n", paths.c_str(), RegValue(paths.c_str(), "").c_str());

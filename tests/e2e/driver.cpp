@@ -88,8 +88,8 @@ std::string WindowText(HWND hwnd) {
   // of a control in another process.
   char buf[2048] = {};
   DWORD_PTR n = 0;
-  SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_BLOCK,
-                      5000, &n);
+  SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_BLOCK, 5000,
+                      &n);
   return buf;
 }
 

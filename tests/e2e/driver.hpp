@@ -24,7 +24,9 @@ class SetupProcess {
   // The exit code, or -1 if the process is still running after timeoutMs.
   long WaitForExit(DWORD timeoutMs);
   // A visible message box of this process (class "#32770"), or null.
-  HWND WaitForMessageBox(DWORD timeoutMs = 20000) const { return WaitForWindow("#32770", timeoutMs); }
+  HWND WaitForMessageBox(DWORD timeoutMs = 20000) const {
+    return WaitForWindow("#32770", timeoutMs);
+  }
 
  private:
   void Launch(std::string commandLine, const std::string& tempDir);

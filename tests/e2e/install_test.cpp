@@ -22,12 +22,13 @@ class Install : public ::testing::Test {
  protected:
   void SetUp() override {
     ReadShellFolders(folders);
-    dir_ = ScratchDir("inst-" + std::string(
-                                    ::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    dir_ = ScratchDir("inst-" +
+                      std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     tmp_ = dir_ + "\\tmp";
     CreateDirectoryA(tmp_.c_str(), nullptr);
     for (const char* f : {"setup.exe", "setup.dat"})
-      ASSERT_TRUE(CopyFileA((HostPath(PRODUCT_DIR) + "\\" + f).c_str(), (dir_ + "\\" + f).c_str(), FALSE));
+      ASSERT_TRUE(
+          CopyFileA((HostPath(PRODUCT_DIR) + "\\" + f).c_str(), (dir_ + "\\" + f).c_str(), FALSE));
     inst_ = dir_ + "\\Program Files\\Qv Notes";  // blanks, and two levels to create
     folder_ = "QvTest Folder " + std::to_string(GetCurrentProcessId());
     group_ = folders.CommonProgramsDir + "\\" + folder_;
@@ -47,18 +48,21 @@ class Install : public ::testing::Test {
     RemoveTree(group_);
     DeleteFileA((folders.CommonDesktopDir + "\\Quorvane Notes.lnk").c_str());
     RemoveTree(dir_);
-    for (const char* key : {"Software\\Quorvane\\Quorvane Notes",
-                            "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quorvane Notes.exe",
-                            "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane Notes"})
+    for (const char* key :
+         {"Software\\Quorvane\\Quorvane Notes",
+          "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quorvane Notes.exe",
+          "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane Notes"})
       RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
   }
 
   void Script(const std::string& files, const std::string& diskSpace = "1000") {
     WriteFile(dir_ + "\\setup.ini",
-              "[MAIN]\r\nAppName=Quorvane Notes\r\nInstPath=" + inst_ + "\r\nFolderName=" + folder_ +
-                  "\r\nDiskSpace=" + diskSpace + "\r\nOnDesktop=1\r\n[GROUPS]\r\nName0=Docs\r\n"
+              "[MAIN]\r\nAppName=Quorvane Notes\r\nInstPath=" + inst_ +
+                  "\r\nFolderName=" + folder_ + "\r\nDiskSpace=" + diskSpace +
+                  "\r\nOnDesktop=1\r\n[GROUPS]\r\nName0=Docs\r\n"
                   "Dir0=<application path>\\Docs\r\nName1=Data\r\nDir1=<application path>\\Data\r\n"
-                  "[FILES]\r\n" + files);
+                  "[FILES]\r\n" +
+                  files);
   }
 
   // Start page, proceed to the options page. Returns the main window.
@@ -164,15 +168,17 @@ TEST_F(Install, TheSampleProductFromEndToEnd) {
 
   EXPECT_EQ(ReadLink(group_ + "\\Quorvane Notes.lnk").path, inst_ + "\\Quorvane Notes.exe");
   EXPECT_EQ(ReadLink(group_ + "\\Read me.lnk").path, inst_ + "\\Docs\\readme.txt");
-  EXPECT_EQ(ReadLink(folders.CommonDesktopDir + "\\Quorvane Notes.lnk").path, inst_ + "\\Quorvane Notes.exe");
+  EXPECT_EQ(ReadLink(folders.CommonDesktopDir + "\\Quorvane Notes.lnk").path,
+            inst_ + "\\Quorvane Notes.exe");
   const LinkFields uninstall = ReadLink(group_ + "\\uninstall.lnk");
   EXPECT_EQ(uninstall.path, inst_ + "\\setup.exe");
   EXPECT_EQ(uninstall.args, "\"/u:Quorvane Notes\"");
 
   const std::string command = "\"" + inst_ + "\\setup.exe\" \"/u:Quorvane Notes\"";
   EXPECT_EQ(RegValue("Software\\Quorvane\\Quorvane Notes", "Path"), inst_);
-  EXPECT_EQ(RegValue("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quorvane Notes.exe", ""),
-            inst_ + "\\Quorvane Notes.exe");
+  EXPECT_EQ(
+      RegValue("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quorvane Notes.exe", ""),
+      inst_ + "\\Quorvane Notes.exe");
   EXPECT_EQ(RegValue("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane Notes",
                      "UninstallString"),
             command);
@@ -181,10 +187,17 @@ TEST_F(Install, TheSampleProductFromEndToEnd) {
   const std::string expected =
       "Installing files...\r\nextracting Quorvane Notes.exe to\r\n>>>> " + inst_ +
       "\\Quorvane Notes.exe\r\nExtracting File...Quorvane Notes.exe\r\nextracting readme.txt to\r\n"
-      ">>>> " + inst_ + "\\Docs\\readme.txt\r\nExtracting File...readme.txt\r\nextracting "
-      "NOTES.DAT to\r\n>>>> " + inst_ + "\\Data\\NOTES.DAT\r\nExtracting File...NOTES.DAT\r\n"
-      "Creating Shortcuts...\r\nGroup " + folder_ + " created\r\nItem Quorvane Notes created\r\n"
-      ">>>> " + group_ + "\\Quorvane Notes.lnk\r\nItem Read me created\r\n>>>> " + group_ +
+      ">>>> " +
+      inst_ +
+      "\\Docs\\readme.txt\r\nExtracting File...readme.txt\r\nextracting "
+      "NOTES.DAT to\r\n>>>> " +
+      inst_ +
+      "\\Data\\NOTES.DAT\r\nExtracting File...NOTES.DAT\r\n"
+      "Creating Shortcuts...\r\nGroup " +
+      folder_ +
+      " created\r\nItem Quorvane Notes created\r\n"
+      ">>>> " +
+      group_ + "\\Quorvane Notes.lnk\r\nItem Read me created\r\n>>>> " + group_ +
       "\\Read me.lnk\r\nDeskTop shortcut created\r\n>> " + folders.CommonDesktopDir +
       "\\Quorvane Notes.lnk\r\nUninstall shortcut created\r\n>>>> " + group_ +
       "\\uninstall.lnk\r\nCreating Keys...\r\n";
@@ -323,11 +336,13 @@ TEST_F(Install, AParameterStringOf256EndsTheProgramButKeepsTheLog) {
   ASSERT_NE(PressSetup(setup), nullptr);
   HWND box = setup.WaitForMessageBox(20000);
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(e2e::MessageText(box), "Path too long!\r\nTry extracting all files locally.\r\nSetup incomplete!");
+  EXPECT_EQ(e2e::MessageText(box),
+            "Path too long!\r\nTry extracting all files locally.\r\nSetup incomplete!");
   e2e::Answer(box, IDOK);
   EXPECT_EQ(setup.WaitForExit(10000), 0);
   // Saved before the end, so that the uninstaller can still remove things.
-  EXPECT_NE(ReadFile(inst_ + "\\setup.log").find(">>>> " + inst_ + "\\readme.txt"), std::string::npos);
+  EXPECT_NE(ReadFile(inst_ + "\\setup.log").find(">>>> " + inst_ + "\\readme.txt"),
+            std::string::npos);
   EXPECT_TRUE(List(tmp_, "~fs*").empty());
 }
 
@@ -349,7 +364,8 @@ TEST_F(Install, ADamagedMemberIsAnErrorNotAnInstalledFile) {
   EXPECT_EQ(e2e::WindowText(warning), "Warning");
   const std::string text = e2e::MessageText(warning);
   EXPECT_TRUE(text == "Error 2\r\ncopying readme.txt" || text == "Error 1\r\ncopying readme.txt" ||
-              text.rfind("Error ", 0) == 0) << text;
+              text.rfind("Error ", 0) == 0)
+      << text;
   EXPECT_NE(text, "Error 0\r\ncopying readme.txt");
   e2e::Answer(warning, IDABORT);
   HWND result = setup.WaitForMessageBox(20000);
@@ -376,9 +392,8 @@ TEST_F(Install, WithoutTheApplicationAmongTheFilesItCannotBeLaunched) {
 
 TEST_F(Install, UninstallByTheRegistrysCommandRemovesEverything) {
   ASSERT_TRUE(InstallProduct());
-  const std::string command =
-      RegValue("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane Notes",
-               "UninstallString");
+  const std::string command = RegValue(
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane Notes", "UninstallString");
   EXPECT_EQ(Uninstall(command), "Application removed!");
   EXPECT_FALSE(Exists(inst_));
   EXPECT_FALSE(Exists(group_));
@@ -386,8 +401,9 @@ TEST_F(Install, UninstallByTheRegistrysCommandRemovesEverything) {
   EXPECT_EQ(RegValue("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane Notes",
                      "DisplayName"),
             "<missing>");
-  EXPECT_EQ(RegValue("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quorvane Notes.exe", ""),
-            "<missing>");
+  EXPECT_EQ(
+      RegValue("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quorvane Notes.exe", ""),
+      "<missing>");
   EXPECT_EQ(RegValue("Software\\Quorvane\\Quorvane Notes", "Path"), inst_);  // stays
 }
 
@@ -410,9 +426,8 @@ TEST_F(Install, OddPathsRoundTripThroughTheLog) {
   ASSERT_TRUE(InstallProduct());
   EXPECT_TRUE(Exists(dir_ + "\\Caf\xE9 Notes\\Docs\\readme.txt"));
   DeleteFileA((dir_ + "\\Caf\xE9 Notes\\Data\\NOTES.DAT").c_str());  // a record without file
-  const std::string command =
-      RegValue("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane Notes",
-               "UninstallString");
+  const std::string command = RegValue(
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane Notes", "UninstallString");
   EXPECT_EQ(Uninstall(command), "Application removed!");
   EXPECT_FALSE(Exists(dir_ + "\\Caf\xE9 Notes"));
   EXPECT_FALSE(Exists(group_));
@@ -435,7 +450,8 @@ TEST_F(Install, UninstallAfterAnAbortedInstallation) {
   }
   // The setup program was not copied; the user runs it from the log's side.
   ASSERT_TRUE(CopyFileA((dir_ + "\\setup.exe").c_str(), (inst_ + "\\setup.exe").c_str(), FALSE));
-  EXPECT_EQ(Uninstall("\"" + inst_ + "\\setup.exe\" \"/u:Quorvane Notes\""), "Application removed!");
+  EXPECT_EQ(Uninstall("\"" + inst_ + "\\setup.exe\" \"/u:Quorvane Notes\""),
+            "Application removed!");
   EXPECT_FALSE(Exists(inst_));
 }
 

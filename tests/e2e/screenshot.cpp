@@ -36,7 +36,8 @@ bool SaveWindowShot(HWND hwnd, const std::string& bmpPath) {
   HANDLE f = CreateFileA(bmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (f == INVALID_HANDLE_VALUE) return false;
   DWORD n;
-  bool ok = WriteFile(f, &fh, sizeof fh, &n, nullptr) && WriteFile(f, &bi, sizeof bi, &n, nullptr) &&
+  bool ok = WriteFile(f, &fh, sizeof fh, &n, nullptr) &&
+            WriteFile(f, &bi, sizeof bi, &n, nullptr) &&
             WriteFile(f, pixels.data(), static_cast<DWORD>(pixels.size()), &n, nullptr);
   CloseHandle(f);
   return ok;

@@ -38,8 +38,8 @@ int main(int argc, char** argv) {
       HWND box = setup.FindWindow("#32770");
       const long code = setup.WaitForExit(0);
       std::printf("start %d (%s): no window%s%s%s\n", i, mode,
-                  code == -1 ? ", still running" : ", ended",
-                  box ? ", message: " : "", box ? e2e::MessageText(box).c_str() : "");
+                  code == -1 ? ", still running" : ", ended", box ? ", message: " : "",
+                  box ? e2e::MessageText(box).c_str() : "");
       std::fflush(stdout);
       continue;
     }

@@ -67,8 +67,9 @@ TEST_F(StartUp, ScriptValuesShowInTheWindow) {
   const std::string both = tag + " Both", user = tag + " user only", common = tag + " Common",
                     hidden = tag + " Hidden";
   const std::vector<std::string> made = {
-      folders.ProgramsDir + "\\" + both, folders.CommonProgramsDir + "\\" + both, folders.ProgramsDir + "\\" + user,
-      folders.CommonProgramsDir + "\\" + common, folders.ProgramsDir + "\\" + hidden};
+      folders.ProgramsDir + "\\" + both, folders.CommonProgramsDir + "\\" + both,
+      folders.ProgramsDir + "\\" + user, folders.CommonProgramsDir + "\\" + common,
+      folders.ProgramsDir + "\\" + hidden};
   struct Cleanup {
     const std::vector<std::string>& dirs;
     ~Cleanup() {
@@ -121,7 +122,8 @@ TEST_F(StartUp, MissingScriptGivesOneMessageAndEnds) {
 
 TEST_F(StartUp, RunningApplicationStopsTheInstall) {
   Script("[MAIN]\nAppName=QvRunning" + std::to_string(GetCurrentProcessId()) + "\n");
-  HANDLE mutex = CreateMutexA(nullptr, FALSE, ("QvRunning" + std::to_string(GetCurrentProcessId())).c_str());
+  HANDLE mutex =
+      CreateMutexA(nullptr, FALSE, ("QvRunning" + std::to_string(GetCurrentProcessId())).c_str());
   SetupProcess setup(exe_, "", tmp_);
   ExpectOnlyMessage(setup, RunningMessage(""));
   CloseHandle(mutex);
@@ -140,11 +142,13 @@ TEST_F(StartUp, ANameThatCouldNameAParentKeyIsRefusedInBothModes) {
   const std::string other = std::string(kUninstall) + "\\QvOtherProgram";
   HKEY h;
   ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, other.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &h, nullptr), ERROR_SUCCESS);
+                            nullptr, &h, nullptr),
+            ERROR_SUCCESS);
   RegCloseKey(h);
   {
     SetupProcess setup(exe_, "/u:", tmp_);
-    ExpectOnlyMessage(setup, "Invalid argument \"/u:\": it names no application.\r\nNothing was removed.", 1);
+    ExpectOnlyMessage(
+        setup, "Invalid argument \"/u:\": it names no application.\r\nNothing was removed.", 1);
   }
   Script("[MAIN]\nInstPath=C:\\Somewhere\n");
   {
@@ -157,7 +161,8 @@ TEST_F(StartUp, ANameThatCouldNameAParentKeyIsRefusedInBothModes) {
 }
 
 TEST_F(StartUp, AFolderValueOfTheWrongTypeIsReportedAndTheWizardGoesOn) {
-  const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  const char kShellFolders[] =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
   HKEY h;
   ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kShellFolders, 0, KEY_ALL_ACCESS, &h), ERROR_SUCCESS);
   char saved[MAX_PATH] = {};

@@ -228,7 +228,8 @@ TEST_F(Wizard, DirectoryPickerCreatesATypedDirectory) {
   ASSERT_NE(ask, nullptr);
   EXPECT_EQ(e2e::MessageText(ask), "The specified directory does not exist. Create it?");
   e2e::PressButton(ask, IDYES);
-  for (int i = 0; i < 100 && e2e::WindowText(GetDlgItem(main, ids::kPathEdit)) != target; ++i) Sleep(50);
+  for (int i = 0; i < 100 && e2e::WindowText(GetDlgItem(main, ids::kPathEdit)) != target; ++i)
+    Sleep(50);
   EXPECT_EQ(e2e::WindowText(GetDlgItem(main, ids::kPathEdit)), target);
   EXPECT_NE(GetFileAttributesA(target.c_str()), INVALID_FILE_ATTRIBUTES);
   PostMessageA(main, WM_CLOSE, 0, 0);
@@ -240,7 +241,8 @@ TEST_F(Wizard, UninstallButtonsHighlightUnderTheMouse) {
   HWND main = setup->WaitForWindow("TForm1");
   ASSERT_NE(main, nullptr);
   HWND panel = GetDlgItem(main, ids::kUninstallPanel);
-  HWND proceed = GetDlgItem(panel, ids::kProceedButton), abort = GetDlgItem(panel, ids::kAbortButton);
+  HWND proceed = GetDlgItem(panel, ids::kProceedButton),
+       abort = GetDlgItem(panel, ids::kAbortButton);
   Sleep(300);
   const COLORREF fuchsia = RGB(255, 0, 255), lime = RGB(0, 255, 0);
   EXPECT_EQ(e2e::ScreenPixel(proceed, 10, 12), fuchsia);

@@ -14,7 +14,6 @@ namespace {
 
 class Record : public ::testing::Test {
  protected:
-
   static std::vector<uint8_t> Pack(const std::vector<uint8_t>& file) {
     MemoryReader in(file.data(), file.size());
     VectorWriter out;
@@ -49,9 +48,8 @@ class Record : public ::testing::Test {
 
 TEST_F(Record, CompressedFormHasTheKnownBytes) {
   EXPECT_EQ(Pack({}), Bytes({0x50, 0x4D, 0x43, 0x53, 0x31, 0x30, 0, 0, 0, 0}));
-  EXPECT_EQ(Pack(testdata::Text("abc")),
-            Bytes({0x50, 0x4D, 0x43, 0x53, 0x31, 0x30, 0x08, 0, 0, 0, 0x04, 0, 0, 0, 0x80, 0x61,
-                   0x62, 0x63}));
+  EXPECT_EQ(Pack(testdata::Text("abc")), Bytes({0x50, 0x4D, 0x43, 0x53, 0x31, 0x30, 0x08, 0, 0, 0,
+                                                0x04, 0, 0, 0, 0x80, 0x61, 0x62, 0x63}));
   EXPECT_TRUE(Unpack(Pack({})).empty());
 }
 
@@ -147,8 +145,8 @@ TEST_F(Record, InconsistentRecordsAreReported) {
   bad[9] = 0x80;
   EXPECT_NE(UnpackError(bad).find("damaged"), std::string::npos);
 
-  bad = Bytes({0x50, 0x4D, 0x43, 0x53, 0x31, 0x30, 9, 0, 0, 0, 5, 0, 0, 0,
-               0x40, 0x80, 0, 0x00, 0x10});  // copy before the start
+  bad = Bytes({0x50, 0x4D, 0x43, 0x53, 0x31, 0x30, 9, 0, 0, 0, 5, 0, 0, 0, 0x40, 0x80, 0, 0x00,
+               0x10});  // copy before the start
   EXPECT_NE(UnpackError(bad).find("damaged"), std::string::npos);
 }
 

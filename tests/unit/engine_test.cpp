@@ -79,7 +79,8 @@ TEST(Destination, RequiredSpaceAndItsMessage) {
 }
 
 TEST(SetupScript, AnApplicationNameMustNameOneKeyOfItsOwn) {
-  for (const char* good : {"Quorvane Notes", "A", " x ", "Caf\xe9"}) EXPECT_TRUE(IsValidAppName(good)) << good;
+  for (const char* good : {"Quorvane Notes", "A", " x ", "Caf\xe9"})
+    EXPECT_TRUE(IsValidAppName(good)) << good;
   for (const char* bad : {"", " ", "   ", "a\\b", "\\", "a/b", "tab\there", "nl\n", "\x7f"})
     EXPECT_FALSE(IsValidAppName(bad)) << bad;
 }

@@ -42,7 +42,8 @@ class Tool : public ::testing::Test {
   }
   static void Write(const std::string& path, const std::vector<uint8_t>& data) {
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+        .write(reinterpret_cast<const char*>(data.data()),
+               static_cast<std::streamsize>(data.size()));
   }
 
   fs::path dir_;
@@ -65,7 +66,9 @@ TEST_F(Tool, RoundTripsBothForms) {
 TEST_F(Tool, WritesTheKnownRecordBytes) {
   Write(P("abc"), testdata::Text("abc"));
   ASSERT_EQ(Run("pack " + P("abc") + " " + P("rec")), 0);
-  EXPECT_EQ(Read(P("rec")), std::string("PMCS10\x08\0\0\0\x04\0\0\0\x80" "abc", 18));
+  EXPECT_EQ(Read(P("rec")), std::string("PMCS10\x08\0\0\0\x04\0\0\0\x80"
+                                        "abc",
+                                        18));
   Write(P("empty"), {});
   ASSERT_EQ(Run("pack " + P("empty") + " " + P("rec0")), 0);
   EXPECT_EQ(Read(P("rec0")), std::string("PMCS10\0\0\0\0", 10));

@@ -59,7 +59,8 @@ TEST(GifParse, ControlExtensionAppliesToTheNextImageOnly) {
 }
 
 TEST(GifParse, LoopCountAndScreenGrowth) {
-  TPicture pic = Parse(Header(50, 10) + Netscape(0) + Image(10, 5, 100, 1, std::vector<int>(100, 1)) + ";");
+  TPicture pic =
+      Parse(Header(50, 10) + Netscape(0) + Image(10, 5, 100, 1, std::vector<int>(100, 1)) + ";");
   EXPECT_EQ(pic.LoopCount, 0);
   EXPECT_EQ(pic.ScreenWidth, 110);
   EXPECT_EQ(pic.ScreenHeight, 10);
@@ -106,7 +107,8 @@ TEST(GifParse, EveryTruncationIsSafe) {
 }
 
 TEST(GifParse, ProgressReportsRowsOfLargeImagesAndCanCancel) {
-  const std::string big = Header(400, 300) + Image(0, 0, 400, 300, std::vector<int>(120000, 1)) + ";";
+  const std::string big =
+      Header(400, 300) + Image(0, 0, 400, 300, std::vector<int>(120000, 1)) + ";";
   std::vector<int32_t> reports;
   TPicture pic;
   auto keep = [&](int32_t done, int32_t total, int32_t pct) {

@@ -22,14 +22,29 @@ TEST(NumberSyntax, AcceptsDecimalAndHexOnly) {
     bool ok;
     int value;
   } cases[] = {
-      {"1", true, 1},           {"-1", true, -1},          {"+7", true, 7},
-      {"0x10", true, 16},       {"0X1f", true, 31},        {"$1", true, 1},
-      {"  42", true, 42},       {"$FFFFFFFF", true, -1},   {"0x80000000", true, INT32_MIN},
-      {"2147483647", true, INT32_MAX}, {"-2147483648", true, INT32_MIN},
-      {"2147483648", false, 0}, {"$100000000", false, 0}, {"0x", false, 0},
-      {"$", false, 0},          {"", false, 0},            {"Yes", false, 0},
-      {"True", false, 0},       {"on", false, 0},          {"1 ", false, 0},
-      {"+-1", false, 0},        {"-", false, 0},           {"0x-1", false, 0},
+      {"1", true, 1},
+      {"-1", true, -1},
+      {"+7", true, 7},
+      {"0x10", true, 16},
+      {"0X1f", true, 31},
+      {"$1", true, 1},
+      {"  42", true, 42},
+      {"$FFFFFFFF", true, -1},
+      {"0x80000000", true, INT32_MIN},
+      {"2147483647", true, INT32_MAX},
+      {"-2147483648", true, INT32_MIN},
+      {"2147483648", false, 0},
+      {"$100000000", false, 0},
+      {"0x", false, 0},
+      {"$", false, 0},
+      {"", false, 0},
+      {"Yes", false, 0},
+      {"True", false, 0},
+      {"on", false, 0},
+      {"1 ", false, 0},
+      {"+-1", false, 0},
+      {"-", false, 0},
+      {"0x-1", false, 0},
   };
   for (const Case& c : cases) {
     int v = 12345;
@@ -49,7 +64,7 @@ TEST(LineList, GetSetFollowTheFirstMatchingKey) {
   EXPECT_EQ(l.Get("NAME0"), "b");
   EXPECT_EQ(l.Get("Dir0"), "x=y");
   EXPECT_EQ(l.Get("Dir"), "");
-  l.Set("Dir0", "");  // deletes
+  l.Set("Dir0", "");   // deletes
   l.Set("Other", "");  // stores nothing
   EXPECT_EQ(l.Lines(), std::vector<std::string>{"name0=b"});
 }
@@ -132,7 +147,7 @@ TEST(IniFile, ReadsAsTheProfileCallsDo) {
   EXPECT_EQ(ini.ReadString("main", "q", "d"), "'x\"");
   EXPECT_EQ(ini.ReadString("main", "sq", "d"), "y");
   EXPECT_EQ(ini.ReadString("main", "emp", "d"), "");
-  EXPECT_EQ(ini.ReadString("main", "late", "d"), "1");  // "[NoClose" is no section
+  EXPECT_EQ(ini.ReadString("main", "late", "d"), "1");   // "[NoClose" is no section
   EXPECT_EQ(ini.ReadString("main", "other", "d"), "d");  // second [MAIN] is not searched
   EXPECT_EQ(ini.ReadKeys("MAIN"),
             (std::vector<std::string>{"Key", "a", "Key", "q", "sq", "emp", "late"}));

@@ -30,9 +30,9 @@ inline std::vector<uint8_t> Random(size_t n, uint32_t seed = 12345) {
 
 // English-like text: words from a small vocabulary.
 inline std::vector<uint8_t> Prose(size_t n, uint32_t seed = 7) {
-  static const char* words[] = {"setup ", "the ", "file ", "window ", "install ",
-                                "program ", "folder ", "a ", "of ", "registry\r\n",
-                                "shortcut ", "and ", "to ", "log ", "path "};
+  static const char* words[] = {"setup ",    "the ",    "file ", "window ", "install ",
+                                "program ",  "folder ", "a ",    "of ",     "registry\r\n",
+                                "shortcut ", "and ",    "to ",   "log ",    "path "};
   auto r = Random(n, seed);
   std::vector<uint8_t> v;
   for (size_t i = 0; v.size() < n; ++i) {
@@ -57,8 +57,18 @@ inline std::vector<uint8_t> Runs(size_t n, uint32_t seed = 99) {
 inline std::vector<uint8_t> Binary(size_t n) {
   std::vector<uint8_t> v;
   for (uint32_t i = 0; v.size() < n; ++i) {
-    const uint8_t rec[] = {0x4D, 0x5A, static_cast<uint8_t>(i), static_cast<uint8_t>(i >> 8),
-                           0, 0, 0xFF, 0xFF, static_cast<uint8_t>(i * 7), 0x90, 0x90, 0xC3};
+    const uint8_t rec[] = {0x4D,
+                           0x5A,
+                           static_cast<uint8_t>(i),
+                           static_cast<uint8_t>(i >> 8),
+                           0,
+                           0,
+                           0xFF,
+                           0xFF,
+                           static_cast<uint8_t>(i * 7),
+                           0x90,
+                           0x90,
+                           0xC3};
     for (uint8_t b : rec)
       if (v.size() < n) v.push_back(b);
   }

@@ -68,8 +68,8 @@ std::vector<std::string> Everything(const std::string& dir, const std::string& p
 class Engine : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = ScratchDir("engine-" + std::string(::testing::UnitTest::GetInstance()
-                                                  ->current_test_info()->name()));
+    dir_ = ScratchDir("engine-" +
+                      std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     src_ = dir_ + "\\src";
     target_ = dir_ + "\\target";
     CreateDirectoryA(src_.c_str(), nullptr);
@@ -107,8 +107,8 @@ TEST_F(Engine, AFailedExtractionLeavesTheOldFileAndNothingElse) {
   // Stored with a path: the tool puts it elsewhere, which is not installed.
   for (const char* stray : {"../x.txt", "sub/deep.txt"}) {
     EXPECT_FALSE(x.ExtractFile(stray, target_)) << stray;
-    EXPECT_EQ(x.LastErrorText(), "Error - " + std::string(stray) +
-                                     " is not where its name says after extraction");
+    EXPECT_EQ(x.LastErrorText(),
+              "Error - " + std::string(stray) + " is not where its name says after extraction");
   }
   EXPECT_FALSE(x.ExtractFile("good.txt", target_ + "\\taken"));  // cannot be written there
   EXPECT_NE(x.LastError(), 0u);
@@ -119,10 +119,10 @@ TEST_F(Engine, AFailedExtractionLeavesTheOldFileAndNothingElse) {
   EXPECT_TRUE(x.ExtractFile("GOOD.TXT", target_));  // names match without regard to case
   EXPECT_EQ(ReadFile(target_ + "\\good.txt").substr(0, 14), "new contents\r\n");
   EXPECT_EQ(Everything(dir_ + "\\target").size(), 4u);
-  EXPECT_EQ(Everything(dir_), (std::vector<std::string>{
-                                  "src", "src\\setup.dat", "src\\setup.exe", "target",
-                                  "target\\damaged.txt", "target\\good.txt", "target\\taken",
-                                  "target\\taken\\good.txt"}));
+  EXPECT_EQ(Everything(dir_),
+            (std::vector<std::string>{"src", "src\\setup.dat", "src\\setup.exe", "target",
+                                      "target\\damaged.txt", "target\\good.txt", "target\\taken",
+                                      "target\\taken\\good.txt"}));
 }
 
 TEST_F(Engine, OnlyAToolThatStallsIsEnded) {
@@ -207,10 +207,9 @@ TEST_F(Sequence, DestinationChecks) {
   EXPECT_TRUE(TInstaller(rec_, opt_, log_, prompts_, progress_).CheckDestination());
   EXPECT_TRUE(Exists(inst_ + "\\two"));
   EXPECT_EQ(prompts_.shown,
-            (std::vector<std::string>{"Please enter an installation path.",
-                                      NotEnoughSpaceMessage(INT64_MAX),
-                                      "Path does not exist, create it?",
-                                      "Path does not exist, create it?"}));
+            (std::vector<std::string>{
+                "Please enter an installation path.", NotEnoughSpaceMessage(INT64_MAX),
+                "Path does not exist, create it?", "Path does not exist, create it?"}));
 }
 
 TEST_F(Sequence, AbortAtAFileErrorKeepsWhatWasDoneRemovable) {
@@ -243,8 +242,9 @@ TEST_F(Sequence, ATooLongPathEndsTheProgramWithTheLogSaved) {
   CreateDirectoryA(inst_.c_str(), nullptr);
   TInstaller installer(rec_, opt_, log_, prompts_, progress_);
   EXPECT_THROW(installer.Run(), EEndProgram);
-  EXPECT_EQ(prompts_.shown, std::vector<std::string>{
-                                "Path too long!\r\nTry extracting all files locally.\r\nSetup incomplete!"});
+  EXPECT_EQ(prompts_.shown,
+            std::vector<std::string>{
+                "Path too long!\r\nTry extracting all files locally.\r\nSetup incomplete!"});
   EXPECT_NE(SavedLog().find("extracting good.txt to"), std::string::npos);
 }
 
@@ -257,7 +257,8 @@ class BrokenShellLinkClass {
     DWORD size = sizeof saved_;
     RegQueryValueExA(key_, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(saved_), &size);
     const char missing[] = "C:\\nowhere\\missing.dll";
-    RegSetValueExA(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(missing), sizeof missing);
+    RegSetValueExA(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(missing),
+                   sizeof missing);
   }
   ~BrokenShellLinkClass() {
     RegSetValueExA(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(saved_),
@@ -267,7 +268,8 @@ class BrokenShellLinkClass {
   bool Broken() const { return key_ && saved_[0]; }
 
  private:
-  static constexpr const char* kKey = "CLSID\\{00021401-0000-0000-C000-000000000046}\\InprocServer32";
+  static constexpr const char* kKey =
+      "CLSID\\{00021401-0000-0000-C000-000000000046}\\InprocServer32";
   HKEY key_ = nullptr;
   char saved_[MAX_PATH] = {};
 };
@@ -283,7 +285,8 @@ TEST_F(Sequence, WithoutAShellLinkObjectTheRestIsStillInstalled) {
   ASSERT_GE(prompts_.shown.size(), 2u);
   EXPECT_EQ(prompts_.shown[0], "\"CoCreateInstance\" failed.");  // once, not per link
   EXPECT_EQ(prompts_.shown[1], "Setup Completed!");
-  EXPECT_NE(SavedLog().find(">Error - Can not save shortcut: " + opt_.Folders.ProgramsDir + "\\Folder\\good.txt.lnk"),
+  EXPECT_NE(SavedLog().find(">Error - Can not save shortcut: " + opt_.Folders.ProgramsDir +
+                            "\\Folder\\good.txt.lnk"),
             std::string::npos);
   EXPECT_NE(SavedLog().find("Creating Keys..."), std::string::npos);
   EXPECT_TRUE(Exists(inst_ + "\\good.txt"));

@@ -17,7 +17,6 @@ using wintest::Pump;
 const COLORREF kBackground = RGB(0, 255, 0);
 COLORREF Grey(int index) { return RGB(index * 16, index * 16, index * 16); }
 
-
 // A hidden parent window and a surface that stands in for its paint DC,
 // filled with the parent's background before each paint.
 class Picture : public ::testing::Test {
@@ -65,15 +64,16 @@ TEST_F(Picture, CentringHalvesTheExcessTowardZero) {
   ASSERT_TRUE(Load(img, Header(16, 2, 4) + Image(0, 0, 16, 2, px, false, 4) + ";"));
   img.SetCenter(true);
   PaintParent(img);
-  EXPECT_EQ(At(10, 10), Grey(5));  // 5 columns cut on the left
-  EXPECT_EQ(At(14, 11), Grey(9));  // and 6 on the right
+  EXPECT_EQ(At(10, 10), Grey(5));      // 5 columns cut on the left
+  EXPECT_EQ(At(14, 11), Grey(9));      // and 6 on the right
   EXPECT_EQ(At(15, 10), kBackground);  // nothing outside the control
 }
 
 TEST_F(Picture, StretchRatioKeepsTheAspect) {
   TGIFImage img(parent_);
   img.SetBounds(0, 0, 300, 300);
-  ASSERT_TRUE(Load(img, Header(100, 50, 4) + Image(0, 0, 100, 50, std::vector<int>(5000, 9), false, 4) + ";"));
+  ASSERT_TRUE(Load(
+      img, Header(100, 50, 4) + Image(0, 0, 100, 50, std::vector<int>(5000, 9), false, 4) + ";"));
   img.SetStretchRatio(true);
   PaintParent(img);
   EXPECT_EQ(At(150, 74), kBackground);
@@ -112,8 +112,8 @@ TEST_F(Picture, TheFirstFrameDecidesAboutTransparency) {
   EXPECT_EQ(At(0, 0), Grey(1));
   EXPECT_EQ(At(3, 3), RGB(0, 0, 0));
 
-  const std::string transparentFirst = Header(4, 4) + Control(0, 0, true, 3) +
-                                       Image(0, 0, 2, 2, {1, 3, 1, 1}) + ";";
+  const std::string transparentFirst =
+      Header(4, 4) + Control(0, 0, true, 3) + Image(0, 0, 2, 2, {1, 3, 1, 1}) + ";";
   ASSERT_TRUE(Load(img, transparentFirst));
   PaintParent(img);
   EXPECT_EQ(At(0, 0), Grey(1));
@@ -175,8 +175,8 @@ TEST_F(Picture, NotAGifLeavesTheControlEmpty) {
 }
 
 TEST_F(Picture, ACancelledLoadLeavesNoFrameToShow) {
-  const std::string gif = Header(2, 2) + Image(0, 0, 2, 2, {1, 1, 1, 1}) +
-                          Image(0, 0, 2, 2, {2, 2, 2, 2}) + ";";
+  const std::string gif =
+      Header(2, 2) + Image(0, 0, 2, 2, {1, 1, 1, 1}) + Image(0, 0, 2, 2, {2, 2, 2, 2}) + ";";
   TGIFImage img(parent_);
   img.SetBounds(0, 0, 2, 2);
   img.OnProgress = [](int32_t, int32_t, int32_t percent) { return percent < 50; };

@@ -11,9 +11,9 @@ using namespace wintest;
 namespace {
 
 std::string Describe(const TSetupRec& r) {
-  std::string s = "AppName=" + r.AppName + "|InstPath=" + r.InstPath + "|FolderName=" +
-                  r.FolderName + "|DiskSpace=" + r.DiskSpace + "|bools=" +
-                  std::to_string(r.RunOnStart) + std::to_string(r.OnDesktop) +
+  std::string s = "AppName=" + r.AppName + "|InstPath=" + r.InstPath +
+                  "|FolderName=" + r.FolderName + "|DiskSpace=" + r.DiskSpace +
+                  "|bools=" + std::to_string(r.RunOnStart) + std::to_string(r.OnDesktop) +
                   std::to_string(r.OnQuickLaunch) + std::to_string(r.OnStartMenu);
   for (const auto& l : r.Groups.Lines()) s += "\nG:" + l;
   for (const auto& l : r.Files.Lines()) s += "\nF:" + l;
@@ -70,8 +70,8 @@ TEST_F(BothReaders, LineEnds) {
 }
 
 TEST_F(BothReaders, LongValuesAndManyKeys) {
-  std::string s = "[MAIN]\nAppName=" + std::string(1100, 'n') + "\nInstPath=" +
-                  std::string(1023, 'p') + "\n[FILES]\n";
+  std::string s = "[MAIN]\nAppName=" + std::string(1100, 'n') +
+                  "\nInstPath=" + std::string(1023, 'p') + "\n[FILES]\n";
   // About 9,000 bytes of key names: more than the enumeration buffer holds.
   for (int i = 0; i < 700; ++i)
     s += "LongKeyName" + std::to_string(i) + "=v" + std::to_string(i) + "\n";
@@ -79,8 +79,9 @@ TEST_F(BothReaders, LongValuesAndManyKeys) {
 }
 
 TEST_F(BothReaders, BytesAbove127) {
-  Expect("[MAIN]\nAppName=Caf\xE9 \xC6sir\nInstPath=C:\\Programme\\\xFC\xF6\xE4\n[FILES]\n"
-         "Name0=r\xE9sum\xE9.txt*\n");
+  Expect(
+      "[MAIN]\nAppName=Caf\xE9 \xC6sir\nInstPath=C:\\Programme\\\xFC\xF6\xE4\n[FILES]\n"
+      "Name0=r\xE9sum\xE9.txt*\n");
 }
 
 }  // namespace

@@ -18,7 +18,8 @@ struct NoProgress : TProgress {
 
 bool KeyExists(const std::string& key) {
   HKEY h;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+    return false;
   RegCloseKey(h);
   return true;
 }
@@ -27,7 +28,8 @@ TEST(RegistryEntries, WrittenLoggedAndRemovedByName) {
   const std::string app = "Qv Reg App " + std::to_string(GetCurrentProcessId());
   const std::string path = "C:\\Program Files\\Qv Reg";
   const std::string maker = "Software\\Quorvane\\" + app;
-  const std::string appPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + app + ".exe";
+  const std::string appPaths =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + app + ".exe";
   const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + app;
   NoProgress progress;
   TInstallLog log;

@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-
 #include "tests/win/link_reader.hpp"
 
 using namespace wintest;
@@ -68,8 +67,9 @@ TEST_F(ShellLink, NamesFoldersAndTexts) {
 
   char desktop[MAX_PATH] = {};
   DWORD size = sizeof desktop;
-  RegGetValueA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-               "Desktop", RRF_RT_REG_SZ, nullptr, desktop, &size);
+  RegGetValueA(HKEY_CURRENT_USER,
+               "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Desktop",
+               RRF_RT_REG_SZ, nullptr, desktop, &size);
   link.SetShellFolder(TShellFolder::sfDesktop);
   EXPECT_EQ(link.FileName(), std::string(desktop) + "\\App.lnk");
   link.SetFileName("D:\\X\\Other.lnk");

@@ -11,7 +11,8 @@ using namespace wintest;
 namespace {
 
 const char kTestRoot[] = "Software\\QuorvaneSetupTests";
-const char kShellFolders[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kShellFolders[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char kMapGroups[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\GrpConv\\MapGroups";
 
 // Saves one registry value (or its absence) and puts it back afterwards.
@@ -129,7 +130,8 @@ TEST(AccessRegistry, NoPathThatCouldNameAParentIsDeleted) {
   const std::string parent = std::string(kTestRoot) + "\\Uninstall";
   HKEY h;
   ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (parent + "\\Other").c_str(), 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &h, nullptr), ERROR_SUCCESS);
+                            KEY_ALL_ACCESS, nullptr, &h, nullptr),
+            ERROR_SUCCESS);
   RegCloseKey(h);
   TAccessRegistry reg;
   EXPECT_FALSE(reg.DeleteKey("\\" + parent + "\\"));  // "Uninstall\" + an empty name
@@ -195,8 +197,8 @@ TEST(AppIsRunning, TrueWhileAnotherProcessHoldsTheMutex) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   std::string cmd = "\"" + HostPath(HOLD_MUTEX_EXE) + "\" " + name + " 20000";
-  ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &si, &pi));
+  ASSERT_TRUE(
+      CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
   bool seen = false;
   for (int i = 0; i < 200 && !seen; ++i) {
     HANDLE h = OpenMutexA(SYNCHRONIZE, FALSE, name.c_str());

@@ -27,7 +27,6 @@ namespace {
 
 using wintest::Pump;
 
-
 struct Counter {
   std::atomic<int> ticks{0};
   std::atomic<int> offThread{0};
@@ -122,7 +121,8 @@ TEST(TimerEx, AStoppedWorkerNeverBlocksOtherThreadsFromStarting) {
     TTimerEx t;
     t.SetEnabled(false);
     t.SetOnTimer(c.Handler());
-    HANDLE other = CreateThread(nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, 0, nullptr);
+    HANDLE other = CreateThread(
+        nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, 0, nullptr);
     EXPECT_EQ(WaitForSingleObject(other, 3000), WAIT_OBJECT_0);
     CloseHandle(other);
   }
