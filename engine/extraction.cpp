@@ -114,7 +114,9 @@ bool TExtractor::ExtractFile(const std::string& name, const std::string& dir) {
   progress_.Status("Extracting File..." + name);
   log_.Add("Extracting File..." + name);
   Fail(ERROR_FILE_NOT_FOUND);
-  if (!FileExists(archivePath_) || toolPath_.empty() || name.empty()) return false;
+  // An empty directory would put the private one, and so the file, in the
+  // root of the current drive.
+  if (!FileExists(archivePath_) || toolPath_.empty() || name.empty() || dir.empty()) return false;
   // The limit counts the command line as it names the real target.
   if (UnzipParameters(archivePath_, name, dir).size() >= 256) {
     prompts_.Message("Path too long!\r\nTry extracting all files locally.\r\nSetup incomplete!");

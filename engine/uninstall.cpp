@@ -41,7 +41,9 @@ void RemoveLoggedFiles(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) {
     std::string path;
     const TLogRecord kind = TInstallLog::Classify(line, path);
-    if (kind == TLogRecord::None) continue;
+    // "\\name" comes from a group without a directory; it would name a file
+    // at the root of whatever drive is current now, which is not ours.
+    if (kind == TLogRecord::None || IsRootFileOfNoDrive(path)) continue;
     DeleteFileA(path.c_str());
     if (kind != TLogRecord::FileAndDir) continue;
     const std::string dir = ContainingDirectory(path);

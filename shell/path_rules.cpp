@@ -32,6 +32,10 @@ std::string ContainingDirectory(const std::string& filePath) {
   return IsVolumeRoot(dir) ? "" : dir;
 }
 
+bool IsRootFileOfNoDrive(const std::string& path) {
+  return path.size() > 1 && path[0] == '\\' && path.find('\\', 1) == std::string::npos;
+}
+
 std::string ParentOnSameVolume(const std::string& dir) {
   const std::string d = WithoutTrailingSlashes(dir);
   if (d.empty() || IsVolumeRoot(d)) return "";

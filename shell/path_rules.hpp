@@ -10,6 +10,8 @@ std::string DirectoryPart(const std::string& path);
 // own: no "\" at all, a drive ("C:" of "C:\x", which would mean that drive's
 // current directory) or the share of a UNC path ("\\server\share").
 std::string ContainingDirectory(const std::string& filePath);
+// "\\x": a file at the root of no drive in particular, whichever is current.
+bool IsRootFileOfNoDrive(const std::string& path);
 // A directory on the same volume as dir but outside it (its parent), where
 // a running program's file can wait for deletion without keeping dir
 // alive. Empty for a drive or share root, which has no parent.

@@ -67,6 +67,11 @@ struct TTimerEx::Worker {
     return stopsTicking;
   }
 
+  // Inside one of this worker's ticks: on the user-interface thread while it
+  // waits for a handed-over tick, or on the worker itself (a thread-safe
+  // tick). It is not ticking then and cannot start to, so nobody waits.
+  bool InOwnTick() const { return GetCurrentThreadId() == threadId || syncTicks > 0; }
+
   static DWORD WINAPI Main(LPVOID param);
 
   CRITICAL_SECTION lock;
@@ -75,6 +80,7 @@ struct TTimerEx::Worker {
   HANDLE changed = nullptr;   // auto-reset: wanted or the interval changed
   HANDLE parked = nullptr;    // manual-reset: the worker is not ticking
   HANDLE thread = nullptr;
+  DWORD threadId = 0;
   HWND syncWindow = nullptr;
   std::atomic<unsigned> interval{1000};
   int syncTicks = 0;  // user-interface thread only: ticks of this worker running now
@@ -168,6 +174,8 @@ void TTimerEx::SafeTick() {
     Timer();
   } catch (const std::exception& e) {
     if (HandleException) HandleException(e);
+  } catch (...) {
+    if (HandleException) HandleException(std::runtime_error("Unexpected error in a timer tick"));
   }
 }
 
@@ -178,7 +186,7 @@ void TTimerEx::StartWorker() {
   w->syncWindow = syncWindow_->Handle();
   w->interval = interval_;
   auto* handed = new std::shared_ptr<Worker>(w);
-  w->thread = ::CreateThread(nullptr, 0, Worker::Main, handed, 0, nullptr);
+  w->thread = ::CreateThread(nullptr, 0, Worker::Main, handed, 0, &w->threadId);
   if (!w->thread) {
     delete handed;  // presentation components fail quietly: this timer never ticks
     return;
@@ -189,9 +197,7 @@ void TTimerEx::StartWorker() {
 
 void TTimerEx::PauseWorker() {
   if (!worker_) return;
-  // Inside this worker's own tick it is waiting for this thread, so it is
-  // not ticking and cannot start to.
-  if (worker_->Want(Worker::Paused) && worker_->syncTicks == 0)
+  if (worker_->Want(Worker::Paused) && !worker_->InOwnTick())
     WaitTakingSentMessages(worker_->parked);
 }
 
@@ -208,7 +214,7 @@ void TTimerEx::ReleaseWorker() {
   w->Want(Worker::Stopping);
   // From inside its own tick the worker cannot end before this returns; it
   // ends on its own afterwards and frees what it shares.
-  if (w->syncTicks == 0) WaitTakingSentMessages(w->thread);
+  if (!w->InOwnTick()) WaitTakingSentMessages(w->thread);
 }
 
 void TTimerEx::UpdateTimer() {

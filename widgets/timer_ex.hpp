@@ -1,7 +1,7 @@
 // TTimerEx: a timer that ticks from a worker thread of its own (handing each
 // tick to the user-interface thread and waiting for it) or from a window
-// timer. Create, change and destroy it on the user-interface thread; doing
-// so from inside its own tick is allowed.
+// timer. Create, change and destroy it on the user-interface thread, also
+// from inside its own tick; a thread-safe tick may change it as well.
 #pragma once
 
 #include <windows.h>

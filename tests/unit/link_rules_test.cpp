@@ -45,4 +45,8 @@ TEST(PathRules, TheUninstallerNeverWalksAVolumeRoot) {
   EXPECT_EQ(ParentOnSameVolume("C:\\"), "");
   EXPECT_EQ(ParentOnSameVolume("\\\\server\\share\\App"), "\\\\server\\share\\");
   EXPECT_EQ(ParentOnSameVolume("\\\\server\\share"), "");
+  EXPECT_TRUE(IsRootFileOfNoDrive("\\readme.txt"));  // a group without a directory
+  EXPECT_FALSE(IsRootFileOfNoDrive("\\Program Files\\App\\x"));
+  EXPECT_FALSE(IsRootFileOfNoDrive("\\\\server\\share\\x"));
+  EXPECT_FALSE(IsRootFileOfNoDrive("C:\\x"));
 }

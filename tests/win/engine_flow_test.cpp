@@ -123,6 +123,17 @@ TEST_F(Engine, AFailedExtractionLeavesTheOldFileAndNothingElse) {
             (std::vector<std::string>{"src", "src\\setup.dat", "src\\setup.exe", "target",
                                       "target\\damaged.txt", "target\\good.txt", "target\\taken",
                                       "target\\taken\\good.txt"}));
+
+  // No directory at all (a group without one) is not a drive's root.
+  SetCurrentDirectoryA(target_.c_str());
+  EXPECT_FALSE(x.ExtractFile("good.txt", ""));
+  for (const std::string root : {"\\", "Z:\\"})  // Wine's unzip puts a rooted -d on Z:
+    for (const char* left : {"good.txt", "~qs*"}) {
+      WIN32_FIND_DATAA fd;
+      const HANDLE h = FindFirstFileA((root + left).c_str(), &fd);
+      EXPECT_EQ(h, INVALID_HANDLE_VALUE) << root << left;
+      if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    }
 }
 
 TEST_F(Engine, OnlyAToolThatStallsIsEnded) {

@@ -59,7 +59,11 @@ TEST(TimerEx, ThreadSafeTicksRunOnTheWorker) {
   TTimerEx t;
   t.ThreadSafe = true;
   t.SetInterval(30);
-  t.SetOnTimer(c.Handler());
+  // A change from the tick itself must not wait for that tick to end.
+  t.SetOnTimer([count = c.Handler()](TTimerEx& self) {
+    count(self);
+    self.SetInterval(20);
+  });
   Sleep(400);  // no message pumping needed
   EXPECT_GE(c.ticks, 5);
   EXPECT_EQ(c.offThread, c.ticks.load());
