@@ -133,6 +133,10 @@ void LoadSetupRec(TSetupRec& rec, TProfileSource& p) {
   rec.OnDesktop = ReadBool(p, "OnDesktop");
   rec.OnQuickLaunch = ReadBool(p, "OnQuickLaunch");
   rec.OnStartMenu = ReadBool(p, "OnStartMenu");
+  rec.Version = ShortString(p.ReadString("MAIN", "Version", ""));
+  rec.Publisher = ShortString(p.ReadString("MAIN", "Publisher", ""));
+  rec.URL = ShortString(p.ReadString("MAIN", "URL", ""));
+  rec.FastInstall = ReadBool(p, "FastInstall");
   ReadSection(p, "GROUPS", rec.Groups);
   ReadSection(p, "FILES", rec.Files);
   // Scripts write one extra character after every FILES value.

@@ -37,6 +37,12 @@ struct TSetupRec {
   bool OnDesktop = false;
   bool OnQuickLaunch = false;
   bool OnStartMenu = false;
+  // Optional keys for deployment: the Add/Remove entry's version, publisher
+  // and web address, and the fast extraction road for interactive installs.
+  std::string Version;
+  std::string Publisher;
+  std::string URL;
+  bool FastInstall = false;
   TLineList Groups;
   TLineList Files;
 
