@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "shell/file_ops.hpp"
+#include "shell/owned.hpp"
 #include "shell/path_rules.hpp"
 
 namespace {
@@ -51,7 +52,43 @@ bool IsPlainName(const std::string& name) {
   return name.find_first_of("/\\*?") == std::string::npos && name != "." && name != "..";
 }
 
+// Bytes and entries under dir: grows while the tool writes anything there.
+int64_t TreeSize(const std::string& dir) {
+  int64_t total = 0;
+  WIN32_FIND_DATAA fd;
+  OwnedFind h(FindFirstFileA((dir + "\\*").c_str(), &fd));
+  if (!h) return 0;
+  do {
+    const std::string name = fd.cFileName;
+    if (name == "." || name == "..") continue;
+    total += 1 + (static_cast<int64_t>(fd.nFileSizeHigh) << 32 | fd.nFileSizeLow);
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) total += TreeSize(dir + "\\" + name);
+  } while (FindNextFileA(h.Get(), &fd));
+  return total;
+}
+
+// Below this the platform's command-line limit (32,767) leaves room.
+constexpr size_t kBatchCommandMax = 30000;
+
 }  // namespace
+
+// One prefetch: where its files wait, and how the tool's run ended.
+struct TExtractor::Batch {
+  explicit Batch(const std::string& dir) : scratch(dir) {}
+  PrivateDirectory scratch;
+  unsigned long code = 0;
+};
+
+TExtractor::TExtractor(std::string programDir, std::string toolPath, TPrompts& prompts,
+                       TProgress& progress, TInstallLog& log)
+    : programDir_(std::move(programDir)),
+      toolPath_(std::move(toolPath)),
+      prompts_(prompts),
+      progress_(progress),
+      log_(log) {}
+
+TExtractor::~TExtractor() = default;
+TExtractor::TExtractor(TExtractor&&) noexcept = default;
 
 std::string UnzipParameters(const std::string& archive, const std::string& name,
                             const std::string& dir) {
@@ -67,7 +104,7 @@ void TExtractor::PrepareArchive() {
   archivePath_ = DirectoryPart(toolPath_) + "setup.dat";
   if (!CopyFileA(source.c_str(), archivePath_.c_str(), FALSE)) {
     prompts_.Message("Can not copy archive locally.");
-    throw EEndProgram{0};
+    throw EEndProgram{0, EEndProgram::kArchiveNotCopied};
   }
 }
 
@@ -76,7 +113,8 @@ void TExtractor::Fail(unsigned long code, const std::string& text) {
   lastErrorText_ = text.empty() ? "Error " + std::to_string(code) : text;
 }
 
-unsigned long TExtractor::RunTool(const std::string& params, const std::string& watched) {
+unsigned long TExtractor::RunTool(const std::string& params,
+                                  const std::function<int64_t()>& progress) {
   SHELLEXECUTEINFOA sei{};
   sei.cbSize = sizeof sei;
   sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
@@ -95,7 +133,7 @@ unsigned long TExtractor::RunTool(const std::string& params, const std::string& 
       GetExitCodeProcess(sei.hProcess, &code);
       break;
     }
-    const int64_t now = FileSize(watched);
+    const int64_t now = progress();
     if (now != size) {
       size = now;
       lastProgress = GetTickCount();
@@ -121,22 +159,30 @@ bool TExtractor::ExtractFile(const std::string& name, const std::string& dir) {
   if (UnzipParameters(archivePath_, name, dir).size() >= 256) {
     prompts_.Message("Path too long!\r\nTry extracting all files locally.\r\nSetup incomplete!");
     if (BeforeEnd) BeforeEnd();  // what was installed can still be removed
-    throw EEndProgram{0};
+    throw EEndProgram{0, EEndProgram::kPathTooLong};
   }
+  if (auto it = prefetched_.find(dir); it != prefetched_.end() && it->second->code <= 1)
+    return PlaceFile(name, it->second->scratch.Path(), dir);
   PrivateDirectory scratch(dir);
   if (scratch.Path().empty()) {
     Fail(GetLastError());
     return false;
   }
   const std::string extracted = scratch.Path() + "\\" + name;
-  const unsigned long code =
-      RunTool(UnzipParameters(archivePath_, name, scratch.Path()), extracted);
+  const unsigned long code = RunTool(UnzipParameters(archivePath_, name, scratch.Path()),
+                                     [&] { return FileSize(extracted); });
   // UnZip's 0 is success and 1 success with warnings; 2 and above failed,
   // even where a damaged file was left (it goes with the private directory).
   if (code > 1) {
     Fail(code);
     return false;
   }
+  return PlaceFile(name, scratch.Path(), dir);
+}
+
+bool TExtractor::PlaceFile(const std::string& name, const std::string& scratch,
+                           const std::string& dir) {
+  const std::string extracted = scratch + "\\" + name;
   WIN32_FIND_DATAA found;
   HANDLE h = IsPlainName(name) ? FindFirstFileA(extracted.c_str(), &found) : INVALID_HANDLE_VALUE;
   if (h != INVALID_HANDLE_VALUE) FindClose(h);
@@ -145,7 +191,7 @@ bool TExtractor::ExtractFile(const std::string& name, const std::string& dir) {
     return false;
   }
   // The member's own spelling of the name, as the tool would have left it.
-  const std::string from = scratch.Path() + "\\" + found.cFileName;
+  const std::string from = scratch + "\\" + found.cFileName;
   if (!MoveFileExA(from.c_str(), (dir + "\\" + found.cFileName).c_str(),
                    MOVEFILE_REPLACE_EXISTING)) {
     Fail(GetLastError());
@@ -153,6 +199,32 @@ bool TExtractor::ExtractFile(const std::string& name, const std::string& dir) {
   }
   return true;
 }
+
+void TExtractor::Prefetch(const std::vector<std::string>& names, const std::string& dir) {
+  if (names.empty() || dir.empty() || toolPath_.empty() || !FileExists(archivePath_)) return;
+  auto batch = std::make_unique<Batch>(dir);
+  const std::string& scratch = batch->scratch.Path();
+  if (scratch.empty()) return;  // the files take the slow road
+  const std::string head = "-Coq " + Quoted(archivePath_);
+  const std::string tail = " -d" + Quoted(scratch);
+  std::string members;
+  auto run = [&] {
+    const unsigned long code = RunTool(head + members + tail, [&] { return TreeSize(scratch); });
+    if (code > batch->code) batch->code = code;
+    members.clear();
+  };
+  for (const std::string& name : names) {
+    const std::string member = " " + Quoted(name);
+    if (!members.empty() &&
+        head.size() + members.size() + member.size() + tail.size() > kBatchCommandMax)
+      run();
+    members += member;
+  }
+  run();
+  prefetched_[dir] = std::move(batch);
+}
+
+void TExtractor::DropPrefetched() { prefetched_.clear(); }
 
 void TExtractor::RemoveArchiveCopy() {
   if (!archivePath_.empty() && archivePath_ != SourceArchive() && FileExists(archivePath_))

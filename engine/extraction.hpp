@@ -2,7 +2,10 @@
 #pragma once
 
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/install_log.hpp"
 #include "engine/progress.hpp"
@@ -11,12 +14,9 @@ class TExtractor {
  public:
   // programDir ends with a backslash; toolPath is the unzip tool's file.
   TExtractor(std::string programDir, std::string toolPath, TPrompts& prompts, TProgress& progress,
-             TInstallLog& log)
-      : programDir_(std::move(programDir)),
-        toolPath_(std::move(toolPath)),
-        prompts_(prompts),
-        progress_(progress),
-        log_(log) {}
+             TInstallLog& log);
+  ~TExtractor();
+  TExtractor(TExtractor&&) noexcept;
 
   // Chooses the archive to read: beside the program on a lettered drive,
   // else a copy in the tool's directory. Throws EEndProgram when the copy
@@ -30,6 +30,14 @@ class TExtractor {
   // LastErrorText() then tells why.
   bool ExtractFile(const std::string& name, const std::string& dir);
   void RemoveArchiveCopy();
+
+  // The fast road: one tool run for all of dir's members (more where the
+  // command line would grow too long), into a private directory that the
+  // following ExtractFile calls for dir take their files from. Where that
+  // run failed, they fall back to one run per file.
+  void Prefetch(const std::vector<std::string>& names, const std::string& dir);
+  // Drops what the prefetches left (their private directories).
+  void DropPrefetched();
 
   const std::string& ArchivePath() const { return archivePath_; }
   unsigned long LastError() const { return lastError_; }
@@ -45,8 +53,14 @@ class TExtractor {
   std::string SourceArchive() const { return programDir_ + "setup.dat"; }
   // Runs the tool and waits for it; its exit code, or 258 (WAIT_TIMEOUT)
   // when it was ended for stalling.
-  unsigned long RunTool(const std::string& params, const std::string& watched);
+  // progress is probed every 100 ms: any change counts as the tool working.
+  unsigned long RunTool(const std::string& params, const std::function<int64_t()>& progress);
   void Fail(unsigned long code, const std::string& text = "");
+  // Moves the extracted name from scratch to dir; false with the reason set.
+  bool PlaceFile(const std::string& name, const std::string& scratch, const std::string& dir);
+
+  struct Batch;
+  std::map<std::string, std::unique_ptr<Batch>> prefetched_;
 
   std::string programDir_, toolPath_, archivePath_;
   TPrompts& prompts_;

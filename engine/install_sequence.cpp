@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <map>
+
 #include "engine/destination.hpp"
 #include "engine/registry_entries.hpp"
 #include "shell/file_ops.hpp"
@@ -36,16 +38,21 @@ TInstaller::TInstaller(TSetupRec& rec, TInstallOptions options, TInstallLog& log
 
 bool TInstaller::CheckDestination() {
   if (opt_.InstPath.empty()) {
+    result_ = TInstallResult::NoPath;
     prompts_.Message("Please enter an installation path.");
     return false;
   }
   const int64_t required = RequiredSpace(rec_.DiskSpace);
   if (static_cast<double>(required) > FreeBytes(DriveRoot(opt_.InstPath))) {
+    result_ = TInstallResult::NoSpace;
     prompts_.Message(NotEnoughSpaceMessage(required));
     return false;
   }
   if (!DirectoryExists(opt_.InstPath)) {
-    if (prompts_.Question("Path does not exist, create it?") != TPrompts::Yes) return false;
+    if (prompts_.Question("Path does not exist, create it?") != TPrompts::Yes) {
+      result_ = TInstallResult::Declined;
+      return false;
+    }
     ForceDirectories(opt_.InstPath);
   }
   return true;
@@ -64,6 +71,7 @@ bool TInstaller::InstallFiles() {
   ExpandGroupDirs(rec_, opt_.InstPath, opt_.Folders.WindowsDir);
   progress_.Status("Installing files...");
   log_.Add("Installing files...");
+  if (opt_.Fast) PrefetchAll();
   const size_t count = rec_.Files.Count() == 0 ? 1 : (rec_.Files.Count() - 1) / 4 + 1;
   for (size_t i = 0; i < count; ++i) {
     const std::string n = std::to_string(i);
@@ -76,18 +84,51 @@ bool TInstaller::InstallFiles() {
       progress_.Status("copying " + name);
     } else {
       const std::string text = extractor_.LastErrorText() + "\r\ncopying " + name;
-      if (prompts_.AbortOrIgnore(text) == TPrompts::Abort) return false;
+      if (prompts_.AbortOrIgnore(text) == TPrompts::Abort) {
+        result_ = TInstallResult::FileError;
+        RemoveUnusedDirectories();
+        return false;
+      }
     }
     progress_.FileProgress(static_cast<int>((i + 1) * 100 / count));
     progress_.ProcessPendingInput();
-    Sleep(500);
-    if (cancelRequested_) return false;
+    if (!opt_.Fast) Sleep(500);
+    if (cancelRequested_) {
+      result_ = TInstallResult::Cancelled;
+      RemoveUnusedDirectories();
+      return false;
+    }
   }
+  extractor_.DropPrefetched();
   const std::string self = opt_.InstPath + "\\" + FileNamePart(opt_.ProgramPath);
   if (!CopyFileA(opt_.ProgramPath.c_str(), self.c_str(), FALSE))
     log_.Add(">Error - Can not copy " + self);
   extractor_.RemoveArchiveCopy();
   return true;
+}
+
+void TInstaller::PrefetchAll() {
+  std::map<std::string, std::vector<std::string>> byDirectory;
+  const size_t count = rec_.FileCount();
+  for (size_t i = 0; i < count; ++i) {
+    const std::string n = std::to_string(i);
+    const std::string name = FileNamePart(rec_.Files.Get("Name" + n));
+    const std::string dir = GroupDir(rec_, rec_.Files.Get("Group" + n), opt_.InstPath);
+    if (!name.empty() && !dir.empty()) byDirectory[dir].push_back(name);
+  }
+  for (const auto& [dir, names] : byDirectory) {
+    if (!DirectoryExists(dir)) madeByPrefetch_.push_back(dir);
+    ForceDirectories(dir);
+    extractor_.Prefetch(names, dir);
+  }
+}
+
+void TInstaller::RemoveUnusedDirectories() {
+  extractor_.DropPrefetched();
+  // Only empty ones go, deepest first, never the installation path itself.
+  for (auto it = madeByPrefetch_.rbegin(); it != madeByPrefetch_.rend(); ++it)
+    for (std::string d = *it; d.size() > opt_.InstPath.size() && RemoveDirectoryA(d.c_str());)
+      d = ContainingDirectory(d);
 }
 
 void TInstaller::CreateShortcuts() {
@@ -180,11 +221,12 @@ void TInstaller::Run() {
     if (ok) resultMessage_ = "Setup Completed!";
   }
   if (!SaveLog()) {
+    result_ = TInstallResult::LogNotSaved;
     prompts_.Message("Can not write " + opt_.InstPath + "\\setup.log");
     return;
   }
   prompts_.Message(resultMessage_);
-  if (!ok) return;
+  if (!ok || opt_.NoLaunch) return;
   const std::string exe = opt_.InstPath + "\\" + rec_.AppName + ".exe";
   const auto r = reinterpret_cast<INT_PTR>(
       ShellExecuteA(nullptr, "Open", exe.c_str(), nullptr, opt_.InstPath.c_str(), SW_SHOW));

@@ -22,6 +22,20 @@ struct TInstallOptions {
   std::string ProgramPath;  // this program's own file
   std::string ToolPath;     // the unzip tool's temporary file
   TShellFolders Folders;    // where shortcuts go
+  bool NoLaunch = false;    // the application is not started at the end
+  bool Fast = false;        // one tool run per directory, no pauses between files
+};
+
+// How a run of the sequence ended, for callers that report it otherwise
+// than on screen.
+enum class TInstallResult {
+  Completed,
+  NoPath,       // no installation path given
+  NoSpace,      // not enough free space
+  Declined,     // the path question was not answered Yes
+  FileError,    // Abort at a file error
+  Cancelled,    // Cancel between files
+  LogNotSaved,  // setup.log could not be written
 };
 
 class TInstaller {
@@ -37,12 +51,17 @@ class TInstaller {
   // The cancel action's part: stop after the file in hand, drop the copy.
   void Cancel();
   bool CancelRequested() const { return cancelRequested_; }
+  TInstallResult Result() const { return result_; }
 
   bool InstallFiles();
   void CreateShortcuts();
 
  private:
   bool SaveLog() const;
+  // The fast road's tool runs, one per target directory, before the files.
+  void PrefetchAll();
+  // Removes directories the prefetch made that no installed file needed.
+  void RemoveUnusedDirectories();
 
   TSetupRec& rec_;
   TInstallOptions opt_;
@@ -51,5 +70,7 @@ class TInstaller {
   TProgress& progress_;
   TExtractor extractor_;
   bool cancelRequested_ = false;
+  TInstallResult result_ = TInstallResult::Completed;
+  std::vector<std::string> madeByPrefetch_;
   std::string resultMessage_ = "Error - Setup incomplete!";
 };

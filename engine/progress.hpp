@@ -24,5 +24,7 @@ class TProgress {
 // Ends the program at once with an exit code, after the engine has done
 // what must survive (such as saving the log). The window catches it.
 struct EEndProgram {
+  enum Reason { kArchiveNotCopied, kPathTooLong };
   int exitCode;
+  Reason reason;
 };

@@ -28,3 +28,92 @@ bool IsUninstallArgument(const std::vector<std::string>& args, std::string& name
   name = args[1].substr(3);
   return true;
 }
+
+namespace {
+
+std::string Upper(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+// Where " /D=" starts (any case), or npos. A launcher may have quoted it
+// whole ("/D=C:\\Some Dir"): then the quote is part of it.
+size_t FindPathSwitch(const std::string& line) {
+  const std::string upper = Upper(line);
+  size_t at = upper.find(" /D=");
+  if (at == std::string::npos) at = upper.find(" \"/D=");
+  return at == std::string::npos ? at : at + 1;
+}
+
+bool SetShortcuts(TRunSwitches& sw, const std::string& list) {
+  sw.HasShortcuts = true;
+  if (Upper(list) == "NONE") return true;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(',', start);
+    if (end == std::string::npos) end = list.size();
+    const std::string item = Upper(list.substr(start, end - start));
+    if (item == "STARTUP")
+      sw.StartUp = true;
+    else if (item == "DESKTOP")
+      sw.Desktop = true;
+    else if (item == "SENDTO")
+      sw.SendTo = true;
+    else if (item == "QUICKLAUNCH")
+      sw.QuickLaunch = true;
+    else
+      return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
+TRunSwitches ParseSwitches(const std::string& commandLine) {
+  TRunSwitches sw;
+  std::string line = commandLine;
+  if (const size_t d = FindPathSwitch(line); d != std::string::npos) {
+    const bool quoted = line[d] == '"';
+    sw.Path = line.substr(d + (quoted ? 4 : 3));
+    while (!sw.Path.empty() && static_cast<unsigned char>(sw.Path.back()) <= ' ')
+      sw.Path.pop_back();
+    if (quoted && !sw.Path.empty() && sw.Path.back() == '"') sw.Path.pop_back();
+    line.resize(d);
+    if (sw.Path.empty()) sw.Error = "/D= names no path";
+  }
+  const std::vector<std::string> args = SplitCommandLine(line);
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.empty() || arg[0] != '/' || arg.compare(0, 3, "/u:") == 0 ||
+        arg.compare(0, 3, "/U:") == 0)
+      continue;
+    const size_t eq = arg.find('=');
+    const std::string name = Upper(arg.substr(0, eq));
+    const std::string value = eq == std::string::npos ? "" : arg.substr(eq + 1);
+    const bool hasValue = eq != std::string::npos;
+    bool ok = true;
+    if (name == "/S" && !hasValue)
+      sw.Silent = true;
+    else if (name == "/SP" && !hasValue)
+      sw.Progress = true;
+    else if (name == "/ALLUSERS" && !hasValue)
+      sw.AllUsers = true;
+    else if (name == "/NOLAUNCH" && !hasValue)
+      sw.NoLaunch = true;
+    else if (name == "/ACCEPTLICENSE" && !hasValue)
+      sw.AcceptLicense = true;
+    else if (name == "/FOLDER" && hasValue && !value.empty())
+      sw.HasFolder = true, sw.Folder = value;
+    else if (name == "/LOG" && hasValue && !value.empty())
+      sw.LogFile = value;
+    else if (name == "/SHORTCUTS" && hasValue)
+      ok = SetShortcuts(sw, value);
+    else
+      ok = false;
+    if (!ok && sw.Error.empty()) sw.Error = "Unknown switch: " + arg;
+  }
+  if (sw.Silent && sw.Progress && sw.Error.empty()) sw.Error = "/S and /SP exclude each other";
+  return sw;
+}

@@ -13,3 +13,26 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 // Uninstall mode when the first argument starts with exactly "/u:"; name
 // receives the rest of it (possibly empty). Install mode otherwise.
 bool IsUninstallArgument(const std::vector<std::string>& args, std::string& name);
+
+// The switches of unattended runs (any order, any letter case; "/D=" comes
+// last and takes the rest of the line, blanks included, unquoted).
+struct TRunSwitches {
+  bool Silent = false;    // /S: no window, no message box
+  bool Progress = false;  // /SP: a small progress window, no questions
+  std::string Path;       // /D=path
+  bool HasFolder = false;
+  std::string Folder;  // /FOLDER=name
+  bool AllUsers = false;
+  bool HasShortcuts = false;  // /SHORTCUTS=list; otherwise the script's presets
+  bool StartUp = false, Desktop = false, SendTo = false, QuickLaunch = false;
+  bool NoLaunch = false;
+  bool AcceptLicense = false;
+  std::string LogFile;  // /LOG=file
+  std::string Error;    // set when the command line is wrong
+
+  bool Unattended() const { return Silent || Progress; }
+};
+
+// Reads the switches after the program and an uninstall argument. Arguments
+// that do not start with "/" are left alone, as is "/U:" (install mode).
+TRunSwitches ParseSwitches(const std::string& commandLine);

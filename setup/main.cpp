@@ -10,6 +10,7 @@
 #include "setup/error_boundary.hpp"
 #include "setup/license_window.hpp"
 #include "setup/main_window.hpp"
+#include "setup/unattended.hpp"
 
 namespace {
 
@@ -25,6 +26,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
   InitCommonControlsEx(&icc);
   Application::Title = "Setup";
   InstallErrorBoundary();
+  const std::string commandLine = GetCommandLineA();
+  const TRunSwitches switches = ParseSwitches(commandLine);
+  if (switches.Unattended()) return RunUnattended(switches, commandLine);
+  if (!switches.Error.empty()) return ShowError(switches.Error.c_str());
   int exitCode = 0;
   try {
     MainWindow mainWindow;

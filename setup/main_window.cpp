@@ -6,7 +6,6 @@
 #include "engine/install_sequence.hpp"
 #include "engine/registry_entries.hpp"
 #include "engine/uninstall.hpp"
-#include "filestore/compress_stream.hpp"
 #include "setup/application.hpp"
 #include "setup/command_line.hpp"
 #include "setup/control_ids.hpp"
@@ -66,28 +65,6 @@ bool IsPushButton(HWND h) {
 
 }  // namespace
 
-MainWindow::MainWindow() { LoadStoredForm(); }
-
-void MainWindow::LoadStoredForm() {
-  HMODULE self = GetModuleHandleA(nullptr);
-  unzipTool_.SetCompress(true);
-  unzipTool_.SetDisplayLabel("UnZip");
-  unzipTool_.SetExtension(".exe");
-  unzipTool_.LoadFromResource(self, "FILESOURCE1");
-  uninstallBitmap_.SetCompress(true);
-  uninstallBitmap_.SetExtension(".bmp");
-  uninstallBitmap_.LoadFromResource(self, "IMGZIP3");
-  // The picture travels as a 4-byte length and the GIF bytes.
-  HRSRC res = FindResourceA(self, "GIFIMAGE1", MAKEINTRESOURCEA(10));
-  HGLOBAL mem = res ? LoadResource(self, res) : nullptr;
-  if (const void* data = mem ? LockResource(mem) : nullptr) {
-    filestore::MemoryReader in(data, SizeofResource(self, res));
-    filestore::VectorWriter out;
-    filestore::DecodePlain(in, out);
-    backgroundData_ = out.Data();
-  }
-}
-
 bool MainWindow::Create() {
   // Fixed dialog border, no caption buttons, centred on the screen. The
   // class keeps the name that tools know the window by.
@@ -105,7 +82,7 @@ void MainWindow::CreateControls() {
   uninstallPanel_.Create(hwnd_, fonts_);
   background_ = std::make_unique<TGIFImage>(hwnd_);
   LayoutPanel(kClientHeight);
-  background_->LoadFromData(backgroundData_.data(), backgroundData_.size());
+  background_->LoadFromData(stored_.background.data(), stored_.background.size());
 }
 
 void MainWindow::ShowMessage(const std::string& text) const {
@@ -168,7 +145,7 @@ bool MainWindow::StartUninstallMode() {
   SetWindowTextA(hwnd_, ("Uninstall " + uninstallName_).c_str());
   // Without the stored bitmap the panel keeps its plain face; its buttons
   // still work.
-  uninstallPanel_.Prepare(uninstallName_, uninstallBitmap_.FileName());
+  uninstallPanel_.Prepare(uninstallName_, stored_.uninstallBitmap.FileName());
   return true;
 }
 
@@ -276,7 +253,7 @@ void MainWindow::SetupClicked() {
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, MAX_PATH);
   options.ProgramPath = self;
-  options.ToolPath = unzipTool_.FileName();
+  options.ToolPath = stored_.unzipTool.FileName();
   options.Folders = folders_;
   WindowPrompts prompts(hwnd_);
   int quitCode = -1;

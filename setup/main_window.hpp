@@ -12,9 +12,9 @@
 
 #include "engine/install_log.hpp"
 #include "engine/setup_rec.hpp"
-#include "filestore/file_source.hpp"
 #include "setup/controls.hpp"
 #include "setup/options_page.hpp"
+#include "setup/stored_form.hpp"
 #include "setup/uninstall_panel.hpp"
 #include "setup/welcome_page.hpp"
 #include "widgets/base_window.hpp"
@@ -32,9 +32,6 @@ inline constexpr int kOptionsClientHeight = 344;
 
 class MainWindow : public BaseWindow<MainWindow> {
  public:
-  // Loads the stored form (writes the stored files out); throws what the
-  // stored-file components throw, and then no window exists.
-  MainWindow();
   bool Create();
   void SetLicenseWindow(LicenseWindow* window) { licenseWindow_ = window; }
   // True once start-up asked the program to quit (no window is shown then).
@@ -46,7 +43,6 @@ class MainWindow : public BaseWindow<MainWindow> {
 
  private:
   friend class BaseWindow<MainWindow>;
-  void LoadStoredForm();
   void CreateControls();
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
   void ShowMessage(const std::string& text) const;
@@ -73,9 +69,9 @@ class MainWindow : public BaseWindow<MainWindow> {
   void LayoutPanel(int clientHeight);
   void PaintBackdrop(HDC dc);
 
-  filestore::TFileSource unzipTool_{"FileSource1"};
-  filestore::TFileSource uninstallBitmap_{"imgzip3"};
-  std::vector<uint8_t> backgroundData_;
+  // Loads first (writes the stored files out); throws what the stored-file
+  // components throw, and then no window exists.
+  StoredForm stored_;
   std::unique_ptr<TGIFImage> background_;
   TSetupRec setupRec_;
   TShellFolders folders_;

@@ -173,3 +173,30 @@ TEST(CommandLine, SplitsAndChoosesTheMode) {
 }
 
 }  // namespace
+
+TEST(Switches, UnattendedRunsReadTheirSwitchesAndTheRestOfTheLineAsPath) {
+  TRunSwitches sw = ParseSwitches(
+      "\"C:\\x\\setup.exe\" /s /Folder=\"My Apps\" /SHORTCUTS=desktop,SendTo /allusers /NOLAUNCH "
+      "/LOG=C:\\log.txt /AcceptLicense /D=C:\\Some Dir\\App  ");
+  EXPECT_EQ(sw.Error, "");
+  EXPECT_TRUE(sw.Silent && sw.Unattended() && sw.AllUsers && sw.NoLaunch && sw.AcceptLicense);
+  EXPECT_FALSE(sw.Progress);
+  EXPECT_EQ(sw.Path, "C:\\Some Dir\\App");
+  EXPECT_EQ(sw.Folder, "My Apps");
+  EXPECT_EQ(sw.LogFile, "C:\\log.txt");
+  EXPECT_TRUE(sw.HasShortcuts && sw.Desktop && sw.SendTo && !sw.StartUp && !sw.QuickLaunch);
+
+  EXPECT_EQ(ParseSwitches("setup.exe /S \"/D=C:\\A B\"").Path, "C:\\A B");  // quoted whole
+  sw = ParseSwitches("setup.exe \"/u:My App\" /SP");
+  EXPECT_TRUE(sw.Progress && sw.Error.empty());
+  sw = ParseSwitches("setup.exe /SHORTCUTS=none");
+  EXPECT_TRUE(sw.HasShortcuts && !sw.Desktop && !sw.Unattended());
+  // Interactive command lines stay as they were.
+  EXPECT_EQ(ParseSwitches("setup.exe /U:Upper second").Error, "");
+  EXPECT_EQ(ParseSwitches("setup.exe").Error, "");
+
+  for (const char* bad : {"setup.exe /X", "setup.exe /S /SHORTCUTS=desk", "setup.exe /S=1",
+                          "setup.exe /S /SP", "setup.exe /S /D=", "setup.exe /FOLDER="})
+    EXPECT_NE(ParseSwitches(bad).Error, "") << bad;
+  EXPECT_EQ(ParseSwitches("setup.exe /S /X").Error, "Unknown switch: /X");
+}

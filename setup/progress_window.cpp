@@ -1,0 +1,58 @@
+// The progress window of unattended runs.
+#include "setup/progress_window.hpp"
+
+#include <commctrl.h>
+
+namespace {
+
+enum { kText = 300, kBar, kCancel };
+
+const ControlSpec kControls[] = {
+    {kText, "STATIC", "", SS_LEFTNOWORDWRAP | SS_PATHELLIPSIS, 12, 12, 336, 16},
+    {kBar, PROGRESS_CLASSA, "", 0, 12, 36, 336, 14},
+    {kCancel, "BUTTON", "Cancel", BS_DEFPUSHBUTTON | WS_TABSTOP, 273, 62, 75, 25},
+};
+
+}  // namespace
+
+bool ProgressWindow::Create(const std::string& caption) {
+  if (!CreateFramed("QvProgress", caption.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, -1, -1,
+                    360, 98))
+    return false;
+  for (const ControlSpec& c : kControls) CreateControl(hwnd_, c, true, fonts_.Default.Get());
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  UpdateWindow(hwnd_);
+  return true;
+}
+
+void ProgressWindow::SetText(const std::string& text) {
+  SetDlgItemTextA(hwnd_, kText, text.c_str());
+  UpdateWindow(GetDlgItem(hwnd_, kText));
+}
+
+void ProgressWindow::SetPercent(int percent) {
+  SendDlgItemMessageA(hwnd_, kBar, PBM_SETPOS, percent, 0);
+}
+
+bool ProgressWindow::Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // for whoever loops next
+      cancelled_ = true;
+      break;
+    }
+    if (hwnd_ && IsDialogMessageA(hwnd_, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return cancelled_;
+}
+
+LRESULT ProgressWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if ((msg == WM_COMMAND && (LOWORD(wp) == kCancel || LOWORD(wp) == IDCANCEL)) || msg == WM_CLOSE) {
+    cancelled_ = true;
+    return 0;
+  }
+  return Default(msg, wp, lp);
+}

@@ -1,0 +1,195 @@
+// Unattended installation and removal.
+#include "setup/unattended.hpp"
+
+#include <windows.h>
+
+#include <exception>
+#include <memory>
+
+#include "engine/install_sequence.hpp"
+#include "engine/registry_entries.hpp"
+#include "engine/uninstall.hpp"
+#include "setup/progress_window.hpp"
+#include "setup/setup_script.hpp"
+#include "setup/start_up.hpp"
+#include "setup/stored_form.hpp"
+#include "shell/file_ops.hpp"
+#include "shell/owned.hpp"
+
+namespace {
+
+// The plain-text progress log (/LOG=file): one line per step.
+class RunLog {
+ public:
+  explicit RunLog(const std::string& path) {
+    if (!path.empty())
+      file_.Reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
+  void Line(const std::string& text) {
+    // Multi-line messages stay on one line of the log.
+    std::string line;
+    for (const char c : text) {
+      if (c == '\n') continue;
+      line += c == '\r' ? ' ' : c;
+    }
+    line += "\r\n";
+    DWORD written = 0;
+    if (file_)
+      WriteFile(file_.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  }
+
+ private:
+  OwnedHandle file_;
+};
+
+// Every question gets its safe answer: create the path, abort at an error.
+class LoggedPrompts : public TPrompts {
+ public:
+  explicit LoggedPrompts(RunLog& log) : log_(log) {}
+  void Message(const std::string& text) override { log_.Line(text); }
+  Answer Question(const std::string& text) override {
+    log_.Line(text + " Yes");
+    return Yes;
+  }
+  Answer AbortOrIgnore(const std::string& text) override {
+    log_.Line(text + " Abort");
+    return Abort;
+  }
+
+ private:
+  RunLog& log_;
+};
+
+class LoggedProgress : public TProgress {
+ public:
+  LoggedProgress(RunLog& log, ProgressWindow* window) : log_(log), window_(window) {}
+  TInstaller* installer = nullptr;
+
+  void Status(const std::string& text) override {
+    log_.Line(text);
+    if (window_) window_->SetText(text);
+  }
+  void FileProgress(int percent) override {
+    if (window_) window_->SetPercent(percent);
+  }
+  void ProcessPendingInput() override {
+    if (window_ && window_->Pump() && installer && !installer->CancelRequested()) {
+      log_.Line("Setup cancelled!");
+      installer->Cancel();
+    }
+  }
+
+ private:
+  RunLog& log_;
+  ProgressWindow* window_;
+};
+
+std::string ProgramPath() {
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  return self;
+}
+
+std::unique_ptr<ProgressWindow> OpenWindow(const TRunSwitches& sw, const std::string& caption) {
+  if (!sw.Progress) return nullptr;
+  auto window = std::make_unique<ProgressWindow>();
+  if (!window->Create(caption)) return nullptr;
+  return window;
+}
+
+int Refuse(RunLog& log, const std::string& text, int code) {
+  log.Line(text);
+  return code;
+}
+
+int Install(const TRunSwitches& sw, RunLog& log) {
+  StoredForm stored;
+  TShellFolders folders;
+  for (const std::string& problem : ReadShellFolders(folders)) log.Line(problem);
+  const std::string dir = ProgramDir();
+  if (!FileExists(dir + "setup.ini"))
+    return Refuse(log, "Error - setup.ini File Missing!", kExitBadInput);
+  TSetupRec rec;
+  ReadSetupRec(rec, dir + "setup.ini");
+  if (!IsValidAppName(rec.AppName))
+    return Refuse(log, "Setup script error: AppName is missing or invalid.", kExitBadInput);
+  if (!FileExists(dir + "setup.dat"))
+    return Refuse(log, "Package error: setup.dat is missing.", kExitBadInput);
+  if (FileExists(dir + "license.txt") && !sw.AcceptLicense)
+    return Refuse(log, "The package has a licence (license.txt); /ACCEPTLICENSE accepts it.",
+                  kExitBadInput);
+  if (AppIsRunning(rec.AppName))
+    return Refuse(log, "The Application you are attempting to install is active.", kExitRunning);
+
+  ReplaceMacro(rec.InstPath, kShortStringMax, "<program files>", folders.ProgramFilesDir);
+  TInstallOptions opt;
+  opt.InstPath = sw.Path.empty() ? rec.InstPath : sw.Path;
+  opt.Folder = sw.HasFolder ? sw.Folder : rec.FolderName;
+  opt.StartUp = sw.HasShortcuts ? sw.StartUp : rec.RunOnStart;
+  opt.Desktop = sw.HasShortcuts ? sw.Desktop : rec.OnDesktop;
+  opt.SendTo = sw.HasShortcuts ? sw.SendTo : rec.OnStartMenu;
+  opt.QuickLaunch = sw.HasShortcuts ? sw.QuickLaunch : rec.OnQuickLaunch;
+  opt.AllUsers = sw.AllUsers;
+  opt.ProgramPath = ProgramPath();
+  opt.ToolPath = stored.unzipTool.FileName();
+  opt.Folders = folders;
+  opt.NoLaunch = sw.NoLaunch;
+  opt.Fast = true;
+  log.Line("Installing " + rec.AppName + " into " + opt.InstPath);
+
+  const auto window = OpenWindow(sw, ShortString("Setup [" + rec.AppName + "]"));
+  LoggedPrompts prompts(log);
+  LoggedProgress progress(log, window.get());
+  TInstallLog installLog;
+  TInstaller installer(rec, opt, installLog, prompts, progress);
+  progress.installer = &installer;
+  if (!installer.CheckDestination())
+    return installer.Result() == TInstallResult::NoSpace ? kExitNoSpace : kExitBadInput;
+  try {
+    installer.Run();
+  } catch (const EEndProgram& end) {
+    return end.reason == EEndProgram::kPathTooLong ? kExitPathTooLong : kExitBadInput;
+  }
+  switch (installer.Result()) {
+    case TInstallResult::Completed:
+      return kExitDone;
+    case TInstallResult::Cancelled:
+      return kExitCancelled;
+    default:
+      return kExitFileFailed;
+  }
+}
+
+int Uninstall(const TRunSwitches& sw, const std::string& name, RunLog& log) {
+  if (!IsValidAppName(name))
+    return Refuse(log, "Invalid argument \"/u:" + name + "\": it names no application.",
+                  kExitBadInput);
+  if (AppIsRunning(name))
+    return Refuse(log, "The Application you are attempting to uninstall is active.", kExitRunning);
+  const auto window = OpenWindow(sw, "Uninstall " + name);
+  auto step = [&](const char* text) {
+    log.Line(text);
+    if (window) window->SetText(text);
+  };
+  step("Removing Registry Entries...");
+  DeleteUninstallKeys(name);
+  step("Deleting Files...");
+  const TUninstallOutcome outcome = RemoveInstallation(ProgramDir());
+  log.Line(OutcomeMessage(outcome));
+  return outcome == TUninstallOutcome::Removed ? kExitDone : kExitFileFailed;
+}
+
+}  // namespace
+
+int RunUnattended(const TRunSwitches& sw, const std::string& commandLine) {
+  RunLog log(sw.LogFile);
+  if (!sw.Error.empty()) return Refuse(log, sw.Error, kExitBadInput);
+  try {
+    std::string name;
+    if (IsUninstallArgument(SplitCommandLine(commandLine), name)) return Uninstall(sw, name, log);
+    return Install(sw, log);
+  } catch (const std::exception& e) {
+    return Refuse(log, e.what(), kExitBadInput);
+  }
+}
