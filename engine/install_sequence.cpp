@@ -181,7 +181,10 @@ void TInstaller::CreateShortcuts() {
     log_.Add(">>>> " + link.FileName());
   }
   const std::string mainLink = group + "\\" + app + ".lnk";
-  for (int i = 0; i < 20 && !FileExists(mainLink); ++i) Sleep(200);
+  // The paced road gives the shell time to show the main shortcut; saving
+  // it is synchronous, so the fast road does not wait for one that may
+  // never come.
+  for (int i = 0; i < 20 && !opt_.Fast && !FileExists(mainLink); ++i) Sleep(200);
   struct Copy {
     bool chosen;
     const std::string& dir;

@@ -3,11 +3,13 @@
 # corpus (the built unzip.exe plus Debian's licence texts), with lz4 -b1 on
 # the same corpus for scale; then the GIF decoder against giflib on large
 # images ImageMagick makes. Needs scripts/build.sh to have run.
+# 'bench.sh install' times an unattended installation instead (bench_install.sh).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 out=build/bench
 mkdir -p "$out"
+if [ "${1:-}" = install ]; then exec scripts/bench_install.sh; fi
 exe=build/win/third_party/unzip/unzip.exe
 [ -f "$exe" ] || { echo "bench: run scripts/build.sh first" >&2; exit 1; }
 cat "$exe" /usr/share/common-licenses/* >"$out/corpus.bin" 2>/dev/null
