@@ -2,6 +2,8 @@
 #include "engine/install_log.hpp"
 
 #include <cstdio>
+#include <set>
+#include <utility>
 
 std::string TInstallLog::Text() const {
   std::string text;
@@ -54,4 +56,33 @@ TLogRecord TInstallLog::Classify(const std::string& line, std::string& path) {
   }
   path.clear();
   return TLogRecord::None;
+}
+
+namespace {
+
+// A record as the uninstaller acts on it; Windows paths ignore case.
+std::pair<TLogRecord, std::string> RecordKey(const std::string& line) {
+  std::string path;
+  const TLogRecord kind = TInstallLog::Classify(line, path);
+  for (char& c : path)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return {kind, path};
+}
+
+}  // namespace
+
+size_t TInstallLog::KeepEarlierRecords(const std::vector<std::string>& earlier) {
+  std::set<std::pair<TLogRecord, std::string>> known;
+  for (const std::string& line : lines_) known.insert(RecordKey(line));
+  size_t kept = 0;
+  for (const std::string& line : earlier) {
+    const auto key = RecordKey(line);
+    // ">>>> " does all that ">> " does for the same path.
+    if (key.first == TLogRecord::None || known.count({TLogRecord::FileAndDir, key.second}) ||
+        !known.insert(key).second)
+      continue;
+    if (kept++ == 0) Add("Kept from the earlier installation:");
+    Add(line);
+  }
+  return kept;
 }

@@ -30,6 +30,13 @@ class TInstallLog {
   // The kind of a line and, for a record, the path it names.
   static TLogRecord Classify(const std::string& line, std::string& path);
 
+  // Appends the record lines of an earlier installation's log whose path
+  // (without regard to ASCII case) this log does not already remove as
+  // thoroughly, after the comment "Kept from the earlier installation:", so
+  // that one uninstall removes both. Nothing is added when nothing is
+  // missing; returns the count kept.
+  size_t KeepEarlierRecords(const std::vector<std::string>& earlier);
+
  private:
   std::vector<std::string> lines_;
 };

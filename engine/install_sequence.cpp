@@ -58,7 +58,16 @@ bool TInstaller::CheckDestination() {
   return true;
 }
 
-bool TInstaller::SaveLog() const { return log_.SaveToFile(opt_.InstPath + "\\setup.log"); }
+bool TInstaller::SaveLog() {
+  KeepEarlierRecords();
+  return log_.SaveToFile(opt_.InstPath + "\\setup.log");
+}
+
+void TInstaller::KeepEarlierRecords() {
+  if (earlierKept_) return;
+  earlierKept_ = true;
+  log_.KeepEarlierRecords(earlierLog_);
+}
 
 void TInstaller::Cancel() {
   cancelRequested_ = true;
@@ -209,6 +218,9 @@ void TInstaller::CreateShortcuts() {
 }
 
 void TInstaller::Run() {
+  // Installing over an earlier installation: what it had and this one does
+  // not replace stays in the new log.
+  TInstallLog::LoadFromFile(opt_.InstPath + "\\setup.log", earlierLog_);
   if (opt_.AllUsers) {
     if (!opt_.Folders.CommonDesktopDir.empty())
       opt_.Folders.DesktopDir = opt_.Folders.CommonDesktopDir;
@@ -220,7 +232,10 @@ void TInstaller::Run() {
   bool ok = InstallFiles();
   if (ok) {
     CreateShortcuts();
-    ok = CreateKeys(progress_, log_, rec_.AppName, opt_.InstPath);
+    KeepEarlierRecords();  // counted in the size, removed by one uninstall
+    ok = CreateKeys(progress_, log_,
+                    {rec_.AppName, opt_.InstPath, rec_.Version, rec_.Publisher, rec_.URL,
+                     InstalledSizeKB(log_.Lines())});
     if (ok) resultMessage_ = "Setup Completed!";
   }
   if (!SaveLog()) {

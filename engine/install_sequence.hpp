@@ -57,7 +57,8 @@ class TInstaller {
   void CreateShortcuts();
 
  private:
-  bool SaveLog() const;
+  bool SaveLog();
+  void KeepEarlierRecords();
   // The fast road's tool runs, one per target directory, before the files.
   void PrefetchAll();
   // Removes directories the prefetch made that no installed file needed.
@@ -72,5 +73,7 @@ class TInstaller {
   bool cancelRequested_ = false;
   TInstallResult result_ = TInstallResult::Completed;
   std::vector<std::string> madeByPrefetch_;
+  std::vector<std::string> earlierLog_;  // records of an installation this one replaces
+  bool earlierKept_ = false;
   std::string resultMessage_ = "Error - Setup incomplete!";
 };

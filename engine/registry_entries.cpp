@@ -1,11 +1,16 @@
 // Registry entries of an installation.
 #include "engine/registry_entries.hpp"
 
+#include <cstdio>
+
+#include "engine/setup_rec.hpp"
 #include "shell/access_registry.hpp"
+#include "shell/file_ops.hpp"
 
 namespace {
 
 constexpr DWORD kAccess = KEY_SET_VALUE | KEY_CREATE_SUB_KEY;  // 6
+const char kMaker[] = "\\Software\\Quorvane\\";
 const char kAppPaths[] = "\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 const char kUninstall[] = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
@@ -24,21 +29,70 @@ class KeyWriter {
 
   // Writes one value and then its summary line: key \ AppName-part = data.
   void Write(const std::string& name, const std::string& data, const std::string& summary) {
+    Logged(name, summary, [&] { reg_.WriteString(name, data); });
+  }
+  void Write(const std::string& name, DWORD data, const std::string& summary) {
+    Logged(name, summary, [&] { reg_.WriteInteger(name, data); });
+  }
+
+  void Close() { reg_.CloseKey(); }
+
+ private:
+  template <class F>
+  void Logged(const std::string& name, const std::string& summary, F write) {
     log_.Add("Current Registry Path: " + reg_.CurrentPath());
     try {
-      reg_.WriteString(name, data);
+      write();
     } catch (const ERegistryException&) {
       log_.Add(">Error - Can not write: " + name);
     }
     log_.Add(reg_.CurrentPath() + "\\" + summary);
   }
 
-  void Close() { reg_.CloseKey(); }
-
- private:
   TInstallLog& log_;
   TAccessRegistry reg_;
 };
+
+std::string LocalDate() {  // YYYYMMDD
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%04d%02d%02d", int{t.wYear}, int{t.wMonth}, int{t.wDay});
+  return buf;
+}
+
+// The values beyond DisplayName and UninstallString that tools read.
+void WriteDetails(KeyWriter& w, const TAppEntry& e, const std::string& command) {
+  const std::string app = e.AppName + "\\";
+  const auto text = [&](const char* name, const std::string& data) {
+    if (!data.empty()) w.Write(name, data, app + name + "=" + data);
+  };
+  const auto number = [&](const char* name, DWORD data) {
+    w.Write(name, data, app + name + "=" + std::to_string(data));
+  };
+  text("QuietUninstallString", command + " /S");
+  text("InstallLocation", e.InstPath);
+  text("DisplayIcon", e.InstPath + "\\" + e.AppName + ".exe");
+  text("DisplayVersion", e.Version);
+  text("Publisher", e.Publisher);
+  text("URLInfoAbout", e.URL);
+  number("EstimatedSize", e.SizeKB);
+  text("InstallDate", LocalDate());
+  number("NoModify", 1);
+  number("NoRepair", 1);
+}
+
+// A string value, or empty when the key or value is missing or not a string.
+std::string ReadValue(const std::string& key, const std::string& name) {
+  TAccessRegistry reg;
+  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (!reg.OpenKeyWithAccess(KEY_QUERY_VALUE, key, false)) return "";
+  try {
+    return reg.ReadString(name);
+  } catch (const ERegistryException&) {
+    return "";
+  }
+}
 
 }  // namespace
 
@@ -48,12 +102,25 @@ std::string UninstallCommand(const std::string& instPath, const std::string& app
   return "\"" + instPath + "\\setup.exe\" " + (blank ? "\"" + arg + "\"" : arg);
 }
 
-bool CreateKeys(TProgress& progress, TInstallLog& log, const std::string& appName,
-                const std::string& instPath) {
+uint32_t InstalledSizeKB(const std::vector<std::string>& logLines) {
+  uint64_t bytes = 0;
+  std::string path;
+  for (const std::string& line : logLines) {
+    if (TInstallLog::Classify(line, path) != TLogRecord::FileAndDir) continue;
+    const int64_t size = FileSize(path);
+    if (size > 0) bytes += static_cast<uint64_t>(size);
+  }
+  const uint64_t kb = (bytes + 1023) / 1024;
+  return kb > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(kb);
+}
+
+bool CreateKeys(TProgress& progress, TInstallLog& log, const TAppEntry& entry) {
+  const std::string& appName = entry.AppName;
+  const std::string& instPath = entry.InstPath;
   progress.Status("Creating Keys...");
   log.Add("Creating Keys...");
   KeyWriter w(log);
-  if (w.OpenRegKey("\\Software\\Quorvane\\" + appName)) {
+  if (w.OpenRegKey(kMaker + appName)) {
     w.Write("Path", instPath, appName + "\\Path=" + instPath);
     w.Close();
   }
@@ -66,9 +133,17 @@ bool CreateKeys(TProgress& progress, TInstallLog& log, const std::string& appNam
     w.Write("DisplayName", appName, appName + "\\DisplayName=" + appName);
     const std::string command = UninstallCommand(instPath, appName);
     w.Write("UninstallString", command, appName + "\\UninstallString=" + command);
+    WriteDetails(w, entry, command);
     w.Close();
   }
   return true;
+}
+
+std::string ExistingInstallPath(const std::string& appName) {
+  // A name such as "" would read the Uninstall key itself.
+  if (!IsValidAppName(appName)) return "";
+  const std::string location = ReadValue(kUninstall + appName, "InstallLocation");
+  return location.empty() ? ReadValue(kMaker + appName, "Path") : location;
 }
 
 void DeleteUninstallKeys(const std::string& name) {

@@ -2,19 +2,38 @@
 // under the maker's key, App Paths, and the Uninstall entry.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/install_log.hpp"
 #include "engine/progress.hpp"
+
+// What the entries say about one installation.
+struct TAppEntry {
+  std::string AppName;
+  std::string InstPath;
+  std::string Version;    // DisplayVersion, when not empty
+  std::string Publisher;  // Publisher, when not empty
+  std::string URL;        // URLInfoAbout, when not empty
+  uint32_t SizeKB = 0;    // EstimatedSize
+};
 
 // The command that starts this program in uninstall mode: the program's
 // path always quoted, the "/u:" argument quoted when the name has a blank.
 std::string UninstallCommand(const std::string& instPath, const std::string& appName);
 
+// The size of the files that the log's ">>>> " lines name, in whole KB
+// rounded up; files that are missing count nothing.
+uint32_t InstalledSizeKB(const std::vector<std::string>& logLines);
+
 // Writes the entries under HKEY_LOCAL_MACHINE and logs every step; a key or
 // value that fails is logged and skipped. Always true.
-bool CreateKeys(TProgress& progress, TInstallLog& log, const std::string& appName,
-                const std::string& instPath);
+bool CreateKeys(TProgress& progress, TInstallLog& log, const TAppEntry& entry);
+
+// Where an earlier installation of appName went: its Uninstall entry's
+// InstallLocation, else the Path under the maker's key, else empty.
+std::string ExistingInstallPath(const std::string& appName);
 
 // Removes the App Paths and Uninstall keys of name with all they hold; the
 // maker's key stays.

@@ -162,6 +162,9 @@ void MainWindow::ShowRunningMessage(const std::string& prefix) {
 
 void MainWindow::PresetInstallPages() {
   ReplaceMacro(setupRec_.InstPath, kShortStringMax, "<program files>", folders_.ProgramFilesDir);
+  // Over an earlier installation, its place is the default.
+  if (const std::string earlier = ExistingInstallPath(setupRec_.AppName); !earlier.empty())
+    setupRec_.InstPath = ShortString(earlier);
   SetWindowTextA(hwnd_, ShortString("Setup [" + setupRec_.AppName + "]").c_str());
   startPage_.SetWelcome(setupRec_.AppName, ColorDepth() <= 8 ? kFuchsia : kOrange);
   optionsPage_.Preset(setupRec_, folders_);

@@ -124,7 +124,8 @@ int Install(const TRunSwitches& sw, RunLog& log) {
 
   ReplaceMacro(rec.InstPath, kShortStringMax, "<program files>", folders.ProgramFilesDir);
   TInstallOptions opt;
-  opt.InstPath = sw.Path.empty() ? rec.InstPath : sw.Path;
+  const std::string earlier = ExistingInstallPath(rec.AppName);
+  opt.InstPath = !sw.Path.empty() ? sw.Path : !earlier.empty() ? earlier : rec.InstPath;
   opt.Folder = sw.HasFolder ? sw.Folder : rec.FolderName;
   opt.StartUp = sw.HasShortcuts ? sw.StartUp : rec.RunOnStart;
   opt.Desktop = sw.HasShortcuts ? sw.Desktop : rec.OnDesktop;

@@ -61,6 +61,13 @@ void TAccessRegistry::WriteString(const std::string& name, const std::string& va
     throw ERegistryException("Failed to set data for '" + name + "'");
 }
 
+void TAccessRegistry::WriteInteger(const std::string& name, DWORD value) {
+  if (!current_ ||
+      RegSetValueExA(current_, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                     sizeof value) != ERROR_SUCCESS)
+    throw ERegistryException("Failed to set data for '" + name + "'");
+}
+
 bool TAccessRegistry::DeleteKey(const std::string& key) {
   const bool relative = key.empty() || key[0] != '\\';
   const std::string path = relative ? key : key.substr(1);

@@ -40,6 +40,8 @@ class TAccessRegistry {
   std::string ReadString(const std::string& name);
   // Throws ERegistryException when the value cannot be written.
   void WriteString(const std::string& name, const std::string& value);
+  // A REG_DWORD value; throws ERegistryException like WriteString.
+  void WriteInteger(const std::string& name, DWORD value);
   // Deletes a key with all its subkeys and values (same path rules as
   // OpenKey); false when it could not. A path that is empty or ends in "\"
   // is refused: it would name a parent key.

@@ -47,6 +47,30 @@ TEST(InstallLog, RecordLinesAreToldByTheirExactMarks) {
   EXPECT_EQ(TInstallLog::Classify(" >> C:\\x", path), TLogRecord::None);
 }
 
+TEST(InstallLog, AnEarlierLogsRecordsThatTheNewOneLacksAreKeptOnce) {
+  TInstallLog log;
+  log.Add("Installing files...");
+  log.Add(">>>> C:\\App\\app.exe");
+  log.Add(">> C:\\Desktop\\App.lnk");
+  const std::vector<std::string> before = log.Lines();
+  EXPECT_EQ(log.KeepEarlierRecords({
+                "Installing files...",    // a comment
+                ">>>> c:\\app\\APP.EXE",  // had, in another case
+                ">>>> C:\\App\\old.dll",
+                ">> C:\\App\\app.exe",        // the ">>>> " line does this already
+                ">>>> C:\\Desktop\\App.lnk",  // removes the folder too: kept
+                ">>>> C:\\App\\old.dll",      // twice in the old log
+                ">>>>C:\\x",                  // no record
+            }),
+            2u);
+  std::vector<std::string> expected = before;
+  expected.insert(expected.end(), {"Kept from the earlier installation:", ">>>> C:\\App\\old.dll",
+                                   ">>>> C:\\Desktop\\App.lnk"});
+  EXPECT_EQ(log.Lines(), expected);
+  EXPECT_EQ(log.KeepEarlierRecords({">> C:\\App\\APP.exe", "note"}), 0u);
+  EXPECT_EQ(log.Lines(), expected);  // no comment when nothing is kept
+}
+
 TEST(Destination, RequiredSpaceAndItsMessage) {
   EXPECT_EQ(RequiredSpace("0"), 102400);
   EXPECT_EQ(KiloBytes(RequiredSpace("0")), 100);

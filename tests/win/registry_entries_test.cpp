@@ -1,9 +1,12 @@
 // The registry step against Wine's registry: values, log lines, the quoted
-// uninstall command, and what the uninstaller removes.
+// uninstall command, what the uninstaller removes, and how an earlier
+// installation is found.
 #include "engine/registry_entries.hpp"
 
 #include <windows.h>
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 #include "tests/win/link_reader.hpp"
 
@@ -24,34 +27,90 @@ bool KeyExists(const std::string& key) {
   return true;
 }
 
-TEST(RegistryEntries, WrittenLoggedAndRemovedByName) {
+// A REG_DWORD value under HKEY_LOCAL_MACHINE, or -1 when missing or of
+// another type.
+int64_t RegDword(const std::string& key, const char* name) {
+  DWORD value = 0, size = sizeof value;
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value,
+                   &size) != ERROR_SUCCESS)
+    return -1;
+  return value;
+}
+
+std::string Today() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%04d%02d%02d", int{t.wYear}, int{t.wMonth}, int{t.wDay});
+  return buf;
+}
+
+TEST(RegistryEntries, WrittenWithTheirDetailsLoggedAndRemovedByName) {
   const std::string app = "Qv Reg App " + std::to_string(GetCurrentProcessId());
   const std::string path = "C:\\Program Files\\Qv Reg";
   const std::string maker = "Software\\Quorvane\\" + app;
   const std::string appPaths =
       "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + app + ".exe";
   const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + app;
-  NoProgress progress;
+  // 1500 + 1500 bytes of ">>>> " files make 3 KB (whole sum, rounded up);
+  // ">> " files and missing ones count nothing.
+  const std::string dir = wintest::ScratchDir("regsize");
+  wintest::WriteFile(dir + "\\a.bin", std::string(1500, 'a'));
+  wintest::WriteFile(dir + "\\b.bin", std::string(1500, 'b'));
+  wintest::WriteFile(dir + "\\c.lnk", std::string(5000, 'c'));
   TInstallLog log;
-  EXPECT_TRUE(CreateKeys(progress, log, app, path));
+  log.Add(">>>> " + dir + "\\a.bin");
+  log.Add(">>>> " + dir + "\\b.bin");
+  log.Add(">> " + dir + "\\c.lnk");
+  log.Add(">>>> " + dir + "\\gone.bin");
+  NoProgress progress;
+  const std::string before = Today();
+  EXPECT_TRUE(CreateKeys(
+      progress, log,
+      {app, path, "2.1", "Quorvane Ltd", "https://qv.example", InstalledSizeKB(log.Lines())}));
+  const std::string after = Today();
   EXPECT_EQ(progress.status, "Creating Keys...");
+  wintest::RemoveTree(dir);
 
   const std::string command = "\"C:\\Program Files\\Qv Reg\\setup.exe\" \"/u:" + app + "\"";
   EXPECT_EQ(wintest::RegValue(maker, "Path"), path);
   EXPECT_EQ(wintest::RegValue(appPaths, ""), path + "\\" + app + ".exe");
-  EXPECT_EQ(wintest::RegValue(uninstall, "DisplayName"), app);
-  EXPECT_EQ(wintest::RegValue(uninstall, "UninstallString"), command);
-  const std::vector<std::string> expected = {
-      "Creating Keys...",
-      "Current Registry Path: " + maker,
-      maker + "\\" + app + "\\Path=" + path,
-      "Current Registry Path: " + appPaths,
-      appPaths + "\\" + app + ".exe=" + path + "\\" + app + ".exe",
-      "Current Registry Path: " + uninstall,
-      uninstall + "\\" + app + "\\DisplayName=" + app,
-      "Current Registry Path: " + uninstall,
-      uninstall + "\\" + app + "\\UninstallString=" + command,
+  const std::string date = wintest::RegValue(uninstall, "InstallDate");
+  EXPECT_TRUE(date == before || date == after) << date;
+  struct Value {
+    const char* name;
+    std::string data;
+    bool dword;
   };
+  const Value values[] = {
+      {"DisplayName", app, false},
+      {"UninstallString", command, false},
+      {"QuietUninstallString", command + " /S", false},
+      {"InstallLocation", path, false},
+      {"DisplayIcon", path + "\\" + app + ".exe", false},
+      {"DisplayVersion", "2.1", false},
+      {"Publisher", "Quorvane Ltd", false},
+      {"URLInfoAbout", "https://qv.example", false},
+      {"EstimatedSize", "3", true},
+      {"InstallDate", date, false},
+      {"NoModify", "1", true},
+      {"NoRepair", "1", true},
+  };
+  std::vector<std::string> expected(log.Lines().begin(), log.Lines().begin() + 4);
+  const auto written = [&](const std::string& key, const std::string& summary) {
+    expected.push_back("Current Registry Path: " + key);
+    expected.push_back(key + "\\" + summary);
+  };
+  expected.push_back("Creating Keys...");
+  written(maker, app + "\\Path=" + path);
+  written(appPaths, app + ".exe=" + path + "\\" + app + ".exe");
+  for (const Value& v : values) {
+    if (v.dword)
+      EXPECT_EQ(RegDword(uninstall, v.name), std::stoll(v.data)) << v.name;
+    else
+      EXPECT_EQ(wintest::RegValue(uninstall, v.name), v.data) << v.name;
+    written(uninstall, app + "\\" + v.name + "=" + v.data);
+  }
   EXPECT_EQ(log.Lines(), expected);
 
   DeleteUninstallKeys(app);
@@ -59,6 +118,31 @@ TEST(RegistryEntries, WrittenLoggedAndRemovedByName) {
   EXPECT_FALSE(KeyExists(uninstall));
   EXPECT_EQ(wintest::RegValue(maker, "Path"), path);  // the maker's key stays
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, maker.c_str());
+}
+
+TEST(RegistryEntries, AnEarlierInstallationIsFoundByItsLocationElseItsPath) {
+  const std::string app = "Qv Earlier " + std::to_string(GetCurrentProcessId());
+  const std::string maker = "Software\\Quorvane\\" + app;
+  const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + app;
+  EXPECT_EQ(ExistingInstallPath(app), "");
+  NoProgress progress;
+  TInstallLog log;
+  CreateKeys(progress, log, {app, "C:\\Old", "", "", "", 0});
+  for (const char* name : {"DisplayVersion", "Publisher", "URLInfoAbout"})
+    EXPECT_EQ(wintest::RegValue(uninstall, name), "<missing>") << name;  // empty: not written
+  EXPECT_EQ(ExistingInstallPath(app), "C:\\Old");
+  const auto setLocation = [&](DWORD type, const void* data, DWORD size) {
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, uninstall.c_str(), "InstallLocation", type, data, size);
+  };
+  setLocation(REG_SZ, "D:\\New", 7);
+  EXPECT_EQ(ExistingInstallPath(app), "D:\\New");
+  const DWORD number = 7;
+  setLocation(REG_DWORD, &number, sizeof number);
+  EXPECT_EQ(ExistingInstallPath(app), "C:\\Old");  // not a string: missing
+  DeleteUninstallKeys(app);
+  EXPECT_EQ(ExistingInstallPath(app), "C:\\Old");
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, maker.c_str());
+  EXPECT_EQ(ExistingInstallPath(app), "");
 }
 
 TEST(RegistryEntries, UninstallCommandQuotesWhatHasBlanks) {
@@ -89,7 +173,7 @@ TEST(RegistryEntries, AKeyWhoseSecurityDeniesWritingIsLoggedAndSkipped) {
   }
   NoProgress progress;
   TInstallLog log;
-  EXPECT_TRUE(CreateKeys(progress, log, app, "C:\\Qv"));
+  EXPECT_TRUE(CreateKeys(progress, log, {app, "C:\\Qv", "", "", "", 0}));
   ASSERT_GE(log.Lines().size(), 2u);
   EXPECT_EQ(log.Lines()[1], ">Error - Can not open key: \\" + maker);
   EXPECT_EQ(log.Lines()[2].rfind("Current Registry Path: Software\\Microsoft", 0), 0u);

@@ -1,0 +1,151 @@
+// Unattended runs as a deployment system makes them: switches, the exit
+// code of every kind of end, nothing asked, and the installation a quiet
+// removal undoes.
+#include <gtest/gtest.h>
+
+#include "shell/shell_folders.hpp"
+#include "tests/e2e/driver.hpp"
+#include "tests/win/win_test_util.hpp"
+
+using namespace wintest;
+using e2e::SetupProcess;
+
+namespace {
+
+const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+class Unattended : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    name_ = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    dir_ = ScratchDir("un-" + name_);
+    tmp_ = dir_ + "\\tmp";
+    CreateDirectoryA(tmp_.c_str(), nullptr);
+    for (const char* f : {"setup.exe", "setup.dat", "license.txt"})
+      ASSERT_TRUE(
+          CopyFileA((HostPath(PRODUCT_DIR) + "\\" + f).c_str(), (dir_ + "\\" + f).c_str(), FALSE));
+    app_ = "Qv Quiet " + std::to_string(GetCurrentProcessId());
+    inst_ = dir_ + "\\Program Files\\Quiet App";
+    Script("readme.txt");
+  }
+  void TearDown() override {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, (kUninstall + app_).c_str());
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, ("Software\\Quorvane\\" + app_).c_str());
+    RegDeleteTreeA(
+        HKEY_LOCAL_MACHINE,
+        ("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + app_ + ".exe").c_str());
+    TShellFolders f;
+    ReadShellFolders(f);
+    RemoveTree(f.ProgramsDir + "\\" + app_);
+    DeleteFileA((f.DesktopDir + "\\" + app_ + ".lnk").c_str());
+    RemoveTree(dir_);
+  }
+
+  // Two files, in Main and Docs; the second one's shortcut is the main one.
+  void Script(const std::string& second, const std::string& diskSpace = "1000") {
+    WriteFile(dir_ + "\\setup.ini",
+              "[MAIN]\r\nAppName=" + app_ + "\r\nInstPath=" + inst_ + "\r\nFolderName=" + app_ +
+                  "\r\nDiskSpace=" + diskSpace +
+                  "\r\nOnDesktop=1\r\n"
+                  "[GROUPS]\r\nName0=Docs\r\nDir0=<application path>\\Docs\r\n[FILES]\r\n"
+                  "Name0=notes.dat*\r\nGroup0=Main*\r\nShortCut0=No*\r\nDescritpion0=N*\r\n"
+                  "Name1=" +
+                  second + "*\r\nGroup1=Docs*\r\nShortCut1=Yes*\r\nDescritpion1=" + app_ + "*\r\n");
+  }
+  long Run(const std::string& args) {
+    SetupProcess setup(dir_ + "\\setup.exe", args, tmp_);
+    const long code = setup.WaitForExit(60000);
+    EXPECT_TRUE(List(tmp_, "~fs*").empty()) << "stored files left behind";
+    return code;
+  }
+  std::string RegString(const std::string& value) {
+    char buf[1024] = {};
+    DWORD size = sizeof buf;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, (kUninstall + app_).c_str(), value.c_str(), RRF_RT_REG_SZ,
+                     nullptr, buf, &size) != ERROR_SUCCESS)
+      return "<missing>";
+    return buf;
+  }
+
+  std::string name_, dir_, tmp_, app_, inst_;
+};
+
+TEST_F(Unattended, SilentInstallThenQuietRemoval) {
+  // A package with a licence is not installed unless the licence is accepted.
+  EXPECT_EQ(Run("/S /NOLAUNCH /D=" + inst_), 1);
+  EXPECT_FALSE(Exists(inst_));
+
+  const std::string log = dir_ + "\\run.log";
+  EXPECT_EQ(Run("/s /AcceptLicense /NOLAUNCH /SHORTCUTS=desktop /LOG=" + log + " /D=" + inst_), 0);
+  EXPECT_EQ(ReadFile(inst_ + "\\notes.dat"),
+            ReadFile(HostPath(PRODUCT_DIR) + "\\payload\\notes.dat"));
+  EXPECT_TRUE(Exists(inst_ + "\\Docs\\readme.txt"));
+  EXPECT_TRUE(Exists(inst_ + "\\setup.exe"));
+  TShellFolders f;
+  ReadShellFolders(f);
+  EXPECT_TRUE(Exists(f.DesktopDir + "\\" + app_ + ".lnk"));  // the user's own: no /ALLUSERS
+  // The same log as the wizard's, files in the script's order.
+  const std::string setupLog = ReadFile(inst_ + "\\setup.log");
+  const size_t first = setupLog.find(">>>> " + inst_ + "\\notes.dat\r\n");
+  EXPECT_NE(first, std::string::npos);
+  EXPECT_LT(first, setupLog.find(">>>> " + inst_ + "\\Docs\\readme.txt\r\n"));
+  EXPECT_NE(ReadFile(log).find("Setup Completed!"), std::string::npos);
+
+  const std::string quiet = RegString("QuietUninstallString");
+  ASSERT_EQ(quiet, "\"" + inst_ + "\\setup.exe\" \"/u:" + app_ + "\" /S");
+  SetupProcess removal(quiet, tmp_);
+  EXPECT_EQ(removal.WaitForExit(30000), 0);
+  EXPECT_FALSE(Exists(inst_));
+  EXPECT_FALSE(Exists(f.DesktopDir + "\\" + app_ + ".lnk"));
+  EXPECT_EQ(RegString("DisplayName"), "<missing>");
+}
+
+TEST_F(Unattended, EveryEndHasItsExitCode) {
+  const std::string ok = "/S /ACCEPTLICENSE /NOLAUNCH ";
+  EXPECT_EQ(Run("/S /BOGUS"), 1);
+  EXPECT_EQ(Run(ok + "/D=" + inst_ + "\\" + std::string(200, 'x')), 6);
+  Script("missing.txt");  // not in setup.dat
+  EXPECT_EQ(Run(ok + "/D=" + inst_), 5);
+  EXPECT_NE(ReadFile(inst_ + "\\setup.log").find("missing.txt"), std::string::npos);
+  Script("readme.txt", "$FFFFFFFFFFFFFFFF");
+  EXPECT_EQ(Run(ok), 4);
+  Script("readme.txt");
+  {
+    HANDLE running = CreateMutexA(nullptr, FALSE, app_.c_str());
+    EXPECT_EQ(Run(ok), 3);
+    CloseHandle(running);
+  }
+  // Cancel in the progress window: the close box, as soon as it shows.
+  RemoveTree(inst_);
+  SetupProcess setup(dir_ + "\\setup.exe", "/SP /ACCEPTLICENSE /NOLAUNCH /D=" + inst_, tmp_);
+  HWND window = setup.WaitForWindow("QvProgress", 20000);
+  ASSERT_NE(window, nullptr);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(setup.WaitForExit(30000), 2);
+  EXPECT_TRUE(Exists(inst_ + "\\setup.log"));  // what was done stays removable
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Unattended, InstallingOverAnEarlierInstallationKeepsItRemovable) {
+  const std::string ok = "/S /ACCEPTLICENSE /NOLAUNCH /SHORTCUTS=none";
+  const std::string elsewhere = dir_ + "\\Elsewhere";
+  ASSERT_EQ(Run(ok + " /D=" + elsewhere), 0);
+  EXPECT_TRUE(Exists(elsewhere + "\\Docs\\readme.txt"));
+  // The next version has other files; without /D= it goes where the first went.
+  Script("Quorvane Notes.exe");
+  ASSERT_EQ(Run(ok), 0);
+  EXPECT_FALSE(Exists(inst_));
+  EXPECT_TRUE(Exists(elsewhere + "\\Docs\\Quorvane Notes.exe"));
+  const std::string log = ReadFile(elsewhere + "\\setup.log");
+  EXPECT_NE(log.find("Kept from the earlier installation:\r\n>>>> " + elsewhere +
+                     "\\Docs\\readme.txt\r\n"),
+            std::string::npos);
+  SetupProcess removal(RegString("QuietUninstallString"), tmp_);
+  EXPECT_EQ(removal.WaitForExit(30000), 0);
+  EXPECT_FALSE(Exists(elsewhere));  // both versions' files gone
+}
+
+}  // namespace
