@@ -77,6 +77,15 @@ LRESULT LicenseWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       result_ = IDCANCEL;
       return 0;
+    // The multi-line text box keeps Tab and Enter for itself and asks its
+    // parent as it would ask a dialog; unanswered, the focus stays there.
+    case WM_NEXTDLGCTL:
+      if (HWND next = LOWORD(lp) ? reinterpret_cast<HWND>(wp)
+                                 : GetNextDlgTabItem(hwnd_, GetFocus(), wp != 0))
+        SetFocus(next);
+      return 0;
+    case DM_GETDEFID:
+      return MAKELRESULT(IDOK, DC_HASDEFID);
     case WM_CTLCOLORSTATIC:  // the read-only memo in the button-face colour
       SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));

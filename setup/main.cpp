@@ -47,7 +47,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) mainWindow.TakeMessage(msg);
     exitCode = static_cast<int>(msg.wParam);
   } catch (const std::exception& e) {
-    exitCode = ShowError(e.what());
+    ShowProgramError(nullptr, e);
+    exitCode = 1;
   }
   return exitCode;
 }

@@ -56,14 +56,22 @@ void Bevel(HDC dc, RECT r, UINT outer, UINT inner, int gap) {
   DrawEdge(dc, &r, inner, BF_RECT);
 }
 
-bool IsPushButton(HWND h) {
+LONG ButtonType(HWND h) {
   char cls[16] = {};
   GetClassNameA(h, cls, sizeof cls);
-  const LONG type = GetWindowLongA(h, GWL_STYLE) & BS_TYPEMASK;
-  return lstrcmpiA(cls, "Button") == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+  return lstrcmpiA(cls, "Button") == 0 ? GetWindowLongA(h, GWL_STYLE) & BS_TYPEMASK : -1;
+}
+
+bool IsPushButton(HWND h) {
+  const LONG type = ButtonType(h);
+  return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
 }
 
 }  // namespace
+
+MainWindow::~MainWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
 
 bool MainWindow::Create() {
   // Fixed dialog border, no caption buttons, centred on the screen. The
@@ -225,9 +233,11 @@ bool MainWindow::PreviewKey(const MSG& msg) {
   }
   if (onOptionsPage_ && !busy_ && msg.wParam == VK_RETURN) {
     // Enter presses the focused button; elsewhere Setup, the default button.
+    // As in a dialog, the press is a command: the focus stays where it is.
     HWND focus = GetFocus();
-    SendMessageA(IsPushButton(focus) && IsChild(hwnd_, focus) ? focus : Control(kSetupButton),
-                 BM_CLICK, 0, 0);
+    HWND button = IsPushButton(focus) && IsChild(hwnd_, focus) ? focus : Control(kSetupButton);
+    SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
     return true;
   }
   return false;
@@ -271,17 +281,21 @@ void MainWindow::SetupClicked() {
 
   busy_ = true;
   installer_ = &installer;
+  // However Run ends: an error leaves the window open, and Cancel must then
+  // close it rather than reach the installer that has gone.
+  struct Forget {
+    TInstaller*& installer;
+    ~Forget() { installer = nullptr; }
+  } forget{installer_};
   optionsPage_.SetVisible(false);
   ShowControls(hwnd_, {kStatusLabel, kFileProgress}, true);
   UpdateWindow(hwnd_);
   try {
     installer.Run();
   } catch (const EEndProgram& end) {
-    installer_ = nullptr;
     EndProgram(end.exitCode);  // the stored files go with the window
     return;
   }
-  installer_ = nullptr;
   if (quitCode >= 0) exitCode_ = quitCode;
   DestroyWindow(hwnd_);
 }
@@ -349,11 +363,34 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                        [this](HDC dc) { PaintBackdrop(dc); });
       return TRUE;
     case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC:
-      // Check boxes show only their box: give them the picture's colour
-      // around it rather than a grey square.
-      SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+    case WM_CTLCOLORSTATIC: {
+      // Check boxes show only their box, over the picture: the control's
+      // margin around the box is painted with what lies behind it.
+      const auto dc = reinterpret_cast<HDC>(wp);
+      const auto control = reinterpret_cast<HWND>(lp);
+      if (ButtonType(control) == BS_AUTOCHECKBOX) {
+        RECT r;
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        POINT origin;
+        OffsetViewportOrgEx(dc, -r.left, -r.top, &origin);
+        PaintBackdrop(dc);
+        SetViewportOrgEx(dc, origin.x, origin.y, nullptr);
+      }
+      SetBkMode(dc, TRANSPARENT);
       return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    }
+    case WM_ACTIVATE:
+      // As in a dialog, the control that had the focus when a message box or
+      // the directory picker took over gets it back.
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+      } else if (lastFocus_ && IsWindowVisible(lastFocus_) && IsWindowEnabled(lastFocus_)) {
+        SetFocus(lastFocus_);
+        return 0;
+      }
+      break;
     case WM_CLOSE:
       // Closing while files are installed is Cancel; the sequence then ends.
       if (installer_)

@@ -32,6 +32,8 @@ inline constexpr int kOptionsClientHeight = 344;
 
 class MainWindow : public BaseWindow<MainWindow> {
  public:
+  // The window goes before its pages, labels and fonts do.
+  ~MainWindow() override;
   bool Create();
   void SetLicenseWindow(LicenseWindow* window) { licenseWindow_ = window; }
   // True once start-up asked the program to quit (no window is shown then).
@@ -90,6 +92,7 @@ class MainWindow : public BaseWindow<MainWindow> {
   bool uninstallMode_ = false;
   bool busy_ = false;                // installing or removing
   TInstaller* installer_ = nullptr;  // while the installation runs
+  HWND lastFocus_ = nullptr;         // focus to give back on reactivation
   bool quitRequested_ = false;
   int exitCode_ = 0;
 };

@@ -70,7 +70,15 @@ TEST_F(Wizard, LicenceMustBeAcceptedBeforeTheStartPage) {
   HWND main = setup->FindWindow("TForm1");
   EXPECT_FALSE(IsWindowEnabled(main));
   EXPECT_NE(e2e::WindowText(GetDlgItem(main, ids::kProceedLine)), kProceed);
-  e2e::PressButton(licence, IDOK);
+  // The text box keeps Tab and Enter for itself, yet Tab leaves it and Enter
+  // there accepts, as in a dialog.
+  HWND text = GetDlgItem(licence, ids::kLicenseText);
+  e2e::PressKey(VK_TAB, true);
+  ASSERT_EQ(e2e::FocusOf(licence), text);
+  e2e::PressKey(VK_TAB);
+  EXPECT_EQ(e2e::FocusOf(licence), GetDlgItem(licence, IDOK));
+  e2e::PressKey(VK_TAB, true);
+  e2e::PressKey(VK_RETURN);
   EXPECT_TRUE(WaitForStartPage(main));
   EXPECT_FALSE(IsWindowVisible(licence));
   EXPECT_TRUE(IsWindowEnabled(main));
@@ -150,6 +158,9 @@ TEST_F(Wizard, OptionsPageAfterTheProceedLine) {
   EXPECT_TRUE(IsWindowVisible(GetDlgItem(main, ids::kSetupButton)));
   EXPECT_EQ(e2e::FocusOf(main), GetDlgItem(main, ids::kSetupButton));
   EXPECT_TRUE(e2e::IsChecked(GetDlgItem(main, ids::kAllUsersBox)));
+  // Only the box shows: the control's margin beside it has the picture, not
+  // a black corner nobody painted.
+  EXPECT_NE(e2e::ScreenPixel(GetDlgItem(main, ids::kAllUsersBox), 14, 16), RGB(0, 0, 0));
 
   // A label beside a box does not toggle it; the box itself does.
   HWND box = GetDlgItem(main, ids::kStartUpBox);
@@ -192,6 +203,8 @@ TEST_F(Wizard, KeysOnTheOptionsPageWorkAsInADialog) {
   ASSERT_NE(ask, nullptr);
   EXPECT_EQ(e2e::MessageText(ask), "Path does not exist, create it?");
   e2e::Answer(ask, IDCANCEL);
+  // The focus is where it was, as a dialog keeps it over its message boxes.
+  EXPECT_EQ(focus(), item(ids::kAllUsersBox));
 
   e2e::ClickControl(path);
   e2e::PressKey(VK_TAB, true);  // backwards, round to the last stop
