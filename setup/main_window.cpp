@@ -268,6 +268,7 @@ void MainWindow::SetupClicked() {
   options.ProgramPath = self;
   options.ToolPath = stored_.unzipTool.FileName();
   options.Folders = folders_;
+  options.Fast = setupRec_.FastInstall;  // the script may opt in to the fast road
   WindowPrompts prompts(hwnd_);
   int quitCode = -1;
   WindowProgress progress(

@@ -82,6 +82,14 @@ TEST(SetupRec, MainSectionDefaultsAndCuts) {
   EXPECT_TRUE(r.OnDesktop);
   EXPECT_TRUE(r.OnQuickLaunch);
   EXPECT_TRUE(r.OnStartMenu);
+  EXPECT_FALSE(r.FastInstall);
+
+  // The optional deployment keys; FastInstall reads like the booleans.
+  r = Read("[MAIN]\nVersion=2.1\nPublisher=Quorvane\nURL=https://q.example\nFastInstall=1\n");
+  EXPECT_EQ(r.Version, "2.1");
+  EXPECT_EQ(r.Publisher, "Quorvane");
+  EXPECT_EQ(r.URL, "https://q.example");
+  EXPECT_TRUE(r.FastInstall);
 }
 
 TEST(SetupRec, FilesValuesLoseTheirLastCharacter) {
