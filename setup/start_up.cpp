@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "shell/owned.hpp"
+
 std::string ProgramDir() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -20,8 +22,8 @@ int ColorDepth() {
 
 int ListSubDirs(const std::string& dir, std::vector<std::string>& names) {
   WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "\\*.*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return 0;
+  OwnedFind h(FindFirstFileA((dir + "\\*.*").c_str(), &fd));
+  if (!h) return 0;
   int added = 0;
   const DWORD skip = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   do {
@@ -31,8 +33,7 @@ int ListSubDirs(const std::string& dir, std::vector<std::string>& names) {
       names.push_back(name);
       ++added;
     }
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
+  } while (FindNextFileA(h.Get(), &fd));
   return added;
 }
 

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "shell/owned.hpp"
+
 bool FileExists(const std::string& path) {
   const DWORD a = GetFileAttributesA(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
@@ -18,8 +20,7 @@ int64_t FileSize(const std::string& path) {
 
 bool RemoveTree(const std::string& dir) {
   WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
+  if (OwnedFind h(FindFirstFileA((dir + "\\*").c_str(), &fd)); h) {  // closed before dir goes
     do {
       const std::string name = fd.cFileName;
       if (name == "." || name == "..") continue;
@@ -33,8 +34,7 @@ bool RemoveTree(const std::string& dir) {
         if (a & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(path.c_str());
       }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
+    } while (FindNextFileA(h.Get(), &fd));
   }
   SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
   return RemoveDirectoryA(dir.c_str()) ||
