@@ -23,25 +23,27 @@ timed() {  # prints seconds of one run of "$@"
   e=$(date +%s.%N)
   echo "$e - $s" | bc
 }
-ours_dir="$(wine winepath -w "$out" | tr -d '\r')"
+win_out="$(wine winepath -w "$out" | tr -d '\r')"
 runs=()
-for i in 1 2 3 4 5; do
-  rm -rf "$prefix_c/Bench/Ours"
-  runs+=("$(timed wine "$ours_dir\\setup.exe" /S /NOLAUNCH)")
-done
+five() {  # TARGET_DIR EXE [ARGS]: five timed installs into a cleared directory
+  local dir=$1
+  shift
+  runs=()
+  for i in 1 2 3 4 5; do
+    rm -rf "$prefix_c/Bench/$dir"
+    runs+=("$(timed wine "$win_out\\$1" "${@:2}")")
+  done
+}
+five Ours setup.exe /S /NOLAUNCH
 ours=$(printf '%s\n' "${runs[@]}" | median)
 files=$(find "$prefix_c/Bench/Ours" -type f | wc -l)
 echo "ours (setup.exe /S): median ${ours} s of 5 (${runs[*]}); files installed: $files"
 
 if command -v makensis >/dev/null && (cd "$out" && makensis -V1 reference.nsi); then
   if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    refs=()
-    for i in 1 2 3 4 5; do
-      rm -rf "$prefix_c/Bench/Reference"
-      refs+=("$(timed wine "$ours_dir\\reference.exe" /S)")
-    done
-    ref=$(printf '%s\n' "${refs[@]}" | median)
-    echo "reference (NSIS, LZMA solid): median ${ref} s of 5 (${refs[*]})"
+    five Reference reference.exe /S
+    ref=$(printf '%s\n' "${runs[@]}" | median)
+    echo "reference (NSIS, LZMA solid): median ${ref} s of 5 (${runs[*]})"
     echo "ratio ours/reference: $(echo "scale=2; $ours / $ref" | bc)"
   else
     echo "reference: built, but NSIS installers are 32-bit programs, which this kernel cannot start"

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-HWND CreateControl(HWND parent, const ControlSpec& c, bool visible, HFONT font) {
+HWND CreateControl(HWND parent, const LayoutRow& c, bool visible, HFONT font) {
   HWND h = CreateWindowExA(
       0, c.cls, c.text, WS_CHILD | (visible ? WS_VISIBLE : 0) | c.style, c.x, c.y, c.w, c.h, parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), GetModuleHandleA(nullptr), nullptr);
@@ -79,6 +79,28 @@ void LabelLayer::FitToText(HWND parent, const std::vector<int>& ids) {
     const int left = label->Alignment == TAlignment::taRightJustify ? r.right - need : r.left;
     SetWindowPos(h, nullptr, left, r.top, need, r.bottom - r.top, SWP_NOZORDER);
   }
+}
+
+bool LabelLayer::Paint(HWND parent, UINT msg, LPARAM lp, const std::function<void(HDC)>& backdrop,
+                       LRESULT& result) {
+  switch (msg) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(parent, &ps);
+      backdrop(dc);
+      EndPaint(parent, &ps);
+      result = 0;
+      return true;
+    }
+    case WM_ERASEBKGND:
+      result = 1;
+      return true;
+    case WM_DRAWITEM:
+      DrawItem(parent, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp), backdrop);
+      result = TRUE;
+      return true;
+  }
+  return false;
 }
 
 void LabelLayer::PaintLabel(HDC dc, HWND control, TCustomLabel& label, const RECT& rc) {

@@ -14,7 +14,7 @@
 #include "widgets/labels.hpp"
 
 // One row of a layout table: a child control and where it sits.
-struct ControlSpec {
+struct LayoutRow {
   int id;
   const char* cls;
   const char* text;
@@ -27,7 +27,7 @@ constexpr DWORD kCheckBoxStyle = BS_AUTOCHECKBOX | WS_TABSTOP;
 constexpr COLORREF kNavy = RGB(0, 0, 128), kOrange = RGB(255, 128, 0), kFuchsia = RGB(255, 0, 255),
                    kLime = RGB(0, 255, 0);
 
-HWND CreateControl(HWND parent, const ControlSpec& c, bool visible, HFONT font);
+HWND CreateControl(HWND parent, const LayoutRow& c, bool visible, HFONT font);
 void ShowControls(HWND parent, const std::vector<int>& ids, bool visible);
 std::string ControlText(HWND control);
 
@@ -63,6 +63,11 @@ class LabelLayer {
   TCustomLabel* Find(int id);
   // One-line labels grow to their text, right-aligned ones to the left.
   void FitToText(HWND parent, const std::vector<int>& ids);
+  // The parent's painting: WM_PAINT draws backdrop (the parent's own face),
+  // WM_ERASEBKGND is left to it, WM_DRAWITEM draws a label over it. True,
+  // with result set, for those three.
+  bool Paint(HWND parent, UINT msg, LPARAM lp, const std::function<void(HDC)>& backdrop,
+             LRESULT& result);
   // Paints an owner-drawn item; backdrop paints the parent's own face.
   bool DrawItem(HWND parent, const DRAWITEMSTRUCT& dis, const std::function<void(HDC)>& backdrop);
 

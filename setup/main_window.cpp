@@ -23,12 +23,12 @@ constexpr int kStripHeight = 41;
 
 // The frame's own controls: the notice, the status line and file progress
 // used while installing, and the button strip.
-const ControlSpec kFrameControls[] = {
+const LayoutRow kFrameControls[] = {
     {kProductNotice, "STATIC", "Quorvane Setup", kLabelStyle, 394, 83, 14, 119},
     {kStatusLabel, "STATIC", "", kLabelStyle, 1, 131, 405, 16},
     {kFileProgress, PROGRESS_CLASSA, "", 0, 130, 176, 150, 13},
 };
-const ControlSpec kStripControls[] = {
+const LayoutRow kStripControls[] = {
     {kCancelButton, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 188, 311, 75, 25},
     {kSetupButton, "BUTTON", "Setup", BS_DEFPUSHBUTTON | WS_TABSTOP, 276, 311, 75, 25},
     {kStripProgress, PROGRESS_CLASSA, "", 0, 16, 317, 151, 13},
@@ -82,11 +82,11 @@ bool MainWindow::Create() {
 
 void MainWindow::CreateControls() {
   startPage_.Create(hwnd_, fonts_.Default.Get(), labels_);
-  for (const ControlSpec& c : kFrameControls)
+  for (const LayoutRow& c : kFrameControls)
     CreateControl(hwnd_, c, c.id == kProductNotice, fonts_.Default.Get());
   for (const LabelLook& look : kFrameLooks) labels_.Add(look);
   optionsPage_.Create(hwnd_, fonts_, labels_);
-  for (const ControlSpec& c : kStripControls) CreateControl(hwnd_, c, false, fonts_.Default.Get());
+  for (const LayoutRow& c : kStripControls) CreateControl(hwnd_, c, false, fonts_.Default.Get());
   uninstallPanel_.Create(hwnd_, fonts_);
   background_ = std::make_unique<TGIFImage>(hwnd_);
   LayoutPanel(kClientHeight);
@@ -340,6 +340,9 @@ void MainWindow::PaintBackdrop(HDC dc) {
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (LRESULT r; labels_.Paint(
+          hwnd_, msg, lp, [this](HDC dc) { PaintBackdrop(dc); }, r))
+    return r;
   switch (msg) {
     case WM_CREATE:
       OnCreate();
@@ -350,19 +353,6 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
       OnCommand(LOWORD(wp), HIWORD(wp));
       return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      PaintBackdrop(dc);
-      EndPaint(hwnd_, &ps);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_DRAWITEM:
-      labels_.DrawItem(hwnd_, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp),
-                       [this](HDC dc) { PaintBackdrop(dc); });
-      return TRUE;
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC: {
       // Check boxes show only their box, over the picture: the control's

@@ -10,7 +10,7 @@ namespace {
 
 using namespace ids;
 
-const ControlSpec kControls[] = {
+const LayoutRow kControls[] = {
     {kPathLabel, "STATIC", "Installation Path:", kLabelStyle, 121, 19, 130, 15},
     {kPathEdit, "EDIT", "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 121, 35, 253, 21},
     {kBrowseButton, "BUTTON", "...", BS_PUSHBUTTON | WS_TABSTOP, 374, 35, 20, 21},
@@ -48,7 +48,7 @@ void Check(HWND box, bool on) {
 
 void OptionsPage::Create(HWND parent, Fonts& fonts, LabelLayer& labels) {
   parent_ = parent;
-  for (const ControlSpec& c : kControls)
+  for (const LayoutRow& c : kControls)
     CreateControl(parent, c, false,
                   c.id == kBrowseButton ? fonts.BoldArial(15) : fonts.Default.Get());
   for (int id : kLabels)
@@ -77,7 +77,7 @@ void OptionsPage::Preset(const TSetupRec& rec, const TShellFolders& folders) {
 
 void OptionsPage::SetVisible(bool visible) {
   std::vector<int> all;
-  for (const ControlSpec& c : kControls) all.push_back(c.id);
+  for (const LayoutRow& c : kControls) all.push_back(c.id);
   ShowControls(parent_, all, visible);
 }
 

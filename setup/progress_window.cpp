@@ -7,7 +7,7 @@ namespace {
 
 enum { kText = 300, kBar, kCancel };
 
-const ControlSpec kControls[] = {
+const LayoutRow kControls[] = {
     {kText, "STATIC", "", SS_LEFTNOWORDWRAP | SS_PATHELLIPSIS, 12, 12, 336, 16},
     {kBar, PROGRESS_CLASSA, "", 0, 12, 36, 336, 14},
     {kCancel, "BUTTON", "Cancel", BS_DEFPUSHBUTTON | WS_TABSTOP, 273, 62, 75, 25},
@@ -19,7 +19,7 @@ bool ProgressWindow::Create(const std::string& caption) {
   if (!CreateFramed("QvProgress", caption.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, -1, -1,
                     360, 98))
     return false;
-  for (const ControlSpec& c : kControls) CreateControl(hwnd_, c, true, fonts_.Default.Get());
+  for (const LayoutRow& c : kControls) CreateControl(hwnd_, c, true, fonts_.Default.Get());
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   UpdateWindow(hwnd_);
   return true;

@@ -9,7 +9,7 @@ constexpr UINT WM_APP_HOVER = WM_APP + 2;  // lParam: the button under the mouse
 
 using namespace ids;
 
-const ControlSpec kLabels[] = {
+const LayoutRow kLabels[] = {
     {kPanelNotice, "STATIC", "Quorvane Setup", kLabelStyle, 389, 83, 18, 164},
     {kUninstallTitle, "STATIC", "Uninstall", kLabelStyle, 161, 77, 100, 20},
     {kUninstallStatus, "STATIC", "", kLabelStyle, 0, 109, 405, 37},
@@ -17,8 +17,8 @@ const ControlSpec kLabels[] = {
      "Warning! This will remove this application from your system permanently.", kLabelStyle, 64,
      180, 276, 36},
 };
-const ControlSpec kProceed{kProceedButton, "TPanelButton", "Proceed", 0, 104, 218, 87, 25};
-const ControlSpec kAbort{kAbortButton, "TPanelButton", "Abort", 0, 214, 218, 87, 25};
+const LayoutRow kProceed{kProceedButton, "TPanelButton", "Proceed", 0, 104, 218, 87, 25};
+const LayoutRow kAbort{kAbortButton, "TPanelButton", "Abort", 0, 214, 218, 87, 25};
 
 const LabelLook kLooks[] = {
     {kPanelNotice, true, TTextStyle::tsNone, 15, false, kLime, TAlignment::taLeftJustify},
@@ -30,10 +30,10 @@ const LabelLook kLooks[] = {
 
 }  // namespace
 
-bool PanelButton::Create(HWND panel, const ControlSpec& spec, HFONT font) {
+bool PanelButton::Create(HWND panel, const LayoutRow& row, HFONT font) {
   font_ = font;
-  return CreateOwnWindow(spec.cls, spec.text, WS_CHILD | WS_VISIBLE, 0, spec.x, spec.y, spec.w,
-                         spec.h, panel, spec.id, nullptr);
+  return CreateOwnWindow(row.cls, row.text, WS_CHILD | WS_VISIBLE, 0, row.x, row.y, row.w, row.h,
+                         panel, row.id, nullptr);
 }
 
 void PanelButton::SetHot(bool hot) {
@@ -83,7 +83,7 @@ bool UninstallPanel::Create(HWND parent, Fonts& fonts) {
   if (!CreateOwnWindow("TUninstPanel", "", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, rc.right, rc.bottom,
                        parent, kUninstallPanel, nullptr))
     return false;
-  for (const ControlSpec& c : kLabels) CreateControl(hwnd_, c, true, fonts.Default.Get());
+  for (const LayoutRow& c : kLabels) CreateControl(hwnd_, c, true, fonts.Default.Get());
   for (const LabelLook& look : kLooks) labels_.Add(look);
   return proceed_.Create(hwnd_, kProceed, fonts.BoldArial(12)) &&
          abort_.Create(hwnd_, kAbort, fonts.BoldArial(12));
@@ -134,20 +134,10 @@ void UninstallPanel::PaintBackdrop(HDC dc) {
 }
 
 LRESULT UninstallPanel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (LRESULT r; labels_.Paint(
+          hwnd_, msg, lp, [this](HDC dc) { PaintBackdrop(dc); }, r))
+    return r;
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd_, &ps);
-      PaintBackdrop(dc);
-      EndPaint(hwnd_, &ps);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_DRAWITEM:
-      labels_.DrawItem(hwnd_, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp),
-                       [this](HDC dc) { PaintBackdrop(dc); });
-      return TRUE;
     case WM_APP_HOVER:
       Hover(reinterpret_cast<HWND>(lp));
       return 0;

@@ -13,7 +13,7 @@
 
 class PanelButton : public BaseWindow<PanelButton> {
  public:
-  bool Create(HWND panel, const ControlSpec& spec, HFONT font);
+  bool Create(HWND panel, const LayoutRow& row, HFONT font);
   void SetHot(bool hot);
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 

@@ -6,7 +6,7 @@
 
 namespace {
 
-const ControlSpec kControls[] = {
+const LayoutRow kControls[] = {
     {ids::kWelcomeLabel, "STATIC", "", kLabelStyle, 135, 37, 142, 160},
     {ids::kProceedLine, "STATIC", "", kLabelStyle | SS_NOTIFY, 0, 244, 411, 14},
 };
@@ -21,7 +21,7 @@ const LabelLook kLooks[] = {
 void WelcomePage::Create(HWND parent, HFONT font, LabelLayer& labels) {
   parent_ = parent;
   labels_ = &labels;
-  for (const ControlSpec& c : kControls) CreateControl(parent, c, true, font);
+  for (const LayoutRow& c : kControls) CreateControl(parent, c, true, font);
   for (const LabelLook& look : kLooks) labels.Add(look);
 }
 
