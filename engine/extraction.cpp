@@ -69,6 +69,9 @@ int64_t TreeSize(const std::string& dir) {
 
 // Below this the platform's command-line limit (32,767) leaves room.
 constexpr size_t kBatchCommandMax = 30000;
+// Tool runs of the fast road at once: they spend most of their time
+// starting up, so a few overlap well even on one core.
+constexpr size_t kParallelRuns = 4;
 
 }  // namespace
 
@@ -76,6 +79,7 @@ constexpr size_t kBatchCommandMax = 30000;
 struct TExtractor::Batch {
   explicit Batch(const std::string& dir) : scratch(dir) {}
   PrivateDirectory scratch;
+  std::vector<std::string> commands;  // one tool run each
   unsigned long code = 0;
 };
 
@@ -208,20 +212,88 @@ void TExtractor::Prefetch(const std::vector<std::string>& names, const std::stri
   const std::string head = "-Coq " + Quoted(archivePath_);
   const std::string tail = " -d" + Quoted(scratch);
   std::string members;
-  auto run = [&] {
-    const unsigned long code = RunTool(head + members + tail, [&] { return TreeSize(scratch); });
-    if (code > batch->code) batch->code = code;
-    members.clear();
-  };
   for (const std::string& name : names) {
     const std::string member = " " + Quoted(name);
     if (!members.empty() &&
-        head.size() + members.size() + member.size() + tail.size() > kBatchCommandMax)
-      run();
+        head.size() + members.size() + member.size() + tail.size() > kBatchCommandMax) {
+      batch->commands.push_back(head + members + tail);
+      members.clear();
+    }
     members += member;
   }
-  run();
+  batch->commands.push_back(head + members + tail);
   prefetched_[dir] = std::move(batch);
+}
+
+void TExtractor::RunPrefetches() {
+  struct Run {
+    OwnedHandle process;
+    Batch* batch;
+    int64_t size = -1;
+    DWORD lastProgress = GetTickCount();
+  };
+  std::vector<std::pair<Batch*, const std::string*>> queue;
+  for (auto& [dir, batch] : prefetched_)
+    for (const std::string& command : batch->commands) queue.emplace_back(batch.get(), &command);
+  std::vector<Run> running;
+  auto ended = [](Batch* batch, unsigned long code) {
+    if (code > batch->code) batch->code = code;
+  };
+  size_t next = 0;
+  while (next < queue.size() || !running.empty()) {
+    while (next < queue.size() && running.size() < kParallelRuns) {
+      auto [batch, command] = queue[next++];
+      OwnedHandle process(StartDetachedTool(*command));
+      if (process)
+        running.push_back({std::move(process), batch});
+      else
+        ended(batch, GetLastError());
+    }
+    if (running.empty()) continue;
+    HANDLE handles[kParallelRuns];
+    for (size_t i = 0; i < running.size(); ++i) handles[i] = running[i].process.Get();
+    const DWORD w = WaitForMultipleObjects(static_cast<DWORD>(running.size()), handles, FALSE, 100);
+    if (w < WAIT_OBJECT_0 + running.size()) {
+      Run& done = running[w - WAIT_OBJECT_0];
+      DWORD code = STILL_ACTIVE;
+      GetExitCodeProcess(done.process.Get(), &code);
+      ended(done.batch, code);
+      running.erase(running.begin() + (w - WAIT_OBJECT_0));
+      continue;
+    }
+    progress_.ProcessPendingInput();
+    // The same stall rule as a single run: only a run whose directory has
+    // neither grown nor changed for StallLimitMs is ended.
+    for (size_t i = 0; i < running.size();) {
+      Run& r = running[i];
+      const int64_t now = TreeSize(r.batch->scratch.Path());
+      if (now != r.size) {
+        r.size = now;
+        r.lastProgress = GetTickCount();
+      } else if (GetTickCount() - r.lastProgress >= StallLimitMs) {
+        TerminateProcess(r.process.Get(), 1);
+        WaitForSingleObject(r.process.Get(), 2000);
+        ended(r.batch, WAIT_TIMEOUT);
+        running.erase(running.begin() + i);
+        continue;
+      }
+      ++i;
+    }
+  }
+}
+
+void* TExtractor::StartDetachedTool(const std::string& params) {
+  // No console: under Wine a console program would otherwise get a console
+  // host process of its own, which costs as much as the extraction.
+  std::string commandLine = Quoted(toolPath_) + " " + params;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(toolPath_.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                      DETACHED_PROCESS | CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+    return nullptr;
+  CloseHandle(pi.hThread);
+  return pi.hProcess;
 }
 
 void TExtractor::DropPrefetched() { prefetched_.clear(); }

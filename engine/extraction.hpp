@@ -34,8 +34,10 @@ class TExtractor {
   // The fast road: one tool run for all of dir's members (more where the
   // command line would grow too long), into a private directory that the
   // following ExtractFile calls for dir take their files from. Where that
-  // run failed, they fall back to one run per file.
+  // run failed, they fall back to one run per file. Prefetch prepares the
+  // runs; RunPrefetches runs all prepared ones, several at once, and waits.
   void Prefetch(const std::vector<std::string>& names, const std::string& dir);
+  void RunPrefetches();
   // Drops what the prefetches left (their private directories).
   void DropPrefetched();
 
@@ -55,6 +57,8 @@ class TExtractor {
   // when it was ended for stalling.
   // progress is probed every 100 ms: any change counts as the tool working.
   unsigned long RunTool(const std::string& params, const std::function<int64_t()>& progress);
+  // Starts the tool without a console; its process handle, or null.
+  void* StartDetachedTool(const std::string& params);
   void Fail(unsigned long code, const std::string& text = "");
   // Moves the extracted name from scratch to dir; false with the reason set.
   bool PlaceFile(const std::string& name, const std::string& scratch, const std::string& dir);

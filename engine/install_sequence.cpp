@@ -130,6 +130,7 @@ void TInstaller::PrefetchAll() {
     ForceDirectories(dir);
     extractor_.Prefetch(names, dir);
   }
+  extractor_.RunPrefetches();
 }
 
 void TInstaller::RemoveUnusedDirectories() {

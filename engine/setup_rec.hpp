@@ -51,6 +51,9 @@ struct TSetupRec {
   size_t FileCount() const { return (Files.Count() + 3) / 4; }
 };
 
+// The largest buffer key names are read into: 16 MiB, far beyond any script.
+constexpr size_t kMaxKeysBuffer = size_t{16} << 20;
+
 // What the reader needs of a profile (INI) file.
 class TProfileSource {
  public:
@@ -58,7 +61,8 @@ class TProfileSource {
   // Value of key in section, or def; at most 1,023 characters.
   virtual std::string ReadString(const std::string& section, const std::string& key,
                                  const std::string& def) = 0;
-  // Key names of section in file order, as far as 8,192 bytes hold them.
+  // Key names of section in file order, as far as kMaxKeysBuffer bytes
+  // (names with their terminators) hold them.
   virtual std::vector<std::string> ReadKeys(const std::string& section) = 0;
 };
 

@@ -1,6 +1,7 @@
 # Makes the installation benchmark's package: 200 files, about 9 MB, text
 # and binary, in four directories, as setup.dat (flat members, as scripts
 # name them), setup.ini, and an NSIS script installing the same files.
+# Usage: bench_install.py OUTDIR [amd64]
 import os
 import random
 import sys
@@ -40,7 +41,10 @@ for i, (d, name) in enumerate(files):
 with open(os.path.join(out, "setup.ini"), "w", newline="\r\n") as f:
     f.write("\n".join(lines) + "\n")
 
-nsi = ["SetCompressor /SOLID lzma", "OutFile reference.exe", "InstallDir C:\\Bench\\Reference",
+# Where only 64-bit programs run, the reference is built for 64-bit too, as
+# our setup.exe then is.
+nsi = ["Target amd64-unicode"] if sys.argv[2:] == ["amd64"] else []
+nsi += ["SetCompressor /SOLID lzma", "OutFile reference.exe", "InstallDir C:\\Bench\\Reference",
        "RequestExecutionLevel admin", "Section"]
 for d in dirs:
     nsi += ["SetOutPath $INSTDIR\\" + d, "File payload\\%s\\*.*" % d]

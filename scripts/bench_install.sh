@@ -9,7 +9,7 @@ cd "$top"
 source scripts/wintree.sh
 out=build/bench/install
 rm -rf "$out" && mkdir -p "$out"
-python3 scripts/bench_install.py "$out"
+python3 scripts/bench_install.py "$out" $([ "$win_tree" = build/win64 ] && echo amd64)
 cp "$win_tree/setup.exe" "$out/setup.exe"
 source scripts/xsession.sh
 wine() { scripts/wineenv.sh wine "$@"; }
@@ -40,7 +40,7 @@ files=$(find "$prefix_c/Bench/Ours" -type f | wc -l)
 echo "ours (setup.exe /S): median ${ours} s of 5 (${runs[*]}); files installed: $files"
 
 if command -v makensis >/dev/null && (cd "$out" && makensis -V1 reference.nsi); then
-  if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  if [ "$win_tree" = build/win64 ] || /usr/lib/wine/wine --version >/dev/null 2>&1; then
     five Reference reference.exe /S
     ref=$(printf '%s\n' "${runs[@]}" | median)
     echo "reference (NSIS, LZMA solid): median ${ref} s of 5 (${runs[*]})"

@@ -95,7 +95,7 @@ std::vector<std::string> TIniFile::ReadKeys(const std::string& section) {
   if (!s) return keys;
   // Names, each with its terminator, fill the buffer up to two bytes short
   // of its end; the name that does not fit is cut there.
-  size_t room = kKeysBuffer - 2;
+  size_t room = kMaxKeysBuffer - 2;
   for (const Entry& e : s->entries) {
     if (!e.hasValue || e.key.empty() || e.key[0] == ';') continue;
     if (room == 0) break;

@@ -9,9 +9,8 @@
 
 class TIniFile : public TProfileSource {
  public:
-  // Buffer sizes the setup program reads with.
+  // The buffer the setup program reads values with.
   static constexpr size_t kValueBuffer = 1024;
-  static constexpr size_t kKeysBuffer = 8192;
 
   explicit TIniFile(const std::string& bytes);
   static TIniFile FromFile(const std::string& path);

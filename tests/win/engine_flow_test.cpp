@@ -162,6 +162,39 @@ TEST_F(Engine, OnlyAToolThatStallsIsEnded) {
   }
 }
 
+TEST_F(Engine, TheFastRoadRunsDirectoriesAtOnceAndStillEndsAStalledTool) {
+  const std::string a = target_ + "\\a", b = target_ + "\\b";
+  CreateDirectoryA(a.c_str(), nullptr);
+  CreateDirectoryA(b.c_str(), nullptr);
+  for (const char* mode : {"grow", "stall"}) {
+    SCOPED_TRACE(mode);
+    const bool ok = mode[0] == 'g';
+    WriteFile(src_ + "\\setup.dat", mode);
+    WriteFile(a + "\\slow.bin", "old");
+    TExtractor x = Extractor(HostPath(FAKE_UNZIP_EXE));
+    x.StallLimitMs = 500;
+    x.Prefetch({"slow.bin"}, a);
+    x.Prefetch({"slow.bin"}, b);
+    const DWORD start = GetTickCount();
+    x.RunPrefetches();
+    // Growing takes 1.5 s per run: one after the other would take 3 s.
+    EXPECT_LT(GetTickCount() - start, ok ? 2700u : 4000u);
+    if (ok) {
+      EXPECT_TRUE(x.ExtractFile("slow.bin", a));
+      EXPECT_TRUE(x.ExtractFile("slow.bin", b));
+      EXPECT_EQ(ReadFile(b + "\\slow.bin").size(), 15u * 1024);
+    } else {  // the file's own run stalls too and is ended the same way
+      EXPECT_FALSE(x.ExtractFile("slow.bin", a));
+      EXPECT_EQ(x.LastErrorText(), "Error 258");
+      EXPECT_EQ(ReadFile(a + "\\slow.bin"), "old");
+    }
+    x.DropPrefetched();
+    EXPECT_EQ(Everything(a), std::vector<std::string>{"slow.bin"});
+    DeleteFileA((b + "\\slow.bin").c_str());
+    EXPECT_TRUE(Everything(b).empty());
+  }
+}
+
 class Sequence : public Engine {
  protected:
   void SetUp() override {

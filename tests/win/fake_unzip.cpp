@@ -1,5 +1,5 @@
 // Test helper standing in for the unzip tool: takes the tool's command line
-// (-Coq "archive" "member" -d"dir") and behaves as the archive's first word
+// (-Coq "archive" "member"... -d"dir") and behaves as the archive's first word
 // says: "grow" writes the member slowly for 1.5 s and ends well, "stall"
 // writes a little and then hangs, "never" hangs without writing.
 #include <windows.h>
@@ -8,7 +8,8 @@
 
 int main(int argc, char** argv) {
   if (argc < 5) return 10;
-  const std::string archive = argv[2], member = argv[3], dir = std::string(argv[4]).substr(2);
+  const std::string archive = argv[2], member = argv[3],
+                    dir = std::string(argv[argc - 1]).substr(2);
   char mode[8] = {};
   HANDLE a = CreateFileA(archive.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                          nullptr);
