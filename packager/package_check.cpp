@@ -163,9 +163,13 @@ class Checker {
     const std::string entry = section == "FILES" ? "file " : "group ";
     for (size_t n = 0; n < numbered; ++n) {
       const std::string num = std::to_string(n);
-      if (present[n].empty()) {
+      if (present[n].empty()) {  // one line for a whole gap
+        size_t last = n;
+        while (present[last + 1].empty()) ++last;
         Error(section, stems[0] + num,
-              "no " + entry + num + ": entries are numbered from 0 without gaps");
+              "no " + entry + num + (last > n ? " to " + std::to_string(last) : "") +
+                  ": entries are numbered from 0 without gaps");
+        n = last;
         continue;
       }
       for (const std::string& stem : stems)
