@@ -44,6 +44,11 @@ class Builder {
   int Run() {
     folder_ = args_.positional[0];
     outDir_ = args_.Value("-o");
+    const fs::path folder = fs::weakly_canonical(folder_), out = fs::weakly_canonical(outDir_);
+    if (std::mismatch(folder.begin(), folder.end(), out.begin(), out.end()).first == folder.end()) {
+      err_ << outDir_ << ": error: inside " << folder_ << ", whose files the package takes\n";
+      return kExitUsage;
+    }
     files_ = ListFolder(folder_);
     for (const FolderFile& f : files_) byPath_[LowerAscii(f.rel)] = &f;
     const std::string setupExe = FindSetupExe();
