@@ -66,12 +66,13 @@ class Builder {
     fs::create_directories(outDir_);
     WriteZip(outDir_ + "/setup.dat", members);
     WriteFile(outDir_ + "/setup.ini", script_);
-    fs::copy_file(setupExe, outDir_ + "/setup.exe", fs::copy_options::overwrite_existing);
+    // Removed first: with MinGW's library, overwrite_existing takes any two
+    // files on one drive for the same file and refuses.
+    fs::remove(outDir_ + "/setup.exe");
+    fs::copy_file(setupExe, outDir_ + "/setup.exe");
+    fs::remove(outDir_ + "/license.txt");  // also one left by an earlier build
     if (IsFile(folder_ + "/license.txt"))
-      fs::copy_file(folder_ + "/license.txt", outDir_ + "/license.txt",
-                    fs::copy_options::overwrite_existing);
-    else
-      fs::remove(outDir_ + "/license.txt");  // left from an earlier build
+      fs::copy_file(folder_ + "/license.txt", outDir_ + "/license.txt");
     CheckPackage(outDir_, CheckOptions{}, report_);
     out_ << report_.Text();
     out_ << "built " << outDir_ << ": " << members.size() << " members in setup.dat ("
