@@ -10,14 +10,6 @@
 
 namespace {
 
-// Backslashes right before a closing quote would escape it for the tool's
-// command-line parser ("C:\App\" reads as C:\App"): they are doubled.
-std::string Quoted(const std::string& s) {
-  size_t trailing = 0;
-  while (trailing < s.size() && s[s.size() - 1 - trailing] == '\\') ++trailing;
-  return "\"" + s + std::string(trailing, '\\') + "\"";
-}
-
 // A hidden directory of our own inside dir (so on the target's volume),
 // removed with whatever the tool left in it.
 class PrivateDirectory {
@@ -94,11 +86,6 @@ TExtractor::TExtractor(std::string programDir, std::string toolPath, TPrompts& p
 TExtractor::~TExtractor() = default;
 TExtractor::TExtractor(TExtractor&&) noexcept = default;
 
-std::string UnzipParameters(const std::string& archive, const std::string& name,
-                            const std::string& dir) {
-  return "-Coq " + Quoted(archive) + " " + Quoted(name) + " -d" + Quoted(dir);
-}
-
 void TExtractor::PrepareArchive() {
   const std::string source = SourceArchive();
   if (source.size() > 1 && source[1] == ':') {
@@ -160,7 +147,7 @@ bool TExtractor::ExtractFile(const std::string& name, const std::string& dir) {
   // root of the current drive.
   if (!FileExists(archivePath_) || toolPath_.empty() || name.empty() || dir.empty()) return false;
   // The limit counts the command line as it names the real target.
-  if (UnzipParameters(archivePath_, name, dir).size() >= 256) {
+  if (UnzipParameters(archivePath_, name, dir).size() >= kUnzipParametersLimit) {
     prompts_.Message("Path too long!\r\nTry extracting all files locally.\r\nSetup incomplete!");
     if (BeforeEnd) BeforeEnd();  // what was installed can still be removed
     throw EEndProgram{0, EEndProgram::kPathTooLong};
@@ -209,11 +196,11 @@ void TExtractor::Prefetch(const std::vector<std::string>& names, const std::stri
   auto batch = std::make_unique<Batch>(dir);
   const std::string& scratch = batch->scratch.Path();
   if (scratch.empty()) return;  // the files take the slow road
-  const std::string head = "-Coq " + Quoted(archivePath_);
-  const std::string tail = " -d" + Quoted(scratch);
+  const std::string head = "-Coq " + QuotedForTool(archivePath_);
+  const std::string tail = " -d" + QuotedForTool(scratch);
   std::string members;
   for (const std::string& name : names) {
-    const std::string member = " " + Quoted(name);
+    const std::string member = " " + QuotedForTool(name);
     if (!members.empty() &&
         head.size() + members.size() + member.size() + tail.size() > kBatchCommandMax) {
       batch->commands.push_back(head + members + tail);

@@ -9,6 +9,7 @@
 
 #include "engine/install_log.hpp"
 #include "engine/progress.hpp"
+#include "engine/unzip_command.hpp"
 
 class TExtractor {
  public:
@@ -73,7 +74,3 @@ class TExtractor {
   unsigned long lastError_ = 0;
   std::string lastErrorText_;
 };
-
-// The tool's command-line parameters for one member.
-std::string UnzipParameters(const std::string& archive, const std::string& name,
-                            const std::string& dir);

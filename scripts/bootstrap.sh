@@ -14,6 +14,7 @@ packages=(
   zip unzip lz4 dpkg-dev
   clang libclang-rt-14-dev clang-format
   giflib-tools libgif-dev
+  zlib1g-dev libminizip-dev libz-mingw-w64-dev
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

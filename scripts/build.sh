@@ -22,6 +22,6 @@ windows_tree() {  # DIR ARCH [TARGETS...]
 if [ "$win_tree" = build/win ]; then
   windows_tree build/win i686
 else
-  windows_tree build/win i686 setup sample_product
+  windows_tree build/win i686 setup sample_product qpack
   windows_tree build/win64 x86_64
 fi

@@ -17,6 +17,8 @@ rm -rf "$out" && mkdir -p "$out/product"
 # license.txt side by side (built into build/win/product; the 64-bit build's
 # where this machine cannot run 32-bit programs).
 cp "$win_tree"/product/{setup.exe,setup.ini,setup.dat,license.txt} "$out/product/"
+# The package as the packager's tool sees it (it also made it: samples/).
+build/host/qpack check "$out/product" >"$out/check.txt" || true
 # A fresh start: no earlier installation of the sample in the prefix.
 scripts/wineenv.sh wine reg delete 'HKLM\Software\Quorvane\Quorvane Notes' /f >/dev/null 2>&1 || true
 seconds=1
@@ -31,5 +33,6 @@ for bmp in "$out"/*.bmp; do
   [ -f "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
 done
 cat "$out/summary.txt"
+echo "qpack check: $(tail -1 "$out/check.txt")"
 echo "screenshots and summary: $out/"
 exit "$rc"

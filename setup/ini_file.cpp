@@ -42,28 +42,32 @@ std::string Cut(const std::string& s, size_t bufferSize) {
 
 TIniFile::TIniFile(const std::string& bytes) {
   size_t pos = 0;
+  size_t number = 1;  // of the line at pos, as an editor counts them
   if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
   while (pos < bytes.size()) {
     // Lines end at any run of CR and LF.
     size_t end = bytes.find_first_of("\r\n", pos);
     if (end == std::string::npos) end = bytes.size();
     const std::string line = Trim(bytes.substr(pos, end - pos));
+    const size_t lineNumber = number;
     pos = bytes.find_first_not_of("\r\n", end);
     if (pos == std::string::npos) pos = bytes.size();
+    for (size_t i = end; i < pos; ++i)
+      if (bytes[i] == '\n' || bytes[i + 1] != '\n') ++number;  // CR LF is one break
     if (line.empty()) continue;
 
     const size_t close = line.rfind(']');
     if (line[0] == '[' && close != std::string::npos) {
-      sections_.push_back({Trim(line.substr(1, close - 1)), {}});
+      sections_.push_back({Trim(line.substr(1, close - 1)), {}, lineNumber});
       continue;
     }
     if (sections_.empty()) continue;  // keys before any section belong to none
     const size_t eq = line.find('=');
     if (eq == std::string::npos)
-      sections_.back().entries.push_back({line, "", false});
+      sections_.back().entries.push_back({line, "", false, lineNumber});
     else
       sections_.back().entries.push_back(
-          {Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)), true});
+          {Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)), true, lineNumber});
   }
 }
 
@@ -108,4 +112,19 @@ std::vector<std::string> TIniFile::ReadKeys(const std::string& section) {
     }
   }
   return keys;
+}
+
+std::vector<size_t> TIniFile::LinesOf(const std::string& section, const std::string& key) const {
+  std::vector<size_t> lines;
+  if (const Section* s = Find(section)) {
+    const std::string wanted = Trim(key);
+    for (const Entry& e : s->entries)
+      if (e.hasValue && SameText(e.key, wanted)) lines.push_back(e.line);
+  }
+  return lines;
+}
+
+size_t TIniFile::SectionLine(const std::string& section) const {
+  const Section* s = Find(section);
+  return s ? s->line : 0;
 }

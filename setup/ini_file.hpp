@@ -19,15 +19,23 @@ class TIniFile : public TProfileSource {
                          const std::string& def) override;
   std::vector<std::string> ReadKeys(const std::string& section) override;
 
+  // Where answers come from, for messages about a script; lines count from
+  // 1 and 0 means nowhere. The lines of every entry of key in section, the
+  // first being the one ReadString answers with.
+  std::vector<size_t> LinesOf(const std::string& section, const std::string& key) const;
+  size_t SectionLine(const std::string& section) const;
+
  private:
   struct Entry {
     std::string key;    // trimmed text before the first "="
     std::string value;  // trimmed text after it
     bool hasValue;      // the line had an "="
+    size_t line;
   };
   struct Section {
     std::string name;
     std::vector<Entry> entries;
+    size_t line;
   };
   const Section* Find(const std::string& name) const;
 

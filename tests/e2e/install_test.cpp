@@ -160,10 +160,10 @@ TEST_F(Install, TheSampleProductFromEndToEnd) {
   EXPECT_EQ(setup.WaitForExit(15000), 0);
   EXPECT_TRUE(CloseApplication()) << "the application was not started";
 
-  const std::string payload = HostPath(PRODUCT_DIR) + "\\payload";
+  const std::string payload = HostPath(PRODUCT_FOLDER);
   EXPECT_EQ(ReadFile(inst_ + "\\Quorvane Notes.exe"), ReadFile(payload + "\\Quorvane Notes.exe"));
-  EXPECT_EQ(ReadFile(inst_ + "\\Docs\\readme.txt"), ReadFile(payload + "\\readme.txt"));
-  EXPECT_EQ(ReadFile(inst_ + "\\Data\\NOTES.DAT"), ReadFile(payload + "\\notes.dat"));
+  EXPECT_EQ(ReadFile(inst_ + "\\Docs\\readme.txt"), ReadFile(payload + "\\Docs\\readme.txt"));
+  EXPECT_EQ(ReadFile(inst_ + "\\Data\\NOTES.DAT"), ReadFile(payload + "\\Data\\notes.dat"));
   EXPECT_EQ(ReadFile(inst_ + "\\setup.exe"), ReadFile(dir_ + "\\setup.exe"));
 
   EXPECT_EQ(ReadLink(group_ + "\\Quorvane Notes.lnk").path, inst_ + "\\Quorvane Notes.exe");

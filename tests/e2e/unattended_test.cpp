@@ -78,7 +78,7 @@ TEST_F(Unattended, SilentInstallThenQuietRemoval) {
   const std::string log = dir_ + "\\run.log";
   EXPECT_EQ(Run("/s /AcceptLicense /NOLAUNCH /SHORTCUTS=desktop /LOG=" + log + " /D=" + inst_), 0);
   EXPECT_EQ(ReadFile(inst_ + "\\notes.dat"),
-            ReadFile(HostPath(PRODUCT_DIR) + "\\payload\\notes.dat"));
+            ReadFile(HostPath(PRODUCT_FOLDER) + "\\Data\\notes.dat"));
   EXPECT_TRUE(Exists(inst_ + "\\Docs\\readme.txt"));
   EXPECT_TRUE(Exists(inst_ + "\\setup.exe"));
   TShellFolders f;

@@ -1,0 +1,128 @@
+// The command table, and the init and check commands.
+#include "packager/commands.hpp"
+
+#include <filesystem>
+#include <fstream>
+
+#include "packager/args.hpp"
+#include "packager/package_check.hpp"
+#include "packager/script_writer.hpp"
+
+namespace qpack {
+
+namespace {
+
+// More commands plug in here.
+const Command kCommands[] = {
+    {"init", "write a starting setup.ini for the files of a folder", RunInitCommand},
+    {"build", "make a ready-to-ship package directory from a folder", RunBuildCommand},
+    {"check", "report what would break an installation of a package", RunCheckCommand},
+};
+
+const char* const kInitHelp =
+    "usage: qpack init FOLDER [--name NAME] [-o FILE] [--force]\n"
+    "Writes a starting setup script for the files under FOLDER (to FOLDER/setup.ini, or FILE):\n"
+    "  AppName      NAME; else the name of the only .exe at FOLDER's top; else FOLDER's name\n"
+    "  InstPath     <program files>\\AppName; FolderName AppName; OnDesktop 1\n"
+    "  DiskSpace    the files' sizes, each rounded up to 4 KiB\n"
+    "  [GROUPS]     one per subfolder: Dir <application path>\\sub\n"
+    "  [FILES]      one per file, each value ending in one extra '*'; AppName.exe first with\n"
+    "               ShortCut Yes; files at the top go to the group Main\n"
+    "A setup.ini and license.txt at FOLDER's top are the package's own and not listed.\n"
+    "An existing script is kept unless --force is given. Exit: 0 written, 1 failed, 2 usage.\n";
+
+const char* const kCheckHelp =
+    "usage: qpack check DIR [--program-files PATH] [--archive PATH]\n"
+    "Reads the package in DIR (setup.exe, setup.ini, setup.dat, license.txt) as setup.exe\n"
+    "reads it and prints one line per problem: FILE:LINE: SECTION KEY: error|warning: text.\n"
+    "Errors break an installation: a missing or invalid AppName; FILES values without their\n"
+    "extra last character; numbering gaps, missing or unknown keys; a group that no [GROUPS]\n"
+    "entry names (other than Main); a member missing from setup.dat or damaged; two entries\n"
+    "installing to one path; a name with \\, /, : or ..; an unzip command line of 256\n"
+    "characters or more; no AppName.exe in the installation path; DiskSpace below the unpacked\n"
+    "size. Warnings: members that nothing installs, ShortCut values other than Yes/No,\n"
+    "non-ASCII names, no license.txt, keys written twice.\n"
+    "The command-line limit is measured with <program files> as PATH (default\n"
+    "\"C:\\Program Files (x86)\") and setup.dat at PATH (default \"C:\\Setup\\setup.dat\").\n"
+    "Exit: 0 no errors (warnings at most), 1 errors, 2 usage.\n";
+
+void Usage(std::ostream& os) {
+  os << "usage: qpack COMMAND [ARGS]   (qpack COMMAND --help tells more)\n"
+        "Makes and checks packages of the Quorvane setup program: setup.exe, setup.ini,\n"
+        "setup.dat and license.txt in one directory.\n";
+  for (const Command& c : kCommands) os << "  " << c.name << "\t" << c.summary << "\n";
+}
+
+}  // namespace
+
+int RunQpack(const Context& context, const std::vector<std::string>& args, std::ostream& out,
+             std::ostream& err) {
+  if (args.empty()) {
+    Usage(err);
+    return kExitUsage;
+  }
+  if (args[0] == "--help" || args[0] == "help") {
+    Usage(out);
+    return kExitOk;
+  }
+  for (const Command& c : kCommands)
+    if (args[0] == c.name) return c.run(context, {args.begin() + 1, args.end()}, out, err);
+  err << "qpack: unknown command " << args[0] << "\n";
+  Usage(err);
+  return kExitUsage;
+}
+
+int RunInitCommand(const Context&, const std::vector<std::string>& args, std::ostream& out,
+                   std::ostream& err) {
+  Args a;
+  int code = 0;
+  if (!ParseCommandArgs(args, {"-o", "--name"}, {"--force"}, 1, kInitHelp, out, err, a, code))
+    return code;
+  const std::string folder = a.positional[0];
+  const std::string target = a.Value("-o", folder + "/setup.ini");
+  try {
+    if (IsFile(target) && !a.Has("--force")) {
+      err << target << ": error: exists; --force replaces it\n";
+      return kExitProblems;
+    }
+    const std::vector<FolderFile> files = ListFolder(folder);
+    const std::string appName = ChooseAppName(folder, files, a.Value("--name"));
+    const std::string script = MakeScript(folder, appName, files);
+    std::ofstream f(target, std::ios::binary | std::ios::trunc);
+    if (!(f << script) || !f.flush()) {
+      err << target << ": error: cannot write\n";
+      return kExitProblems;
+    }
+    out << "wrote " << target << " for " << appName << ": " << files.size()
+        << " files; edit it, then: qpack build " << folder << " -o OUTDIR\n";
+    return kExitOk;
+  } catch (const std::exception& e) {
+    err << e.what() << "\n";
+    return kExitProblems;
+  }
+}
+
+int RunCheckCommand(const Context&, const std::vector<std::string>& args, std::ostream& out,
+                    std::ostream& err) {
+  Args a;
+  int code = 0;
+  if (!ParseCommandArgs(args, {"--program-files", "--archive"}, {}, 1, kCheckHelp, out, err, a,
+                        code))
+    return code;
+  CheckOptions options;
+  options.programFiles = a.Value("--program-files", options.programFiles);
+  options.archive = a.Value("--archive", options.archive);
+  // Authenticode: the sign command's VerifySignatureIfAny plugs in here as
+  // options.verifySignature.
+  std::error_code ec;
+  if (!std::filesystem::is_directory(a.positional[0], ec)) {
+    err << a.positional[0] << ": error: no such directory\n";
+    return kExitProblems;
+  }
+  Report report;
+  CheckPackage(a.positional[0], options, report);
+  out << report.Text();
+  return report.Count(Severity::Error) > 0 ? kExitProblems : kExitOk;
+}
+
+}  // namespace qpack

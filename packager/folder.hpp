@@ -1,0 +1,33 @@
+// The folder a package is made from: its files, sorted, and the small text
+// helpers the commands share. Portable.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qpack {
+
+struct FolderFile {
+  std::string rel;  // path below the folder, with "/" between parts
+  uint64_t size = 0;
+};
+
+// The files under folder, sorted by rel byte by byte so that every machine
+// lists them alike. A setup.ini or license.txt at the top belongs to the
+// package itself, not to what it installs, and is left out. Throws
+// std::runtime_error when folder is no readable directory.
+std::vector<FolderFile> ListFolder(const std::string& folder);
+
+// Text helpers.
+std::string LowerAscii(std::string s);
+bool SameTextAscii(const std::string& a, const std::string& b);
+// The part of rel after its last "/".
+std::string BaseName(const std::string& rel);
+// The part of rel before its last "/"; empty at the top.
+std::string ParentOf(const std::string& rel);
+std::string ReadWholeFile(const std::string& path);
+bool SameContent(const std::string& pathA, const std::string& pathB);
+bool IsFile(const std::string& path);
+
+}  // namespace qpack

@@ -1,0 +1,202 @@
+// The build command: a folder and its script to a ready-to-ship directory.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "engine/setup_rec.hpp"
+#include "packager/args.hpp"
+#include "packager/commands.hpp"
+#include "packager/package_check.hpp"
+#include "packager/script_writer.hpp"
+#include "packager/zip_archive.hpp"
+#include "setup/ini_file.hpp"
+
+namespace fs = std::filesystem;
+
+namespace qpack {
+
+namespace {
+
+const char* const kBuildHelp =
+    "usage: qpack build FOLDER -o OUTDIR [--script FILE] [--setup SETUP_EXE] [--name NAME]\n"
+    "Makes the package in OUTDIR: setup.exe, setup.ini, setup.dat and, when FOLDER has one at\n"
+    "its top, license.txt; then checks it as 'qpack check OUTDIR' does.\n"
+    "  setup.ini  FILE, else FOLDER/setup.ini, else one made as 'qpack init' makes it\n"
+    "  setup.dat  one member per file the script lists, named as the script names it,\n"
+    "             deflated; sorted and dated 1980-01-01, so the same input gives the same bytes\n"
+    "  setup.exe  SETUP_EXE, else the setup.exe beside qpack (in a build tree also\n"
+    "             ../win/setup.exe, the 32-bit program)\n"
+    "A file entry's file is FOLDER/<group's Dir after <application path>>/<Name>, else the\n"
+    "only file of that name anywhere under FOLDER.\n"
+    "Exit: 0 built without errors, 1 not built or the check found errors, 2 usage.\n";
+
+std::string Slashed(std::string s) {
+  std::replace(s.begin(), s.end(), '\\', '/');
+  return s;
+}
+
+class Builder {
+ public:
+  Builder(const Context& context, const Args& args, std::ostream& out, std::ostream& err)
+      : ctx_(context), args_(args), out_(out), err_(err) {}
+
+  int Run() {
+    folder_ = args_.positional[0];
+    outDir_ = args_.Value("-o");
+    const fs::path folder = fs::weakly_canonical(folder_), out = fs::weakly_canonical(outDir_);
+    if (std::mismatch(folder.begin(), folder.end(), out.begin(), out.end()).first == folder.end()) {
+      err_ << outDir_ << ": error: inside " << folder_ << ", whose files the package takes\n";
+      return kExitUsage;
+    }
+    files_ = ListFolder(folder_);
+    for (const FolderFile& f : files_) byPath_[LowerAscii(f.rel)] = &f;
+    const std::string setupExe = FindSetupExe();
+    script_ = ReadScript();
+    TIniFile ini(script_);
+    LoadSetupRec(rec_, ini);
+    std::vector<ZipSource> members = Members(ini);
+    if (report_.Count(Severity::Error) > 0 || setupExe.empty()) {
+      out_ << report_.Text();
+      err_ << "qpack: " << outDir_ << " not built\n";
+      return kExitProblems;
+    }
+    std::sort(members.begin(), members.end(),
+              [](const ZipSource& a, const ZipSource& b) { return a.member < b.member; });
+    fs::create_directories(outDir_);
+    WriteZip(outDir_ + "/setup.dat", members);
+    WriteFile(outDir_ + "/setup.ini", script_);
+    // Removed first: with MinGW's library, overwrite_existing takes any two
+    // files on one drive for the same file and refuses.
+    fs::remove(outDir_ + "/setup.exe");
+    fs::copy_file(setupExe, outDir_ + "/setup.exe");
+    fs::remove(outDir_ + "/license.txt");  // also one left by an earlier build
+    if (IsFile(folder_ + "/license.txt"))
+      fs::copy_file(folder_ + "/license.txt", outDir_ + "/license.txt");
+    CheckPackage(outDir_, CheckOptions{}, report_);
+    out_ << report_.Text();
+    out_ << "built " << outDir_ << ": " << members.size() << " members in setup.dat ("
+         << fs::file_size(outDir_ + "/setup.dat") << " bytes)\n";
+    return report_.Count(Severity::Error) > 0 ? kExitProblems : kExitOk;
+  }
+
+ private:
+  std::string FindSetupExe() {
+    std::vector<std::string> candidates = ctx_.setupCandidates;
+    if (!args_.Value("--setup").empty()) candidates = {args_.Value("--setup")};
+    for (const std::string& c : candidates)
+      if (IsFile(c)) return c;
+    std::string tried;
+    for (const std::string& c : candidates) tried += " " + c;
+    report_.Error("setup.exe", 0, "", "not found (tried" + tried + "); name it with --setup");
+    return "";
+  }
+
+  std::string ReadScript() {
+    if (!args_.Value("--script").empty()) return ReadWholeFile(args_.Value("--script"));
+    if (IsFile(folder_ + "/setup.ini")) return ReadWholeFile(folder_ + "/setup.ini");
+    out_ << folder_ << "/setup.ini: none; using one made as 'qpack init' makes it\n";
+    return MakeScript(folder_, ChooseAppName(folder_, files_, args_.Value("--name")), files_);
+  }
+
+  // The folder-relative path where entry n's file should lie.
+  std::string ExpectedPath(const std::string& name, const std::string& group) const {
+    for (size_t k = 0; k < rec_.GroupCount(); ++k) {
+      if (rec_.Groups.Get("Name" + std::to_string(k)) != group) continue;
+      const std::string dir = rec_.Groups.Get("Dir" + std::to_string(k));
+      const std::string macro = "<application path>";
+      if (dir.compare(0, macro.size(), macro) != 0) return "";
+      std::string sub = Slashed(dir.substr(macro.size()));
+      sub.erase(0, sub.find_first_not_of('/'));
+      while (!sub.empty() && sub.back() == '/') sub.pop_back();
+      return sub.empty() ? name : sub + "/" + name;
+    }
+    return name;  // Main, or no group: the installation path itself
+  }
+
+  const FolderFile* Locate(const std::string& name, const std::string& group) const {
+    const std::string expected = ExpectedPath(name, group);
+    if (const auto it = byPath_.find(LowerAscii(expected));
+        !expected.empty() && it != byPath_.end())
+      return it->second;
+    const FolderFile* found = nullptr;
+    for (const FolderFile& f : files_)
+      if (SameTextAscii(BaseName(f.rel), name)) {
+        if (found) return nullptr;  // which one is meant cannot be told
+        found = &f;
+      }
+    return found;
+  }
+
+  std::vector<ZipSource> Members(const TIniFile& ini) {
+    std::map<std::string, std::pair<ZipSource, size_t>> members;  // by lower-case name
+    std::map<const FolderFile*, bool> used;
+    for (size_t n = 0; n < rec_.FileCount(); ++n) {
+      const std::string num = std::to_string(n);
+      const std::string name = rec_.Files.Get("Name" + num);
+      // Empty names and paths are the check's to report.
+      if (name.empty() || name.find_first_of("\\/:") != std::string::npos) continue;
+      const std::vector<size_t> lines = ini.LinesOf("FILES", "Name" + num);
+      const size_t line = lines.empty() ? 0 : lines.front();
+      const FolderFile* file = Locate(name, rec_.Files.Get("Group" + num));
+      if (!file) {
+        report_.Error(
+            "setup.ini", line, "FILES Name" + num,
+            "no file " + name + " in " + folder_ + " (nor one only of that name below it)");
+        continue;
+      }
+      used[file] = true;
+      const ZipSource source{name, folder_ + "/" + file->rel};
+      const auto [it, added] = members.emplace(LowerAscii(name), std::make_pair(source, n));
+      if (!added && !SameContent(it->second.first.path, source.path))
+        report_.Error("setup.ini", line, "FILES Name" + num,
+                      "names the same member as Name" + std::to_string(it->second.second) +
+                          " but another file (" + file->rel + ")");
+    }
+    for (const FolderFile& f : files_)
+      if (!used.count(&f))
+        report_.Warning(folder_ + "/" + f.rel, 0, "",
+                        "no FILES entry takes this file: not packaged");
+    std::vector<ZipSource> list;
+    for (const auto& [lower, entry] : members) list.push_back(entry.first);
+    return list;
+  }
+
+  void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    if (!(f << bytes) || !f.flush()) throw std::runtime_error(path + ": cannot write");
+  }
+
+  const Context& ctx_;
+  const Args& args_;
+  std::ostream& out_;
+  std::ostream& err_;
+  std::string folder_, outDir_, script_;
+  std::vector<FolderFile> files_;
+  std::map<std::string, const FolderFile*> byPath_;
+  TSetupRec rec_;
+  Report report_;
+};
+
+}  // namespace
+
+int RunBuildCommand(const Context& context, const std::vector<std::string>& args, std::ostream& out,
+                    std::ostream& err) {
+  Args a;
+  int code = 0;
+  if (!ParseCommandArgs(args, {"-o", "--script", "--setup", "--name"}, {}, 1, kBuildHelp, out, err,
+                        a, code))
+    return code;
+  if (a.Value("-o").empty()) {
+    err << kBuildHelp;
+    return kExitUsage;
+  }
+  try {
+    return Builder(context, a, out, err).Run();
+  } catch (const std::exception& e) {
+    err << "qpack: " << e.what() << "\n";
+    return kExitProblems;
+  }
+}
+
+}  // namespace qpack

@@ -1,0 +1,33 @@
+// setup.dat through zlib's minizip: written so that the same input gives
+// the same bytes, and read back member by member. Portable.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qpack {
+
+struct ZipSource {
+  std::string member;  // the name inside the archive
+  std::string path;    // the file that gives its bytes
+};
+
+// Writes the members in the given order, deflated at level 9, each dated
+// 1980-01-01 00:00 and without extra fields or comments, so that nothing of
+// the machine or the moment gets in. The archive appears under path only
+// when complete. Throws std::runtime_error naming the file that failed.
+void WriteZip(const std::string& path, const std::vector<ZipSource>& members);
+
+struct ZipMember {
+  std::string name;
+  uint64_t size = 0;    // unpacked
+  int method = 0;       // 0 stored, 8 deflated, anything else unknown to the tool
+  bool intact = false;  // read through with the right CRC
+};
+
+// Every member, in archive order, each read through once. Throws
+// std::runtime_error when path is no readable ZIP archive.
+std::vector<ZipMember> ReadZip(const std::string& path);
+
+}  // namespace qpack

@@ -1,0 +1,258 @@
+// The packager's tool through its commands: every check rule on a small
+// package made here, and init + build into a package that checks clean and
+// comes out byte for byte the same twice.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "packager/commands.hpp"
+#include "packager/folder.hpp"
+#include "packager/zip_archive.hpp"
+#include "setup/ini_file.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Write(const fs::path& p, const std::string& bytes) {
+  fs::create_directories(p.parent_path());
+  std::ofstream(p, std::ios::binary) << bytes;
+}
+
+struct Outcome {
+  int code;
+  std::string out, err;
+};
+
+Outcome Qpack(const std::vector<std::string>& args, const std::string& setupExe = "") {
+  qpack::Context context;
+  context.setupCandidates = {setupExe};
+  std::ostringstream out, err;
+  const int code = qpack::RunQpack(context, args, out, err);
+  return {code, out.str(), err.str()};
+}
+
+class Packager : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = fs::temp_directory_path() / (std::string("qpack_") + info->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // A package in dir_/name: setup.exe, the script, license.txt when asked,
+  // and setup.dat with the members given as name -> content.
+  std::string Package(const std::string& name, const std::string& script,
+                      const std::vector<std::pair<std::string, std::string>>& members,
+                      bool license = true) {
+    const fs::path pkg = dir_ / name;
+    Write(pkg / "setup.exe", "MZ");
+    Write(pkg / "setup.ini", script);
+    if (license) Write(pkg / "license.txt", "terms");
+    std::vector<qpack::ZipSource> sources;
+    for (size_t i = 0; i < members.size(); ++i) {
+      const fs::path src = dir_ / (name + ".src") / std::to_string(i);
+      Write(src, members[i].second);
+      sources.push_back({members[i].first, src.string()});
+    }
+    qpack::WriteZip((pkg / "setup.dat").string(), sources);
+    return pkg.string();
+  }
+
+  fs::path dir_;
+};
+
+const std::string kScript =
+    "[MAIN]\r\n"                         // 1
+    "AppName=App\r\n"                    // 2
+    "InstPath=<program files>\\App\r\n"  // 3
+    "DiskSpace=100000\r\n"               // 4
+    "\r\n"                               // 5
+    "[GROUPS]\r\n"                       // 6
+    "Name0=Docs\r\n"                     // 7
+    "Dir0=<application path>\\Docs\r\n"  // 8
+    "[FILES]\r\n"                        // 9
+    "Name0=App.exe*\r\n"                 // 10
+    "Group0=Main*\r\n"                   // 11
+    "ShortCut0=Yes*\r\n"                 // 12
+    "Descritpion0=App*\r\n"              // 13
+    "Name1=readme.txt*\r\n"              // 14
+    "Group1=Docs*\r\n"                   // 15
+    "ShortCut1=No*\r\n"                  // 16
+    "Descritpion1=Read me*\r\n";         // 17
+const std::vector<std::pair<std::string, std::string>> kMembers = {
+    {"App.exe", std::string(5000, 'x')}, {"readme.txt", "read me"}};
+
+std::string Replace(std::string s, const std::string& from, const std::string& to) {
+  const size_t at = s.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) s.replace(at, from.size(), to);
+  return s;
+}
+
+TEST_F(Packager, CheckFindsEachMistakeOnItsLine) {
+  const Outcome good = Qpack({"check", Package("good", kScript, kMembers)});
+  EXPECT_EQ(good.code, 0);
+  EXPECT_EQ(good.out, "0 errors, 0 warnings\n");
+
+  const std::string extra =
+      "Name2=readme.txt*\r\nGroup2=Docs*\r\nShortCut2=No*\r\nDescritpion2=R*\r\n";
+  struct Case {
+    const char* from;
+    std::string to;
+    std::string expected;  // one whole line of the report, up to its text
+    int code = 1;
+    std::vector<std::pair<std::string, std::string>> members = kMembers;
+    bool license = true;
+  } cases[] = {
+      {"AppName=App\r\n", "", "setup.ini:1: MAIN AppName: error: missing"},
+      {"AppName=App", "AppName=A/pp", "setup.ini:2: MAIN AppName: error: all blanks, or holds"},
+      {"Name1=readme.txt*", "Name1=readme.txt",
+       "setup.ini:14: FILES Name1: error: no member \"readme.tx\" in setup.dat: the value lacks"},
+      {"ShortCut1=No*", "ShortCut1=No", "setup.ini:16: FILES ShortCut1: error: ends in 'o'"},
+      {"Name1=readme.txt*\r\nGroup1=Docs*\r\nShortCut1=No*\r\nDescritpion1=Read me*\r\n",
+       "Name2=readme.txt*\r\nGroup2=Docs*\r\nShortCut2=No*\r\nDescritpion2=Read me*\r\n",
+       "setup.ini:14: FILES Name2: error: file 2 is never read: setup counts 2 entries"},
+      {"Descritpion1=Read me*", "Description1=Read me*",
+       "setup.ini:17: FILES Description1: error: not a key of [FILES]"},
+      {"Group1=Docs*", "Group1=docs*", "setup.ini:15: FILES Group1: error: names no [GROUPS]"},
+      {"Dir0=<application path>", "Dir0=<APPLICATION PATH>",
+       "setup.ini:8: GROUPS Dir0: error: writes <application path> in capitals"},
+      {"", "", "setup.ini:14: FILES Name1: error: no member \"readme.txt\"", 1, {kMembers[0]}},
+      {"",
+       "",
+       "setup.ini:14: FILES Name1: error: no member \"readme.txt\" in setup.dat: it is there "
+       "inside a folder",
+       1,
+       {kMembers[0], {"Docs/readme.txt", "x"}}},
+      {"Descritpion1=Read me*\r\n", "Descritpion1=Read me*\r\n" + extra,
+       "setup.ini:18: FILES Name2: error: installs to the same file as Name1"},
+      {"Name1=readme.txt*", "Name1=..\\readme.txt*",
+       "setup.ini:14: FILES Name1: error: must be a bare file name"},
+      {"InstPath=<program files>\\App", "InstPath=<program files>\\" + std::string(185, 'a'),
+       "setup.ini:14: FILES Name1: error: the unzip command line for this file takes 256"},
+      {"InstPath=<program files>\\App", "InstPath=<program files>\\" + std::string(184, 'a'),
+       "0 errors", 0},
+      {"AppName=App", "AppName=Other",
+       "setup.ini:2: MAIN AppName: error: no FILES entry installs \"Other.exe\""},
+      {"Group0=Main*", "Group0=Docs*", "setup.ini:2: MAIN AppName: error: no FILES entry installs"},
+      {"DiskSpace=100000", "DiskSpace=5006",
+       "setup.ini:4: MAIN DiskSpace: error: 5006 is less than the 5007"},
+      {"DiskSpace=100000", "DiskSpace=$FFFFFFFFFFFFFFFF0",
+       "setup.ini:4: MAIN DiskSpace: error: beyond the 64-bit range"},
+      {"DiskSpace=100000", "DiskSpace=lots",
+       "setup.ini:4: MAIN DiskSpace: warning: not a number: setup assumes 5000000", 0},
+      {"",
+       "",
+       "setup.dat: extra.bin: warning: no FILES entry installs this member",
+       0,
+       {kMembers[0], kMembers[1], {"extra.bin", ""}}},
+      {"ShortCut1=No*", "ShortCut1=no*", "setup.ini:16: FILES ShortCut1: warning: reads \"no\"", 0},
+      {"Name1=readme.txt*",
+       "Name1=caf\xE9.txt*",
+       "setup.ini:14: FILES Name1: warning: not ASCII",
+       0,
+       {kMembers[0], {"caf\xE9.txt", "x"}}},
+      {"Group1=Docs*\r\n", "Group1=Docs*\r\nGroup1=Main*\r\n",
+       "setup.ini:16: FILES Group1: warning: written twice: setup uses the first value, on line 15",
+       0},
+      {"", "", "license.txt: warning: missing", 0, kMembers, false},
+  };
+  int i = 0;
+  for (const Case& c : cases) {
+    const std::string script = *c.from ? Replace(kScript, c.from, c.to) : kScript;
+    const Outcome r =
+        Qpack({"check", Package("case" + std::to_string(i++), script, c.members, c.license)});
+    EXPECT_EQ(r.code, c.code) << c.expected << "\n" << r.out;
+    EXPECT_NE(("\n" + r.out).find("\n" + c.expected), std::string::npos)
+        << "expected: " << c.expected << "\ngot:\n"
+        << r.out;
+  }
+}
+
+TEST_F(Packager, InitThenBuildMakesTheSameCleanPackageTwice) {
+  const fs::path app = dir_ / "Notes";
+  Write(app / "Notes.exe", std::string(70000, 'n') + "MZ");
+  Write(app / "Docs" / "readme.txt", "read me\r\n");
+  Write(app / "Docs" / "api" / "index.html", "<html></html>");
+  Write(app / "Data" / "empty.dat", "");
+  Write(app / "license.txt", "terms");
+  const fs::path setupExe = dir_ / "setup.exe";
+  Write(setupExe, "MZ setup");
+
+  EXPECT_EQ(Qpack({"init", app.string()}).code, 0);
+  const std::string script = qpack::ReadWholeFile((app / "setup.ini").string());
+  EXPECT_NE(script.find("AppName=Notes\r\n"), std::string::npos);
+  EXPECT_NE(script.find("DiskSpace=81920\r\n"), std::string::npos);  // 72 + 4 + 4 + 0 KiB
+  EXPECT_NE(script.find("Name1=Docs\\api\r\nDir1=<application path>\\Docs\\api\r\n"),
+            std::string::npos);
+  EXPECT_NE(
+      script.find("Name0=Notes.exe*\r\nGroup0=Main*\r\nShortCut0=Yes*\r\nDescritpion0=Notes*"),
+      std::string::npos);
+  const Outcome again = Qpack({"init", app.string()});
+  EXPECT_EQ(again.code, 1);
+  EXPECT_NE(again.err.find("--force"), std::string::npos);
+
+  const Outcome first =
+      Qpack({"build", app.string(), "-o", (dir_ / "out1").string()}, setupExe.string());
+  EXPECT_EQ(first.code, 0) << first.out << first.err;
+  EXPECT_NE(first.out.find("0 errors, 0 warnings"), std::string::npos) << first.out;
+  // Other timestamps on the inputs change nothing; a build over an earlier
+  // one replaces it.
+  const std::string dat = qpack::ReadWholeFile((dir_ / "out1" / "setup.dat").string());
+  fs::last_write_time(app / "Docs" / "readme.txt",
+                      fs::file_time_type::clock::now() - std::chrono::hours(1000));
+  const Outcome second =
+      Qpack({"build", app.string(), "-o", (dir_ / "out1").string()}, setupExe.string());
+  EXPECT_EQ(second.code, 0) << second.out << second.err;
+  EXPECT_EQ(dat, qpack::ReadWholeFile((dir_ / "out1" / "setup.dat").string()));
+
+  std::vector<std::string> names;
+  for (const qpack::ZipMember& m : qpack::ReadZip((dir_ / "out1" / "setup.dat").string())) {
+    names.push_back(m.name);
+    EXPECT_EQ(m.method, 8) << m.name;
+    EXPECT_TRUE(m.intact) << m.name;
+  }
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"Notes.exe", "empty.dat", "index.html", "readme.txt"}));
+  EXPECT_EQ(qpack::ReadWholeFile((dir_ / "out1" / "license.txt").string()), "terms");
+  EXPECT_EQ(qpack::ReadWholeFile((dir_ / "out1" / "setup.exe").string()), "MZ setup");
+}
+
+TEST_F(Packager, BuildRefusesWhatItCannotPackage) {
+  const fs::path app = dir_ / "App";
+  Write(app / "App.exe", "MZ");
+  Write(app / "a" / "same.txt", "one");
+  Write(app / "b" / "SAME.txt", "two");
+  const Outcome init = Qpack({"init", app.string()});
+  EXPECT_EQ(init.code, 1);
+  EXPECT_NE(init.err.find("same name as"), std::string::npos) << init.err;
+
+  Write(app / "setup.ini", Replace(kScript, "Name1=readme.txt*", "Name1=gone.txt*"));
+  Write(app / "Docs" / "readme.txt", "x");
+  const Outcome r = Qpack({"build", app.string(), "-o", (dir_ / "out").string()},
+                          (dir_ / "missing.exe").string());
+  EXPECT_EQ(r.code, 1);
+  EXPECT_NE(r.out.find("setup.ini:14: FILES Name1: error: no file gone.txt"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("setup.exe: error: not found"), std::string::npos) << r.out;
+  EXPECT_FALSE(fs::exists(dir_ / "out"));
+  EXPECT_EQ(Qpack({"build", app.string()}).code, 2);  // no -o
+  EXPECT_EQ(Qpack({"frobnicate"}).code, 2);
+  EXPECT_EQ(Qpack({"check", "--help"}).code, 0);
+}
+
+TEST(IniLines, CountAsAnEditorDoes) {
+  TIniFile ini("[MAIN]\r\n\r\nA=1\rB=2\n\nA=3\r\n[FILES]\n");
+  EXPECT_EQ(ini.LinesOf("main", "a"), (std::vector<size_t>{3, 6}));
+  EXPECT_EQ(ini.LinesOf("MAIN", "B"), (std::vector<size_t>{4}));
+  EXPECT_EQ(ini.SectionLine("FILES"), 7u);
+  EXPECT_EQ(ini.SectionLine("GROUPS"), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,143 @@
+#!/usr/bin/env python3
+"""qpack's Windows build and its packages under Wine.
+
+  same_output    qpack.exe checks a good and a bad package with the native
+                 tool's findings and exit codes, and builds the same setup.dat
+  round_trip     a built package installs with setup.exe /S, every file where
+                 the folder has it, and uninstalls again
+  unzip_members  the carried unzip tool extracts every member of setup.dat
+"""
+import argparse
+import os
+import random
+import shutil
+import subprocess
+import sys
+
+
+def run(cmd, **kw):
+    r = subprocess.run(cmd, capture_output=True, **kw)
+    return r.returncode, r.stdout.decode("latin-1").replace("\r", "")
+
+
+def winpath(path):
+    # The prefix maps Z: to the root of the Linux tree.
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def make_folder(folder, app):
+    """A small application: its program, a nested tree, an empty file, and
+    bytes that deflate well and badly."""
+    rng = random.Random(7)
+    files = {
+        app + ".exe": b"MZ" + bytes(rng.randrange(256) for _ in range(300000)),
+        "Docs/readme.txt": b"read me\r\n" * 500,
+        "Docs/api/index.html": b"<html><body>index</body></html>",
+        "Data/empty.dat": b"",
+        "Data/table.bin": bytes(range(256)) * 64,
+    }
+    shutil.rmtree(folder, ignore_errors=True)
+    for rel, data in files.items():
+        os.makedirs(os.path.dirname(os.path.join(folder, rel)), exist_ok=True)
+        with open(os.path.join(folder, rel), "wb") as f:
+            f.write(data)
+    with open(os.path.join(folder, "license.txt"), "w") as f:
+        f.write("terms")
+    return files
+
+
+class Tools:
+    def __init__(self, a):
+        self.a = a
+        os.makedirs(a.work, exist_ok=True)
+
+    def native(self, *args):
+        return run([self.a.native, *args])
+
+    def wine(self, exe, *args):
+        return run([self.a.wineenv, "wine", exe, *args])
+
+    def build(self, folder, out):
+        code, text = self.native("build", folder, "-o", out, "--setup", self.a.setup)
+        assert code == 0, text
+
+
+def same_output(t):
+    folder = os.path.join(t.a.work, "same")
+    make_folder(folder, "Same")
+    good = os.path.join(t.a.work, "same-good")
+    t.build(folder, good)
+    bad = os.path.join(t.a.work, "same-bad")
+    shutil.rmtree(bad, ignore_errors=True)
+    shutil.copytree(good, bad)
+    os.remove(os.path.join(bad, "license.txt"))
+    with open(os.path.join(bad, "setup.ini"), "rb") as f:
+        script = f.read()
+    script = script.replace(b"Name1=", b"Name7=").replace(b"Group0=Main*", b"Group0=Nowhere*")
+    script = script.replace(b"DiskSpace=", b"DiskSpace=1").replace(b"ShortCut2=No*", b"ShortCut2=No")
+    with open(os.path.join(bad, "setup.ini"), "wb") as f:
+        f.write(script)
+    for pkg, expected_code in ((good, 0), (bad, 1)):
+        native = t.native("check", pkg)
+        windows = t.wine(t.a.windows, "check", pkg)
+        assert native[0] == expected_code, native
+        assert windows == native, "native:\n%s\nwindows:\n%s" % (native[1], windows[1])
+    assert native[1].count("error:") >= 4, native[1]
+    # The same input gives the same bytes on either platform.
+    wout = os.path.join(t.a.work, "same-windows")
+    code, text = t.wine(t.a.windows, "build", folder, "-o", wout, "--setup", t.a.setup)
+    assert code == 0, text
+    for name in ("setup.dat", "setup.ini"):
+        with open(os.path.join(good, name), "rb") as a, open(os.path.join(wout, name), "rb") as b:
+            assert a.read() == b.read(), name + " differs between the two builds"
+
+
+def round_trip(t):
+    app = "QpackRoundTrip"
+    folder = os.path.join(t.a.work, "trip")
+    files = make_folder(folder, app)
+    pkg = os.path.join(t.a.work, "trip-package")
+    t.build(folder, pkg)
+    inst = os.path.join(t.a.work, "trip-installed")
+    shutil.rmtree(inst, ignore_errors=True)
+    code, text = t.wine(os.path.join(pkg, "setup.exe"), "/S", "/ACCEPTLICENSE", "/NOLAUNCH",
+                        "/SHORTCUTS=none", "/D=" + winpath(inst))
+    assert code == 0, "setup.exe /S: exit %d %s" % (code, text)
+    for rel, data in files.items():
+        with open(os.path.join(inst, rel), "rb") as f:
+            assert f.read() == data, rel + " installed with other content"
+    code, text = t.wine(os.path.join(inst, "setup.exe"), "/u:" + app, "/S")
+    assert code == 0, "uninstall: exit %d %s" % (code, text)
+    assert not os.path.exists(os.path.join(inst, app + ".exe"))
+
+
+def unzip_members(t):
+    folder = os.path.join(t.a.work, "unzip")
+    files = make_folder(folder, "Unzip")
+    pkg = os.path.join(t.a.work, "unzip-package")
+    t.build(folder, pkg)
+    for rel, data in files.items():
+        name = os.path.basename(rel)
+        dest = os.path.join(t.a.work, "unzip-out")
+        shutil.rmtree(dest, ignore_errors=True)
+        os.makedirs(dest)
+        # As setup runs it: -Coq "archive" "member" -d"dir".
+        code, text = t.wine(t.a.unzip, "-Coq", winpath(os.path.join(pkg, "setup.dat")), name,
+                            "-d" + winpath(dest))
+        assert code == 0, "unzip %s: exit %d %s" % (name, code, text)
+        with open(os.path.join(dest, name), "rb") as f:
+            assert f.read() == data, name + " extracted with other content"
+
+
+def main():
+    p = argparse.ArgumentParser()
+    p.add_argument("case", choices=["same_output", "round_trip", "unzip_members"])
+    for opt in ("native", "windows", "setup", "unzip", "wineenv", "work"):
+        p.add_argument("--" + opt, required=True)
+    a = p.parse_args()
+    globals()[a.case](Tools(a))
+    print(a.case + ": ok")
+
+
+if __name__ == "__main__":
+    sys.exit(main())
