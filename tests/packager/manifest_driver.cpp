@@ -1,0 +1,25 @@
+// Stands in for qpack until it carries the manifest command.
+//   manifest_driver manifest ARGS...
+//   manifest_driver switches LINE         how setup.exe reads a command line
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "packager/manifest.hpp"
+#include "setup/command_line.hpp"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  const std::string command = args.empty() ? "" : args[0];
+  if (!args.empty()) args.erase(args.begin());
+  if (command == "manifest") return RunManifestCommand(args, std::cout, std::cerr);
+  if (command == "switches" && args.size() == 1) {
+    const TRunSwitches sw = ParseSwitches("setup.exe " + args[0]);
+    std::cout << "silent=" << sw.Silent << "\nprogress=" << sw.Progress
+              << "\naccept=" << sw.AcceptLicense << "\npath=" << sw.Path << "\nlog=" << sw.LogFile
+              << "\nerror=" << sw.Error << "\n";
+    return 0;
+  }
+  std::cerr << "usage: manifest_driver manifest ARGS... | switches LINE\n";
+  return 2;
+}
