@@ -14,6 +14,7 @@ packages=(
   zip unzip lz4 dpkg-dev
   clang libclang-rt-14-dev clang-format
   giflib-tools libgif-dev
+  python3-jsonschema python3-yaml osslsigncode openssl
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
