@@ -15,6 +15,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   giflib-tools libgif-dev
   zlib1g-dev libminizip-dev libz-mingw-w64-dev
+  python3-jsonschema python3-yaml osslsigncode openssl
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -1,0 +1,347 @@
+// The manifest command.
+#include "packager/manifest.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "packager/command_args.hpp"
+#include "packager/package_info.hpp"
+#include "packager/sha256.hpp"
+#include "packager/yaml_text.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum { kExitDone = 0, kExitFailed = 1, kExitUsage = 2 };
+
+const char kUsage[] =
+    "usage: qpack manifest DIR --id Publisher.App [options]\n"
+    "Writes a package-manager manifest (schema 1.10.0) for the package in DIR\n"
+    "(setup.exe, setup.ini, setup.dat, maybe license.txt): <id>.yaml,\n"
+    "<id>.locale.en-US.yaml and <id>.installer.yaml.\n"
+    "\n"
+    "  --id ID              package identifier, Publisher.App (required)\n"
+    "  --version V          package version (default: setup.ini's Version)\n"
+    "  --out DIR            where the files go (default: DIR/manifests)\n"
+    "  --installer-url URL  where users download the installer (default: the\n"
+    "                       placeholder https://example.invalid/ID/V/setup.exe)\n"
+    "  --archive ZIP        the package directory zipped, setup.exe at its top:\n"
+    "                       the manifest then describes that archive\n"
+    "  --publisher NAME     default: setup.ini's Publisher, else ID's first part\n"
+    "  --name NAME          package name (default: setup.ini's AppName)\n"
+    "  --license TEXT       default: Proprietary\n"
+    "  --description TEXT   short description (default: \"NAME for Windows\")\n"
+    "\n"
+    "setup.exe needs setup.ini and setup.dat beside it, but the package manager\n"
+    "downloads one file. Without --archive the manifest names setup.exe alone,\n"
+    "which only works where the other files reach the machine some other way;\n"
+    "publish the directory as a ZIP file and pass --archive for the usual case.\n"
+    "\n"
+    "The installer's SHA-256 goes into the manifest: sign setup.exe (qpack sign)\n"
+    "and zip the package before writing the manifest, or write it again after.\n"
+    "Texts from setup.ini are read as Windows-1252 unless the file starts with\n"
+    "a UTF-8 byte order mark.\n"
+    "\n"
+    "Exit codes: 0 written, 1 a fault of the package or of a value, 2 bad\n"
+    "command line.\n";
+
+const char kManifestVersion[] = "1.10.0";
+const char kLocale[] = "en-US";
+
+struct Options {
+  std::string dir, id, version, out, installerUrl, archive, publisher, name, license, description;
+};
+
+// Exit codes of setup.exe's unattended runs (0 is success and is not
+// listed) and what the package manager should tell the user about each.
+const struct {
+  int code;
+  const char* response;
+} kReturnCodes[] = {
+    {1, "invalidParameter"},  // bad command line, script or package
+    {2, "cancelledByUser"},   // Cancel in the progress window
+    {3, "packageInUse"},      // the application is running
+    {4, "diskFull"},          // not enough disk space
+    {5, "fileInUse"},         // a file could not be installed: mostly a locked one
+    {6, "invalidParameter"},  // path too long: a shorter location fixes it
+};
+
+bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& error) {
+  if (!ParseCommandArgs(args, o.dir,
+                        {{"--id", &o.id},
+                         {"--version", &o.version},
+                         {"--out", &o.out},
+                         {"--installer-url", &o.installerUrl},
+                         {"--archive", &o.archive},
+                         {"--publisher", &o.publisher},
+                         {"--name", &o.name},
+                         {"--license", &o.license},
+                         {"--description", &o.description}},
+                        error))
+    return false;
+  if (o.id.empty()) return error = "--id is required", false;
+  return true;
+}
+
+bool IsForbidden(unsigned char c) {
+  return c < 0x20 || c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' || c == '"' ||
+         c == '<' || c == '>' || c == '|';
+}
+
+std::string VersionProblem(const std::string& v) {
+  if (v.empty()) return "is empty";
+  if (Utf8Length(v) > 128) return "is longer than 128 characters";
+  for (unsigned char c : v)
+    if (IsForbidden(c))
+      return "holds a character out of \\ / : * ? \" < > | or a control character";
+  return "";
+}
+
+// Checks a text against the schema's length limits (in characters).
+void RequireLength(const std::string& what, const std::string& value, size_t min, size_t max,
+                   const char* option) {
+  const size_t n = Utf8Length(value);
+  if (n < min || n > max)
+    throw PackageError(what + " \"" + value + "\" must have " + std::to_string(min) + " to " +
+                       std::to_string(max) + " characters; give another with " + option);
+}
+
+// The code point starting at s[i] (UTF-8; a stray byte counts as itself).
+uint32_t CodePointAt(const std::string& s, size_t& i) {
+  const unsigned char c = static_cast<unsigned char>(s[i++]);
+  const int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+  uint32_t cp = more ? c & (0x3F >> more) : c;
+  for (int k = 0; k < more && i < s.size(); ++k)
+    cp = cp << 6 | (static_cast<unsigned char>(s[i++]) & 0x3F);
+  return cp;
+}
+
+// What the schema's \s means to its validators, beyond ASCII blanks.
+bool IsUnicodeBlank(uint32_t cp) {
+  return cp == 0x85 || cp == 0xA0 || cp == 0x1680 || (cp >= 0x2000 && cp <= 0x200A) ||
+         cp == 0x2028 || cp == 0x2029 || cp == 0x202F || cp == 0x205F || cp == 0x3000;
+}
+
+bool IsHttpUrl(const std::string& url) {
+  std::string scheme = url.substr(0, url.find("://"));
+  for (char& c : scheme) c = static_cast<char>(c | 0x20);
+  return (scheme == "http" || scheme == "https") && url.size() > scheme.size() + 3 &&
+         url.size() <= 2048;
+}
+
+// The values of all three files, checked against the schema's rules.
+struct Manifest {
+  std::string id, version, publisher, name, license, description, packageUrl;
+  std::string installerUrl, sha256;
+  bool archive = false;
+  PackageInfo package;
+};
+
+Manifest Compose(const Options& o, std::ostream& err) {
+  Manifest m;
+  m.package = ReadPackageInfo(o.dir);
+  const PackageInfo& p = m.package;
+  const std::string script = PackageFile(o.dir, "setup.ini");
+  m.id = o.id;
+  if (const std::string why = PackageIdentifierProblem(m.id); !why.empty())
+    throw PackageError("--id " + m.id + ": " + why);
+
+  m.version = o.version.empty() ? p.Version : o.version;
+  if (m.version.empty())
+    throw PackageError(script + ": MAIN Version: missing; give the version with --version");
+  if (const std::string why = VersionProblem(m.version); !why.empty())
+    throw PackageError("version \"" + m.version + "\" " + why);
+  if (!p.Version.empty() && p.Version != m.version)
+    err << "warning: --version " << m.version << " differs from " << script << "'s Version "
+        << p.Version << ", which the Add/Remove entry shows\n";
+
+  m.publisher = !o.publisher.empty()   ? o.publisher
+                : !p.Publisher.empty() ? p.Publisher
+                                       : m.id.substr(0, m.id.find('.'));
+  m.name = o.name.empty() ? p.AppName : o.name;
+  m.license = o.license.empty() ? "Proprietary" : o.license;
+  m.description = o.description.empty() ? m.name + " for Windows" : o.description;
+  RequireLength("Publisher", m.publisher, 2, 256, "--publisher");
+  RequireLength("PackageName", m.name, 2, 256, "--name");
+  RequireLength("License", m.license, 3, 512, "--license");
+  RequireLength("ShortDescription", m.description, 3, 256, "--description");
+  if (Utf8Length(p.Version) > 128)
+    throw PackageError(script + ": MAIN Version: longer than the 128 characters a manifest allows");
+  if (!p.URL.empty() && !IsHttpUrl(p.URL))
+    err << "warning: " << script << ": MAIN URL: not an http(s) address; left out\n";
+  else
+    m.packageUrl = p.URL;
+
+  m.archive = !o.archive.empty();
+  const std::string installer = m.archive ? o.archive : PackageFile(o.dir, "setup.exe");
+  try {
+    m.sha256 = Sha256HexOfFile(installer);
+  } catch (const std::runtime_error& e) {
+    throw PackageError(e.what());
+  }
+  if (o.installerUrl.empty()) {
+    m.installerUrl = "https://example.invalid/" + m.id + "/" + m.version +
+                     (m.archive ? "/setup.zip" : "/setup.exe");
+    err << "warning: InstallerUrl is the placeholder " << m.installerUrl
+        << "; give the real one with --installer-url\n";
+  } else {
+    m.installerUrl = o.installerUrl;
+  }
+  if (!IsHttpUrl(m.installerUrl))
+    throw PackageError("--installer-url " + m.installerUrl + ": not an http(s) address");
+  if (!m.archive)
+    err << "warning: the package manager downloads setup.exe alone, without setup.ini and "
+           "setup.dat; see --archive\n";
+  return m;
+}
+
+// Each file opens with the schema it follows, as the package manager's own
+// files do, and holds the identity of the package.
+std::string Header(const Manifest& m, const char* type) {
+  std::ostringstream s;
+  s << "# Written by qpack manifest.\n"
+    << "# yaml-language-server: $schema=https://aka.ms/winget-manifest." << type << "."
+    << kManifestVersion << ".schema.json\n\n"
+    << "PackageIdentifier: " << YamlScalar(m.id) << "\n"
+    << "PackageVersion: " << YamlScalar(m.version) << "\n";
+  return s.str();
+}
+
+std::string Footer(const char* type) {
+  return std::string("ManifestType: ") + type + "\nManifestVersion: " + kManifestVersion + "\n";
+}
+
+std::string VersionFile(const Manifest& m) {
+  return Header(m, "version") + "DefaultLocale: " + kLocale + "\n" + Footer("version");
+}
+
+std::string LocaleFile(const Manifest& m) {
+  std::string s = Header(m, "defaultLocale");
+  s += std::string("PackageLocale: ") + kLocale + "\n";
+  s += "Publisher: " + YamlScalar(m.publisher) + "\n";
+  s += "PackageName: " + YamlScalar(m.name) + "\n";
+  if (!m.packageUrl.empty()) s += "PackageUrl: " + YamlScalar(m.packageUrl) + "\n";
+  s += "License: " + YamlScalar(m.license) + "\n";
+  s += "ShortDescription: " + YamlScalar(m.description) + "\n";
+  return s + Footer("defaultLocale");
+}
+
+// /D= takes the rest of setup.exe's command line, so it must come last. The
+// package manager appends the location switch after every other one (mode,
+// log, custom, upgrade), so nothing of ours may go into Custom or Upgrade.
+std::string Switches(const Manifest& m) {
+  const std::string accept = m.package.hasLicense ? " /ACCEPTLICENSE" : "";
+  std::string s = "InstallerSwitches:\n";
+  s += "  Silent: " + YamlScalar("/S" + accept) + "\n";
+  s += "  SilentWithProgress: " + YamlScalar("/SP" + accept) + "\n";
+  s += "  InstallLocation: " + YamlScalar("/D=<INSTALLPATH>") + "\n";
+  // Quoted: the log path may hold blanks (a user name).
+  s += "  Log: " + YamlScalar("/LOG=\"<LOGPATH>\"") + "\n";
+  return s;
+}
+
+std::string InstallerFile(const Manifest& m) {
+  const PackageInfo& p = m.package;
+  std::string s = Header(m, "installer");
+  s += "Platform:\n- Windows.Desktop\n";
+  s += m.archive ? "InstallerType: zip\nNestedInstallerType: exe\n"
+                   "NestedInstallerFiles:\n- RelativeFilePath: setup.exe\n"
+                 : "InstallerType: exe\n";
+  s += "Scope: machine\n";
+  s += "InstallModes:\n- interactive\n- silent\n- silentWithProgress\n";
+  s += Switches(m);
+  s += "ExpectedReturnCodes:\n";
+  for (const auto& rc : kReturnCodes)
+    s += "- InstallerReturnCode: " + std::to_string(rc.code) +
+         "\n  ReturnResponse: " + rc.response + "\n";
+  // Installing over an earlier version keeps its place and its records.
+  s += "UpgradeBehavior: install\n";
+  // setup.exe's own manifest asks for administrator rights.
+  s += "ElevationRequirement: elevatesSelf\n";
+  // As the Uninstall entry has them; its key name is the AppName.
+  s += "AppsAndFeaturesEntries:\n";
+  s += "- DisplayName: " + YamlScalar(p.AppName) + "\n";
+  if (Utf8Length(p.Publisher) >= 1) s += "  Publisher: " + YamlScalar(p.Publisher) + "\n";
+  if (Utf8Length(p.Version) >= 1) s += "  DisplayVersion: " + YamlScalar(p.Version) + "\n";
+  s += "  ProductCode: " + YamlScalar(p.AppName) + "\n";
+  s += "  InstallerType: exe\n";
+  s += "Installers:\n";
+  s += "- Architecture: x86\n";
+  s += "  InstallerUrl: " + YamlScalar(m.installerUrl) + "\n";
+  s += "  InstallerSha256: " + YamlScalar(m.sha256) + "\n";
+  return s + Footer("installer");
+}
+
+// Writes beside the target and renames, so a failed run leaves no half file.
+void WriteFile(const fs::path& path, const std::string& text) {
+  const fs::path tmp = path.string() + ".partial";
+  {
+    std::ofstream f(tmp, std::ios::binary);
+    f << text;
+    if (!f.flush()) throw PackageError(tmp.string() + ": cannot write");
+  }
+  std::error_code ec;
+  fs::rename(tmp, path, ec);
+  if (ec) {
+    fs::remove(tmp, ec);
+    throw PackageError(path.string() + ": cannot write");
+  }
+}
+
+}  // namespace
+
+std::string PackageIdentifierProblem(const std::string& id) {
+  if (Utf8Length(id) > 128) return "longer than 128 characters";
+  size_t parts = 0, start = 0;
+  for (;;) {
+    const size_t dot = std::min(id.find('.', start), id.size());
+    const std::string part = id.substr(start, dot - start);
+    ++parts;
+    if (part.empty()) return "has an empty part (two dots, or a dot at an end)";
+    if (Utf8Length(part) > 32) return "part \"" + part + "\" is longer than 32 characters";
+    for (size_t i = 0; i < part.size();) {
+      const uint32_t cp = CodePointAt(part, i);
+      if ((cp < 0x80 && IsForbidden(static_cast<unsigned char>(cp))) || cp == ' ' ||
+          IsUnicodeBlank(cp))
+        return "holds a blank, a control character or one of \\ / : * ? \" < > |";
+    }
+    if (dot == id.size()) break;
+    start = dot + 1;
+  }
+  if (parts < 2 || parts > 8) return "needs 2 to 8 parts joined by dots, as in Publisher.App";
+  return "";
+}
+
+int RunManifestCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  for (const std::string& a : args)
+    if (a == "--help" || a == "-h") return out << kUsage, kExitDone;
+  Options o;
+  if (std::string error; !ParseArgs(args, o, error)) {
+    err << "qpack manifest: " << error << "\n" << kUsage;
+    return kExitUsage;
+  }
+  try {
+    const Manifest m = Compose(o, err);
+    const fs::path dir = o.out.empty() ? fs::path(o.dir) / "manifests" : fs::path(o.out);
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (!fs::is_directory(dir, ec)) throw PackageError(dir.string() + ": cannot make directory");
+    const std::pair<std::string, std::string> files[] = {
+        {m.id + ".yaml", VersionFile(m)},
+        {m.id + ".locale." + kLocale + ".yaml", LocaleFile(m)},
+        {m.id + ".installer.yaml", InstallerFile(m)},
+    };
+    for (const auto& [name, text] : files) {
+      WriteFile(dir / name, text);
+      out << (dir / name).string() << "\n";
+    }
+    return kExitDone;
+  } catch (const PackageError& e) {
+    err << "qpack manifest: " << e.what() << "\n";
+    return kExitFailed;
+  }
+}

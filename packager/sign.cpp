@@ -1,0 +1,197 @@
+// The sign command and the signature check.
+#include "packager/sign.hpp"
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "packager/command_args.hpp"
+#include "packager/package_info.hpp"
+#include "packager/run_tool.hpp"
+#include "packager/sha256.hpp"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum { kExitDone = 0, kExitFailed = 1, kExitUsage = 2 };
+
+const char kTool[] = "osslsigncode";
+
+const char kUsage[] =
+    "usage: qpack sign DIR --cert CERT --key KEY [options]\n"
+    "Signs DIR/setup.exe with Authenticode (SHA-256) through osslsigncode. The\n"
+    "signed program replaces setup.exe only when signing succeeded; a signature\n"
+    "already there is replaced.\n"
+    "\n"
+    "  --cert FILE       the certificate (PEM or DER), with its chain if any\n"
+    "  --key FILE        its private key (PEM or DER)\n"
+    "  --pass-file FILE  the key's passphrase, read from a file\n"
+    "  --timestamp URL   an RFC 3161 time-stamping service, so the signature\n"
+    "                    outlives the certificate\n"
+    "\n"
+    "The description shown by Windows is setup.ini's AppName, its link the URL.\n"
+    "Signing changes setup.exe, so a manifest written before carries a stale\n"
+    "SHA-256: sign first, then write the manifest (qpack manifest). Manifests\n"
+    "under DIR/manifests with the old hash are named in a warning.\n"
+    "\n"
+    "Exit codes: 0 signed, 1 not signed, 2 bad command line.\n";
+
+struct Options {
+  std::string dir, cert, key, passFile, timestamp;
+};
+
+bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& error) {
+  if (!ParseCommandArgs(args, o.dir,
+                        {{"--cert", &o.cert},
+                         {"--key", &o.key},
+                         {"--pass-file", &o.passFile},
+                         {"--timestamp", &o.timestamp}},
+                        error))
+    return false;
+  if (o.cert.empty() || o.key.empty()) return error = "--cert and --key are required", false;
+  return true;
+}
+
+uint32_t Le32(const std::string& b, size_t at) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(b[at + i]);
+  return v;
+}
+
+// The last lines the tool printed, on one line, for an error message.
+std::string Tail(const std::string& output) {
+  std::vector<std::string> lines;
+  std::istringstream in(output);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+  }
+  std::string tail;
+  for (size_t i = lines.size() > 3 ? lines.size() - 3 : 0; i < lines.size(); ++i)
+    tail += (tail.empty() ? "" : "; ") + lines[i];
+  return tail;
+}
+
+// The reason osslsigncode gives for a failed verification.
+std::string VerifyFailure(const std::string& output) {
+  if (output.find("MISMATCH") != std::string::npos)
+    return "the Authenticode signature does not match the file (changed after signing)";
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    const size_t at = line.find("Error: ");
+    if (at != std::string::npos)
+      return "the Authenticode signature does not verify: " + line.substr(at + 7);
+  }
+  return "the Authenticode signature does not verify: " + Tail(output);
+}
+
+// Manifests written beside the package before signing name the old hash.
+void WarnStaleManifests(const std::string& dir, const std::string& oldHash, std::ostream& err) {
+  std::error_code ec;
+  const fs::path manifests = fs::path(dir) / "manifests";
+  if (!fs::is_directory(manifests, ec)) return;
+  for (const auto& entry : fs::directory_iterator(manifests, ec)) {
+    if (entry.path().extension() != ".yaml") continue;
+    std::ifstream f(entry.path(), std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(f), {}};
+    if (text.find(oldHash) != std::string::npos)
+      err << "warning: " << entry.path().string()
+          << ": carries the SHA-256 of the unsigned setup.exe; write the manifest again\n";
+  }
+}
+
+void Sign(const Options& o, std::ostream& out, std::ostream& err) {
+  for (const std::string* file : {&o.cert, &o.key, &o.passFile}) {
+    std::error_code ec;
+    if (!file->empty() && !fs::is_regular_file(*file, ec)) throw PackageError(*file + ": missing");
+  }
+  const PackageInfo package = ReadPackageInfo(o.dir);
+  const std::string exe = PackageFile(o.dir, "setup.exe");
+  const std::string signing = exe + ".signing";
+  const std::string oldHash = Sha256HexOfFile(exe);
+
+  std::vector<std::string> argv = {kTool, "sign", "-certs", o.cert, "-key",
+                                   o.key, "-h",   "sha256", "-n",   package.AppName};
+  if (!package.URL.empty()) argv.insert(argv.end(), {"-i", package.URL});
+  if (!o.passFile.empty()) argv.insert(argv.end(), {"-readpass", o.passFile});
+  if (!o.timestamp.empty()) argv.insert(argv.end(), {"-ts", o.timestamp});
+  argv.insert(argv.end(), {"-in", exe, "-out", signing});
+
+  std::error_code ec;
+  fs::remove(signing, ec);
+  const ToolResult r = RunTool(argv);
+  if (!r.started)
+    throw PackageError(std::string(kTool) + ": not found; install it (Debian: osslsigncode)");
+  if (r.exitCode != 0 || !HasAuthenticodeSignature(signing)) {
+    fs::remove(signing, ec);
+    throw PackageError(exe + ": " + kTool + " could not sign it: " + Tail(r.output));
+  }
+  // Same directory, so the rename replaces setup.exe in one step.
+  fs::rename(signing, exe, ec);
+  if (ec) {
+    fs::remove(signing, ec);
+    throw PackageError(exe + ": cannot replace it with the signed program");
+  }
+  out << "signed " << exe << "; SHA-256 " << Sha256HexOfFile(exe) << "\n";
+  WarnStaleManifests(o.dir, oldHash, err);
+}
+
+}  // namespace
+
+bool HasAuthenticodeSignature(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::string head(4096, '\0');
+  f.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<size_t>(f.gcount()));
+  if (head.size() < 0x40 || head.compare(0, 2, "MZ") != 0) return false;
+  const size_t pe = Le32(head, 0x3C);
+  if (pe > head.size() - 24 || head.compare(pe, 4, std::string("PE\0\0", 4)) != 0) return false;
+  const size_t optional = pe + 24;
+  const size_t optionalSize =
+      static_cast<unsigned char>(head[pe + 20]) | static_cast<unsigned char>(head[pe + 21]) << 8;
+  if (optional + optionalSize > head.size() || optionalSize < 4) return false;
+  const unsigned magic = Le32(head, optional) & 0xFFFF;
+  // The data directories follow the fixed fields, 16 bytes further in PE32+.
+  const size_t dirs = optional + (magic == 0x20B ? 112 : magic == 0x10B ? 96 : 0);
+  if (dirs == optional || dirs + 5 * 8 > optional + optionalSize) return false;
+  if (Le32(head, dirs - 4) < 5) return false;  // no certificate table entry
+  const size_t security = dirs + 4 * 8;
+  return Le32(head, security) != 0 && Le32(head, security + 4) != 0;
+}
+
+int RunSignCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  for (const std::string& a : args)
+    if (a == "--help" || a == "-h") return out << kUsage, kExitDone;
+  Options o;
+  if (std::string error; !ParseArgs(args, o, error)) {
+    err << "qpack sign: " << error << "\n" << kUsage;
+    return kExitUsage;
+  }
+  try {
+    Sign(o, out, err);
+    return kExitDone;
+  } catch (const std::runtime_error& e) {
+    err << "qpack sign: " << e.what() << "\n";
+    return kExitFailed;
+  }
+}
+
+bool VerifySignatureIfAny(const std::string& packageDir, std::vector<std::string>& problems,
+                          const std::string& caFile) {
+  const std::string exe = PackageFile(packageDir, "setup.exe");
+  if (!HasAuthenticodeSignature(exe)) return true;
+  std::vector<std::string> argv = {kTool, "verify", "-in", exe};
+  if (!caFile.empty()) argv.insert(argv.end(), {"-CAfile", caFile});
+  const ToolResult r = RunTool(argv);
+  if (!r.started) {
+    problems.push_back(exe + ": warning: signed, but " + kTool +
+                       " is not installed to verify the signature");
+    return true;
+  }
+  if (r.exitCode == 0) return true;
+  problems.push_back(exe + ": error: " + VerifyFailure(r.output));
+  return false;
+}

@@ -1,0 +1,110 @@
+// YAML scalars and script-text conversion.
+#include "packager/yaml_text.hpp"
+
+#include <cstdint>
+
+namespace {
+
+// Characters a plain scalar may hold anywhere. Deliberately narrow: anything
+// else is quoted, which every YAML reader takes as a string.
+bool IsPlainChar(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' ||
+         c == '.' || c == '_' || c == '-' || c == '(' || c == ')' || c == '+' || c == ',' ||
+         c >= 0x80;
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+// Words that YAML 1.1 readers turn into booleans or null.
+bool IsSpecialWord(const std::string& s) {
+  static const char* const kWords[] = {"y",   "n",    "yes",   "no",   "on",
+                                       "off", "true", "false", "null", "~"};
+  const std::string low = Lower(s);
+  for (const char* w : kWords)
+    if (low == w) return true;
+  return false;
+}
+
+bool NeedsQuotes(const std::string& s) {
+  if (s.empty() || IsSpecialWord(s)) return true;
+  const unsigned char first = static_cast<unsigned char>(s[0]);
+  // Must start with a letter: digits could read as numbers, dates or times.
+  if (!((first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z') || first >= 0x80))
+    return true;
+  if (s.back() == ' ') return true;
+  for (unsigned char c : s)
+    if (!IsPlainChar(c)) return true;
+  // C1 controls and the like hide behind bytes >= 0x80.
+  for (size_t i = 0; i + 1 < s.size(); ++i)
+    if (static_cast<unsigned char>(s[i]) == 0xC2 && static_cast<unsigned char>(s[i + 1]) < 0xA0)
+      return true;
+  return false;
+}
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+}  // namespace
+
+std::string YamlScalar(const std::string& s) {
+  if (!NeedsQuotes(s)) return s;
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string out = "\"";
+  for (size_t i = 0; i < s.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20 || c == 0x7F) {
+      out += "\\x";
+      out += kDigits[c >> 4];
+      out += kDigits[c & 15];
+    } else if (c == 0xC2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) < 0xA0) {
+      const unsigned char d = static_cast<unsigned char>(s[++i]);  // U+0080..U+009F
+      out += "\\x";
+      out += kDigits[d >> 4];
+      out += kDigits[d & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+std::string Windows1252ToUtf8(const std::string& s) {
+  // 0x80..0x9F; the five unassigned bytes keep their C1 code points, as
+  // Windows maps them.
+  static const uint16_t kHigh[32] = {
+      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  std::string out;
+  for (unsigned char c : s) {
+    if (c >= 0x80 && c < 0xA0)
+      AppendUtf8(out, kHigh[c - 0x80]);
+    else
+      AppendUtf8(out, c);
+  }
+  return out;
+}
+
+size_t Utf8Length(const std::string& s) {
+  size_t n = 0;
+  for (unsigned char c : s)
+    if ((c & 0xC0) != 0x80) ++n;
+  return n;
+}
