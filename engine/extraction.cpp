@@ -272,7 +272,7 @@ void TExtractor::RunPrefetches() {
 void* TExtractor::StartDetachedTool(const std::string& params) {
   // No console: under Wine a console program would otherwise get a console
   // host process of its own, which costs as much as the extraction.
-  std::string commandLine = Quoted(toolPath_) + " " + params;
+  std::string commandLine = QuotedForTool(toolPath_) + " " + params;
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};

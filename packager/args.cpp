@@ -62,3 +62,17 @@ bool ParseCommandArgs(const std::vector<std::string>& args,
 }
 
 }  // namespace qpack
+
+bool ParsePackageArgs(const std::vector<std::string>& args,
+                      std::span<const std::pair<const char*, std::string*>> fields,
+                      std::string& dir, std::string& error) {
+  std::vector<std::string> names;
+  for (const auto& [name, value] : fields) names.push_back(name);
+  qpack::Args a;
+  if (!qpack::ParseArgs(args, names, {}, a, error)) return false;
+  if (a.positional.empty()) return error = "no package directory given", false;
+  if (a.positional.size() > 1) return error = "more than one directory: " + a.positional[1], false;
+  dir = a.positional[0];
+  for (const auto& [name, value] : fields) *value = a.Value(name, *value);
+  return true;
+}

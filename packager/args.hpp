@@ -5,6 +5,7 @@
 #include <map>
 #include <ostream>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -37,3 +38,9 @@ bool ParseCommandArgs(const std::vector<std::string>& args,
                       int& code);
 
 }  // namespace qpack
+
+// One package directory and options that each fill a text: false with
+// error set on an unknown option, a missing value, no directory or two.
+bool ParsePackageArgs(const std::vector<std::string>& args,
+                      std::span<const std::pair<const char*, std::string*>> fields,
+                      std::string& dir, std::string& error);

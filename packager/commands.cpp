@@ -5,18 +5,25 @@
 #include <fstream>
 
 #include "packager/args.hpp"
+#include "packager/manifest.hpp"
 #include "packager/package_check.hpp"
 #include "packager/script_writer.hpp"
+#include "packager/sign.hpp"
 
 namespace qpack {
 
 namespace {
 
-// More commands plug in here.
 const Command kCommands[] = {
     {"init", "write a starting setup.ini for the files of a folder", RunInitCommand},
     {"build", "make a ready-to-ship package directory from a folder", RunBuildCommand},
     {"check", "report what would break an installation of a package", RunCheckCommand},
+    {"manifest", "write a package-manager manifest for a package",
+     [](const Context&, const std::vector<std::string>& args, std::ostream& out,
+        std::ostream& err) { return RunManifestCommand(args, out, err); }},
+    {"sign", "sign a package's setup.exe (Authenticode, through osslsigncode)",
+     [](const Context&, const std::vector<std::string>& args, std::ostream& out,
+        std::ostream& err) { return RunSignCommand(args, out, err); }},
 };
 
 const char* const kInitHelp =
@@ -32,7 +39,7 @@ const char* const kInitHelp =
     "An existing script is kept unless --force is given. Exit: 0 written, 1 failed, 2 usage.\n";
 
 const char* const kCheckHelp =
-    "usage: qpack check DIR [--program-files PATH] [--archive PATH]\n"
+    "usage: qpack check DIR [--program-files PATH] [--archive PATH] [--ca FILE]\n"
     "Reads the package in DIR (setup.exe, setup.ini, setup.dat, license.txt) as setup.exe\n"
     "reads it and prints one line per problem: FILE:LINE: SECTION KEY: error|warning: text.\n"
     "Errors break an installation: a missing or invalid AppName; FILES values without their\n"
@@ -42,6 +49,8 @@ const char* const kCheckHelp =
     "characters or more; no AppName.exe in the installation path; DiskSpace below the unpacked\n"
     "size. Warnings: members that nothing installs, ShortCut values other than Yes/No,\n"
     "non-ASCII names, no license.txt, keys written twice.\n"
+    "A signed setup.exe must verify (osslsigncode), against the certificates in FILE when\n"
+    "--ca is given, else the system's.\n"
     "The command-line limit is measured with <program files> as PATH (default\n"
     "\"C:\\Program Files (x86)\") and setup.dat at PATH (default \"C:\\Setup\\setup.dat\").\n"
     "Exit: 0 no errors (warnings at most), 1 errors, 2 usage.\n";
@@ -106,14 +115,16 @@ int RunCheckCommand(const Context&, const std::vector<std::string>& args, std::o
                     std::ostream& err) {
   Args a;
   int code = 0;
-  if (!ParseCommandArgs(args, {"--program-files", "--archive"}, {}, 1, kCheckHelp, out, err, a,
-                        code))
+  if (!ParseCommandArgs(args, {"--program-files", "--archive", "--ca"}, {}, 1, kCheckHelp, out, err,
+                        a, code))
     return code;
   CheckOptions options;
   options.programFiles = a.Value("--program-files", options.programFiles);
   options.archive = a.Value("--archive", options.archive);
-  // Authenticode: the sign command's VerifySignatureIfAny plugs in here as
-  // options.verifySignature.
+  options.verifySignature = [ca = a.Value("--ca")](const std::string& dir,
+                                                   std::vector<std::string>& problems) {
+    return VerifySignatureIfAny(dir, problems, ca);
+  };
   std::error_code ec;
   if (!std::filesystem::is_directory(a.positional[0], ec)) {
     err << a.positional[0] << ": error: no such directory\n";

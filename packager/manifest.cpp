@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "packager/command_args.hpp"
+#include "packager/args.hpp"
 #include "packager/package_info.hpp"
 #include "packager/sha256.hpp"
 #include "packager/yaml_text.hpp"
@@ -71,18 +71,16 @@ const struct {
 };
 
 bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& error) {
-  if (!ParseCommandArgs(args, o.dir,
-                        {{"--id", &o.id},
-                         {"--version", &o.version},
-                         {"--out", &o.out},
-                         {"--installer-url", &o.installerUrl},
-                         {"--archive", &o.archive},
-                         {"--publisher", &o.publisher},
-                         {"--name", &o.name},
-                         {"--license", &o.license},
-                         {"--description", &o.description}},
-                        error))
-    return false;
+  const std::pair<const char*, std::string*> fields[] = {{"--id", &o.id},
+                                                         {"--version", &o.version},
+                                                         {"--out", &o.out},
+                                                         {"--installer-url", &o.installerUrl},
+                                                         {"--archive", &o.archive},
+                                                         {"--publisher", &o.publisher},
+                                                         {"--name", &o.name},
+                                                         {"--license", &o.license},
+                                                         {"--description", &o.description}};
+  if (!ParsePackageArgs(args, fields, o.dir, error)) return false;
   if (o.id.empty()) return error = "--id is required", false;
   return true;
 }

@@ -357,9 +357,15 @@ class Checker {
   void VerifySignature() {
     if (!opt_.verifySignature) return;
     std::vector<std::string> lines;
-    const bool ok = opt_.verifySignature(dir_, lines);
-    for (const std::string& line : lines)
-      report_.Add({"setup.exe", 0, "", ok ? Severity::Warning : Severity::Error, line});
+    opt_.verifySignature(dir_, lines);
+    // Lines come as "FILE: error: text" or "FILE: warning: text".
+    for (const std::string& line : lines) {
+      const bool error = line.find(": error: ") != std::string::npos;
+      const std::string mark = error ? ": error: " : ": warning: ";
+      const size_t at = line.find(mark);
+      const std::string text = at == std::string::npos ? line : line.substr(at + mark.size());
+      report_.Add({"setup.exe", 0, "", error ? Severity::Error : Severity::Warning, text});
+    }
   }
 
   const std::string dir_;

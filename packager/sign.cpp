@@ -7,7 +7,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "packager/command_args.hpp"
+#include "packager/args.hpp"
 #include "packager/package_info.hpp"
 #include "packager/run_tool.hpp"
 #include "packager/sha256.hpp"
@@ -44,13 +44,11 @@ struct Options {
 };
 
 bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& error) {
-  if (!ParseCommandArgs(args, o.dir,
-                        {{"--cert", &o.cert},
-                         {"--key", &o.key},
-                         {"--pass-file", &o.passFile},
-                         {"--timestamp", &o.timestamp}},
-                        error))
-    return false;
+  const std::pair<const char*, std::string*> fields[] = {{"--cert", &o.cert},
+                                                         {"--key", &o.key},
+                                                         {"--pass-file", &o.passFile},
+                                                         {"--timestamp", &o.timestamp}};
+  if (!ParsePackageArgs(args, fields, o.dir, error)) return false;
   if (o.cert.empty() || o.key.empty()) return error = "--cert and --key are required", false;
   return true;
 }

@@ -3,7 +3,7 @@
 manager's schemas, their values against the package, setup.exe's reading of
 the switches joined as the package manager joins them, and its errors.
 
-usage: manifest_schema_test.py DRIVER SCHEMA_DIR UNATTENDED_HEADER"""
+usage: manifest_schema_test.py QPACK PROBE SCHEMA_DIR UNATTENDED_HEADER"""
 import hashlib
 import json
 import os
@@ -19,7 +19,7 @@ import yaml
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from package_fixture import make_package  # noqa: E402
 
-DRIVER, SCHEMAS, EXIT_HEADER = sys.argv[1:4]
+QPACK, PROBE, SCHEMAS, EXIT_HEADER = sys.argv[1:5]
 KINDS = ("version", "defaultLocale", "installer")
 SCHEMA = {k: json.load(open(os.path.join(SCHEMAS, f"manifest.{k}.1.10.0.json"))) for k in KINDS}
 VALIDATOR = {k: jsonschema.Draft7Validator(s, format_checker=jsonschema.FormatChecker())
@@ -33,7 +33,7 @@ def check(ok, what):
 
 
 def run(*args):
-    return subprocess.run([DRIVER, *args], capture_output=True, text=True, encoding="utf-8")
+    return subprocess.run([PROBE if args[0] in ("verify", "switches") else QPACK, *args], capture_output=True, text=True, encoding="utf-8")
 
 
 def sha256(path):

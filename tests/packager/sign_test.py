@@ -3,7 +3,7 @@
 a good signature verifies, a changed file or an untrusted signer does not, a
 failed signing leaves setup.exe as it was, a stale manifest is named.
 
-usage: sign_test.py DRIVER"""
+usage: sign_test.py QPACK PROBE"""
 import hashlib
 import os
 import subprocess
@@ -13,7 +13,7 @@ import tempfile
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from package_fixture import make_package  # noqa: E402
 
-DRIVER = sys.argv[1]
+QPACK, PROBE = sys.argv[1:3]
 failures = []
 
 
@@ -23,7 +23,7 @@ def check(ok, what):
 
 
 def run(*args, env=None):
-    return subprocess.run([DRIVER, *args], capture_output=True, text=True, env=env)
+    return subprocess.run([PROBE if args[0] in ("verify", "switches") else QPACK, *args], capture_output=True, text=True, env=env)
 
 
 def sha256(path):
@@ -94,6 +94,10 @@ with tempfile.TemporaryDirectory() as tmp:
     r = run("verify", pkg, cert)
     check(r.returncode == 1 and "does not match the file" in r.stdout,
           f"changed file: {r.returncode} {r.stdout}")
+    # check runs the same verification among its rules.
+    r = run("check", pkg, "--ca", cert)
+    check(r.returncode == 1 and "setup.exe: error:" in r.stdout
+          and "does not match the file" in r.stdout, f"check of changed file: {r.stdout}")
 
 for f in failures:
     print("FAIL:", f)

@@ -1,12 +1,11 @@
-// Stands in for qpack until it carries the manifest and sign commands.
-//   manifest_driver manifest ARGS... | sign ARGS...
-//   manifest_driver verify DIR [CAFILE]   the check's signature hook
-//   manifest_driver switches LINE         how setup.exe reads a command line
+// Test probe for the packager: the check's signature hook alone, and how
+// setup.exe reads a command line.
+//   packager_probe verify DIR [CAFILE]
+//   packager_probe switches LINE
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "packager/manifest.hpp"
 #include "packager/sign.hpp"
 #include "setup/command_line.hpp"
 
@@ -14,8 +13,6 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   const std::string command = args.empty() ? "" : args[0];
   if (!args.empty()) args.erase(args.begin());
-  if (command == "manifest") return RunManifestCommand(args, std::cout, std::cerr);
-  if (command == "sign") return RunSignCommand(args, std::cout, std::cerr);
   if (command == "verify" && !args.empty()) {
     std::vector<std::string> problems;
     const bool ok = VerifySignatureIfAny(args[0], problems, args.size() > 1 ? args[1] : "");
@@ -29,7 +26,6 @@ int main(int argc, char** argv) {
               << "\nerror=" << sw.Error << "\n";
     return 0;
   }
-  std::cerr << "usage: manifest_driver manifest|sign ARGS... | verify DIR [CAFILE] | switches "
-               "LINE\n";
+  std::cerr << "usage: packager_probe verify DIR [CAFILE] | switches LINE\n";
   return 2;
 }
