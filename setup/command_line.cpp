@@ -80,8 +80,13 @@ TRunSwitches ParseSwitches(const std::string& commandLine) {
     while (!sw.Path.empty() && static_cast<unsigned char>(sw.Path.back()) <= ' ')
       sw.Path.pop_back();
     if (quoted && !sw.Path.empty() && sw.Path.back() == '"') sw.Path.pop_back();
+    // /D="C:\Some Dir" is a common habit; a quote is never part of a path,
+    // and left in, it would be measured as a drive without free space.
+    if (!quoted && sw.Path.size() >= 2 && sw.Path.front() == '"' && sw.Path.back() == '"')
+      sw.Path = sw.Path.substr(1, sw.Path.size() - 2);
     line.resize(d);
     if (sw.Path.empty()) sw.Error = "/D= names no path";
+    if (sw.Path.find('"') != std::string::npos) sw.Error = "/D= path holds a quote";
   }
   const std::vector<std::string> args = SplitCommandLine(line);
   for (size_t i = 1; i < args.size(); ++i) {
