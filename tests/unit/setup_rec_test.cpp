@@ -209,4 +209,10 @@ TEST(Switches, UnattendedRunsReadTheirSwitchesAndTheRestOfTheLineAsPath) {
                           "setup.exe /S /D=C:\\A\"B", "setup.exe /S /D=\"C:\\A B"})
     EXPECT_NE(ParseSwitches(bad).Error, "") << bad;
   EXPECT_EQ(ParseSwitches("setup.exe /S /X").Error, "Unknown switch: /X");
+  // A switch after /D= is refused, yet still keeps the run without a window.
+  for (const char* late : {"setup.exe /D=C:\\A B /S", "setup.exe /D=\"C:\\A B\" /SP /NOLAUNCH"}) {
+    sw = ParseSwitches(late);
+    EXPECT_EQ(sw.Error, "/D= must come last") << late;
+    EXPECT_TRUE(sw.Unattended()) << late;
+  }
 }
