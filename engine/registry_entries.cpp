@@ -142,6 +142,11 @@ bool CreateKeys(TProgress& progress, TInstallLog& log, const TAppEntry& entry) {
 std::string ExistingInstallPath(const std::string& appName) {
   // A name such as "" would read the Uninstall key itself.
   if (!IsValidAppName(appName)) return "";
+  // A removal deletes the Uninstall entry but keeps the maker's key: the
+  // place of an installation that is gone is no default any more.
+  TAccessRegistry reg;
+  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (!reg.OpenKeyWithAccess(KEY_QUERY_VALUE, kUninstall + appName, false)) return "";
   const std::string location = ReadValue(kUninstall + appName, "InstallLocation");
   return location.empty() ? ReadValue(kMaker + appName, "Path") : location;
 }

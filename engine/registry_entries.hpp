@@ -31,8 +31,9 @@ uint32_t InstalledSizeKB(const std::vector<std::string>& logLines);
 // value that fails is logged and skipped. Always true.
 bool CreateKeys(TProgress& progress, TInstallLog& log, const TAppEntry& entry);
 
-// Where an earlier installation of appName went: its Uninstall entry's
-// InstallLocation, else the Path under the maker's key, else empty.
+// Where an earlier installation of appName went, while its Uninstall entry
+// exists: the entry's InstallLocation, else the Path under the maker's key.
+// Empty otherwise.
 std::string ExistingInstallPath(const std::string& appName);
 
 // Removes the App Paths and Uninstall keys of name with all they hold; the
