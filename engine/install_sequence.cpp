@@ -234,9 +234,11 @@ void TInstaller::Run() {
   if (ok) {
     CreateShortcuts();
     KeepEarlierRecords();  // counted in the size, removed by one uninstall
+    // The copied setup program stays as the uninstaller: it counts too.
+    const std::string self = opt_.InstPath + "\\" + FileNamePart(opt_.ProgramPath);
     ok = CreateKeys(progress_, log_,
                     {rec_.AppName, opt_.InstPath, rec_.Version, rec_.Publisher, rec_.URL,
-                     InstalledSizeKB(log_.Lines())});
+                     InstalledSizeKB(log_.Lines(), self)});
     if (ok) resultMessage_ = "Setup Completed!";
   }
   if (!SaveLog()) {

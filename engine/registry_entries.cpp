@@ -1,6 +1,7 @@
 // Registry entries of an installation.
 #include "engine/registry_entries.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/setup_rec.hpp"
@@ -102,8 +103,8 @@ std::string UninstallCommand(const std::string& instPath, const std::string& app
   return "\"" + instPath + "\\setup.exe\" " + (blank ? "\"" + arg + "\"" : arg);
 }
 
-uint32_t InstalledSizeKB(const std::vector<std::string>& logLines) {
-  uint64_t bytes = 0;
+uint32_t InstalledSizeKB(const std::vector<std::string>& logLines, const std::string& also) {
+  uint64_t bytes = also.empty() ? 0 : static_cast<uint64_t>(std::max<int64_t>(FileSize(also), 0));
   std::string path;
   for (const std::string& line : logLines) {
     if (TInstallLog::Classify(line, path) != TLogRecord::FileAndDir) continue;

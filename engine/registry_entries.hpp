@@ -23,9 +23,10 @@ struct TAppEntry {
 // path always quoted, the "/u:" argument quoted when the name has a blank.
 std::string UninstallCommand(const std::string& instPath, const std::string& appName);
 
-// The size of the files that the log's ">>>> " lines name, in whole KB
-// rounded up; files that are missing count nothing.
-uint32_t InstalledSizeKB(const std::vector<std::string>& logLines);
+// The size of the files that the log's ">>>> " lines name, and of also (the
+// copy of the setup program, which no record names), in whole KB rounded
+// up; files that are missing count nothing.
+uint32_t InstalledSizeKB(const std::vector<std::string>& logLines, const std::string& also = "");
 
 // Writes the entries under HKEY_LOCAL_MACHINE and logs every step; a key or
 // value that fails is logged and skipped. Always true.

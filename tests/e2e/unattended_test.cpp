@@ -91,6 +91,10 @@ TEST_F(Unattended, SilentInstallThenQuietRemoval) {
   EXPECT_LT(first, setupLog.find(">>>> " + inst_ + "\\Docs\\readme.txt\r\n"));
   EXPECT_NE(ReadFile(log).find("Setup Completed!"), std::string::npos);
 
+  DWORD kb = 0, size = sizeof kb;  // the uninstaller (setup.exe) is installed too
+  RegGetValueA(HKEY_LOCAL_MACHINE, (kUninstall + app_).c_str(), "EstimatedSize", RRF_RT_REG_DWORD,
+               nullptr, &kb, &size);
+  EXPECT_GE(kb * 1024, ReadFile(inst_ + "\\setup.exe").size());
   const std::string quiet = RegString("QuietUninstallString");
   ASSERT_EQ(quiet, "\"" + inst_ + "\\setup.exe\" \"/u:" + app_ + "\" /S");
   SetupProcess removal(quiet, tmp_);

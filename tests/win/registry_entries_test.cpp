@@ -52,12 +52,13 @@ TEST(RegistryEntries, WrittenWithTheirDetailsLoggedAndRemovedByName) {
   const std::string appPaths =
       "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + app + ".exe";
   const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + app;
-  // 1500 + 1500 bytes of ">>>> " files make 3 KB (whole sum, rounded up);
-  // ">> " files and missing ones count nothing.
+  // 1500 + 1500 bytes of ">>>> " files and 2048 of the setup program make
+  // 5 KB (whole sum, rounded up); ">> " files and missing ones count nothing.
   const std::string dir = wintest::ScratchDir("regsize");
   wintest::WriteFile(dir + "\\a.bin", std::string(1500, 'a'));
   wintest::WriteFile(dir + "\\b.bin", std::string(1500, 'b'));
   wintest::WriteFile(dir + "\\c.lnk", std::string(5000, 'c'));
+  wintest::WriteFile(dir + "\\setup.exe", std::string(2048, 's'));
   TInstallLog log;
   log.Add(">>>> " + dir + "\\a.bin");
   log.Add(">>>> " + dir + "\\b.bin");
@@ -65,9 +66,9 @@ TEST(RegistryEntries, WrittenWithTheirDetailsLoggedAndRemovedByName) {
   log.Add(">>>> " + dir + "\\gone.bin");
   NoProgress progress;
   const std::string before = Today();
-  EXPECT_TRUE(CreateKeys(
-      progress, log,
-      {app, path, "2.1", "Quorvane Ltd", "https://qv.example", InstalledSizeKB(log.Lines())}));
+  EXPECT_TRUE(CreateKeys(progress, log,
+                         {app, path, "2.1", "Quorvane Ltd", "https://qv.example",
+                          InstalledSizeKB(log.Lines(), dir + "\\setup.exe")}));
   const std::string after = Today();
   EXPECT_EQ(progress.status, "Creating Keys...");
   wintest::RemoveTree(dir);
@@ -91,7 +92,7 @@ TEST(RegistryEntries, WrittenWithTheirDetailsLoggedAndRemovedByName) {
       {"DisplayVersion", "2.1", false},
       {"Publisher", "Quorvane Ltd", false},
       {"URLInfoAbout", "https://qv.example", false},
-      {"EstimatedSize", "3", true},
+      {"EstimatedSize", "5", true},
       {"InstallDate", date, false},
       {"NoModify", "1", true},
       {"NoRepair", "1", true},
