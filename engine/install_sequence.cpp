@@ -34,6 +34,7 @@ TInstaller::TInstaller(TSetupRec& rec, TInstallOptions options, TInstallLog& log
       extractor_(DirectoryPart(opt_.ProgramPath), opt_.ToolPath, prompts, progress, log) {
   // Before a "Path too long!" end, keep what was installed removable.
   extractor_.BeforeEnd = [this] { SaveLog(); };
+  extractor_.Stopped = [this] { return cancelRequested_; };
 }
 
 bool TInstaller::CheckDestination() {
@@ -70,8 +71,16 @@ void TInstaller::KeepEarlierRecords() {
 }
 
 void TInstaller::Cancel() {
+  // The file step drops the archive copy when it stops: tool runs of the
+  // fast road may still be reading it now.
   cancelRequested_ = true;
+}
+
+bool TInstaller::StopFiles(TInstallResult result) {
+  result_ = result;
+  RemoveUnusedDirectories();
   extractor_.RemoveArchiveCopy();
+  return false;
 }
 
 bool TInstaller::InstallFiles() {
@@ -81,6 +90,7 @@ bool TInstaller::InstallFiles() {
   progress_.Status("Installing files...");
   log_.Add("Installing files...");
   if (opt_.Fast) PrefetchAll();
+  if (cancelRequested_) return StopFiles(TInstallResult::Cancelled);  // during the tool runs
   const size_t count = rec_.Files.Count() == 0 ? 1 : (rec_.Files.Count() - 1) / 4 + 1;
   for (size_t i = 0; i < count; ++i) {
     const std::string n = std::to_string(i);
@@ -93,20 +103,13 @@ bool TInstaller::InstallFiles() {
       progress_.Status("copying " + name);
     } else {
       const std::string text = extractor_.LastErrorText() + "\r\ncopying " + name;
-      if (prompts_.AbortOrIgnore(text) == TPrompts::Abort) {
-        result_ = TInstallResult::FileError;
-        RemoveUnusedDirectories();
-        return false;
-      }
+      if (prompts_.AbortOrIgnore(text) == TPrompts::Abort)
+        return StopFiles(TInstallResult::FileError);
     }
     progress_.FileProgress(static_cast<int>((i + 1) * 100 / count));
     progress_.ProcessPendingInput();
     if (!opt_.Fast) Sleep(500);
-    if (cancelRequested_) {
-      result_ = TInstallResult::Cancelled;
-      RemoveUnusedDirectories();
-      return false;
-    }
+    if (cancelRequested_) return StopFiles(TInstallResult::Cancelled);
   }
   extractor_.DropPrefetched();
   const std::string self = opt_.InstPath + "\\" + FileNamePart(opt_.ProgramPath);

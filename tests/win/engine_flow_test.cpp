@@ -279,6 +279,31 @@ TEST_F(Sequence, CancelStopsAfterTheFileInHand) {
   EXPECT_EQ(SavedLog().find("damaged.txt"), std::string::npos);
 }
 
+TEST_F(Sequence, CancelDuringTheFastRoadsToolRunsEndsThemAndDropsTheArchiveCopy) {
+  // Started from a path without a drive letter, setup reads a copy of the
+  // archive beside the tool; the runs must not lose it under them.
+  const std::string tools = dir_ + "\\tools";
+  CreateDirectoryA(tools.c_str(), nullptr);
+  opt_.ToolPath = tools + "\\unzip.exe";
+  ASSERT_TRUE(CopyFileA(HostPath(FAKE_UNZIP_EXE).c_str(), opt_.ToolPath.c_str(), FALSE));
+  opt_.ProgramPath = "\\\\?\\" + src_ + "\\setup.exe";
+  opt_.Fast = true;
+  WriteFile(src_ + "\\setup.dat", "grow");  // 1.5 s per run
+  Files({"slow.bin"});
+  rec_.Groups.Set("Name0", "Main");
+  rec_.Groups.Set("Dir0", inst_ + "\\Sub");
+  CreateDirectoryA(inst_.c_str(), nullptr);
+  TInstaller installer(rec_, opt_, log_, prompts_, progress_);
+  progress_.onInput = [&] { installer.Cancel(); };
+  const DWORD start = GetTickCount();
+  installer.Run();
+  EXPECT_LT(GetTickCount() - start, 1400u);
+  EXPECT_EQ(installer.Result(), TInstallResult::Cancelled);
+  EXPECT_EQ(prompts_.shown, std::vector<std::string>{"Error - Setup incomplete!"});
+  EXPECT_TRUE(List(tools, "setup.dat").empty());
+  EXPECT_EQ(Everything(inst_), std::vector<std::string>{"setup.log"});
+}
+
 TEST_F(Sequence, ATooLongPathEndsTheProgramWithTheLogSaved) {
   Files({"good.txt"});
   inst_ = target_ + "\\" + std::string(130, 'p');
