@@ -32,8 +32,15 @@ TInstaller::TInstaller(TSetupRec& rec, TInstallOptions options, TInstallLog& log
       prompts_(prompts),
       progress_(progress),
       extractor_(DirectoryPart(opt_.ProgramPath), opt_.ToolPath, prompts, progress, log) {
-  // Before a "Path too long!" end, keep what was installed removable.
-  extractor_.BeforeEnd = [this] { SaveLog(); };
+  // Before a "Path too long!" end, keep what was installed removable, and
+  // leave no directory made ahead for later files (no record names it, so
+  // it would keep the installation directory from being removed) nor the
+  // archive copy.
+  extractor_.BeforeEnd = [this] {
+    RemoveUnusedDirectories();
+    extractor_.RemoveArchiveCopy();
+    SaveLog();
+  };
   extractor_.Stopped = [this] { return cancelRequested_; };
 }
 

@@ -317,6 +317,23 @@ TEST_F(Sequence, ATooLongPathEndsTheProgramWithTheLogSaved) {
   EXPECT_NE(SavedLog().find("extracting good.txt to"), std::string::npos);
 }
 
+TEST_F(Sequence, ATooLongPathOnTheFastRoadLeavesNoDirectoryTheLogDoesNotName) {
+  const std::string longDir = inst_ + "\\Long";
+  const std::string name(256 - UnzipParameters(src_ + "\\setup.dat", "", longDir).size() + 2, 'n');
+  Files({"good.txt", name, "good.txt"});
+  // The third file's directory is made ahead, before the second one ends it all.
+  rec_.Groups.Set("Name0", "Long");
+  rec_.Groups.Set("Dir0", longDir);
+  rec_.Groups.Set("Name1", "Extra");
+  rec_.Groups.Set("Dir1", inst_ + "\\Extra");
+  rec_.Files.Set("Group1", "Long");
+  rec_.Files.Set("Group2", "Extra");
+  opt_.Fast = true;
+  CreateDirectoryA(inst_.c_str(), nullptr);
+  EXPECT_THROW(TInstaller(rec_, opt_, log_, prompts_, progress_).Run(), EEndProgram);
+  EXPECT_EQ(Everything(inst_), (std::vector<std::string>{"good.txt", "setup.log"}));
+}
+
 // Points the shell link class at a library that does not exist, so that
 // creating a link object fails, and puts the registration back afterwards.
 class BrokenShellLinkClass {
