@@ -37,6 +37,8 @@ class KeyWriter {
   }
 
   void Close() { reg_.CloseKey(); }
+  // A value the earlier installation wrote and this one has none for.
+  void Drop(const std::string& name) { RegDeleteValueA(reg_.CurrentKey(), name.c_str()); }
 
  private:
   template <class F>
@@ -66,7 +68,10 @@ std::string LocalDate() {  // YYYYMMDD
 void WriteDetails(KeyWriter& w, const TAppEntry& e, const std::string& command) {
   const std::string app = e.AppName + "\\";
   const auto text = [&](const char* name, const std::string& data) {
-    if (!data.empty()) w.Write(name, data, app + name + "=" + data);
+    if (data.empty())
+      w.Drop(name);
+    else
+      w.Write(name, data, app + name + "=" + data);
   };
   const auto number = [&](const char* name, DWORD data) {
     w.Write(name, data, app + name + "=" + std::to_string(data));

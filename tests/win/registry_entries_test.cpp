@@ -128,9 +128,10 @@ TEST(RegistryEntries, AnEarlierInstallationIsFoundByItsLocationElseItsPath) {
   EXPECT_EQ(ExistingInstallPath(app), "");
   NoProgress progress;
   TInstallLog log;
+  CreateKeys(progress, log, {app, "C:\\Old", "1.0", "Old Maker", "https://old.example", 0});
   CreateKeys(progress, log, {app, "C:\\Old", "", "", "", 0});
   for (const char* name : {"DisplayVersion", "Publisher", "URLInfoAbout"})
-    EXPECT_EQ(wintest::RegValue(uninstall, name), "<missing>") << name;  // empty: not written
+    EXPECT_EQ(wintest::RegValue(uninstall, name), "<missing>") << name;  // empty: none, not stale
   EXPECT_EQ(ExistingInstallPath(app), "C:\\Old");
   const auto setLocation = [&](DWORD type, const void* data, DWORD size) {
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, uninstall.c_str(), "InstallLocation", type, data, size);
