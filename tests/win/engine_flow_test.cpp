@@ -304,6 +304,37 @@ TEST_F(Sequence, CancelDuringTheFastRoadsToolRunsEndsThemAndDropsTheArchiveCopy)
   EXPECT_EQ(Everything(inst_), std::vector<std::string>{"setup.log"});
 }
 
+TEST_F(Sequence, BothRoadsLeaveTheSameLogFilesAndQuestions) {
+  // Two directories, a missing member (ignored), a name listed twice.
+  Files({"good.txt", "missing.txt", "good.txt", "good.txt"});
+  rec_.Groups.Set("Name0", "Docs");
+  rec_.Groups.Set("Dir0", "<application path>\\Docs");
+  rec_.Files.Set("Group1", "Docs");
+  rec_.Files.Set("Group2", "Docs");
+  rec_.Files.Set("Descritpion0", app_);  // the main shortcut: no wait for one
+  struct Outcome {
+    std::string log;
+    std::vector<std::string> shown, files;
+  } roads[2];
+  for (const bool fast : {false, true}) {
+    RemoveTree(inst_);
+    CreateDirectoryA(inst_.c_str(), nullptr);
+    TSetupRec rec = rec_;
+    TInstallOptions opt = opt_;
+    opt.Fast = fast;
+    TInstallLog log;
+    ScriptedPrompts prompts;
+    prompts.answers = {TPrompts::Ignore};
+    TInstaller(rec, opt, log, prompts, progress_).Run();
+    roads[fast] = {SavedLog(), prompts.shown, Everything(inst_)};
+  }
+  EXPECT_EQ(roads[0].log, roads[1].log);
+  EXPECT_EQ(roads[0].shown, roads[1].shown);
+  EXPECT_EQ(roads[0].files, roads[1].files);
+  EXPECT_EQ(roads[1].files, (std::vector<std::string>{"Docs", "Docs\\good.txt", "good.txt",
+                                                      "setup.exe", "setup.log"}));
+}
+
 TEST_F(Sequence, ATooLongPathEndsTheProgramWithTheLogSaved) {
   Files({"good.txt"});
   inst_ = target_ + "\\" + std::string(130, 'p');
