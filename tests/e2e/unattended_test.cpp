@@ -97,6 +97,9 @@ TEST_F(Unattended, SilentInstallThenQuietRemoval) {
   EXPECT_GE(kb * 1024, ReadFile(inst_ + "\\setup.exe").size());
   const std::string quiet = RegString("QuietUninstallString");
   ASSERT_EQ(quiet, "\"" + inst_ + "\\setup.exe\" \"/u:" + app_ + "\" /S");
+  // The package's own copy has no log to remove by, and leaves the entry be.
+  EXPECT_EQ(Run("\"/u:" + app_ + "\" /S"), 5);
+  EXPECT_EQ(RegString("QuietUninstallString"), quiet);
   SetupProcess removal(quiet, tmp_);
   EXPECT_EQ(removal.WaitForExit(30000), 0);
   EXPECT_FALSE(Exists(inst_));
