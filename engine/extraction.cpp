@@ -249,6 +249,16 @@ void TExtractor::RunPrefetches() {
       continue;
     }
     progress_.ProcessPendingInput();
+    if (Stopped && Stopped()) {
+      // Cancelled: no more runs; the ones under way are ended.
+      for (Run& r : running) {
+        TerminateProcess(r.process.Get(), 1);
+        WaitForSingleObject(r.process.Get(), 2000);
+      }
+      running.clear();
+      for (auto& [dir, batch] : prefetched_) ended(batch.get(), ERROR_CANCELLED);
+      return;
+    }
     // The same stall rule as a single run: only a run whose directory has
     // neither grown nor changed for StallLimitMs is ended.
     for (size_t i = 0; i < running.size();) {

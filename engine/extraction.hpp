@@ -48,6 +48,9 @@ class TExtractor {
   // wrong when there is no code to tell.
   const std::string& LastErrorText() const { return lastErrorText_; }
   std::function<void()> BeforeEnd;
+  // Asked between waits of RunPrefetches: true ends the runs at once (their
+  // files then fail).
+  std::function<bool()> Stopped;
   // The tool is ended after this long without its file appearing or
   // growing.
   unsigned long StallLimitMs = 10000;

@@ -32,8 +32,16 @@ TInstaller::TInstaller(TSetupRec& rec, TInstallOptions options, TInstallLog& log
       prompts_(prompts),
       progress_(progress),
       extractor_(DirectoryPart(opt_.ProgramPath), opt_.ToolPath, prompts, progress, log) {
-  // Before a "Path too long!" end, keep what was installed removable.
-  extractor_.BeforeEnd = [this] { SaveLog(); };
+  // Before a "Path too long!" end, keep what was installed removable, and
+  // leave no directory made ahead for later files (no record names it, so
+  // it would keep the installation directory from being removed) nor the
+  // archive copy.
+  extractor_.BeforeEnd = [this] {
+    RemoveUnusedDirectories();
+    extractor_.RemoveArchiveCopy();
+    SaveLog();
+  };
+  extractor_.Stopped = [this] { return cancelRequested_; };
 }
 
 bool TInstaller::CheckDestination() {
@@ -70,8 +78,16 @@ void TInstaller::KeepEarlierRecords() {
 }
 
 void TInstaller::Cancel() {
+  // The file step drops the archive copy when it stops: tool runs of the
+  // fast road may still be reading it now.
   cancelRequested_ = true;
+}
+
+bool TInstaller::StopFiles(TInstallResult result) {
+  result_ = result;
+  RemoveUnusedDirectories();
   extractor_.RemoveArchiveCopy();
+  return false;
 }
 
 bool TInstaller::InstallFiles() {
@@ -81,6 +97,7 @@ bool TInstaller::InstallFiles() {
   progress_.Status("Installing files...");
   log_.Add("Installing files...");
   if (opt_.Fast) PrefetchAll();
+  if (cancelRequested_) return StopFiles(TInstallResult::Cancelled);  // during the tool runs
   const size_t count = rec_.Files.Count() == 0 ? 1 : (rec_.Files.Count() - 1) / 4 + 1;
   for (size_t i = 0; i < count; ++i) {
     const std::string n = std::to_string(i);
@@ -93,20 +110,13 @@ bool TInstaller::InstallFiles() {
       progress_.Status("copying " + name);
     } else {
       const std::string text = extractor_.LastErrorText() + "\r\ncopying " + name;
-      if (prompts_.AbortOrIgnore(text) == TPrompts::Abort) {
-        result_ = TInstallResult::FileError;
-        RemoveUnusedDirectories();
-        return false;
-      }
+      if (prompts_.AbortOrIgnore(text) == TPrompts::Abort)
+        return StopFiles(TInstallResult::FileError);
     }
     progress_.FileProgress(static_cast<int>((i + 1) * 100 / count));
     progress_.ProcessPendingInput();
     if (!opt_.Fast) Sleep(500);
-    if (cancelRequested_) {
-      result_ = TInstallResult::Cancelled;
-      RemoveUnusedDirectories();
-      return false;
-    }
+    if (cancelRequested_) return StopFiles(TInstallResult::Cancelled);
   }
   extractor_.DropPrefetched();
   const std::string self = opt_.InstPath + "\\" + FileNamePart(opt_.ProgramPath);
@@ -234,9 +244,11 @@ void TInstaller::Run() {
   if (ok) {
     CreateShortcuts();
     KeepEarlierRecords();  // counted in the size, removed by one uninstall
+    // The copied setup program stays as the uninstaller: it counts too.
+    const std::string self = opt_.InstPath + "\\" + FileNamePart(opt_.ProgramPath);
     ok = CreateKeys(progress_, log_,
                     {rec_.AppName, opt_.InstPath, rec_.Version, rec_.Publisher, rec_.URL,
-                     InstalledSizeKB(log_.Lines())});
+                     InstalledSizeKB(log_.Lines(), self)});
     if (ok) resultMessage_ = "Setup Completed!";
   }
   if (!SaveLog()) {

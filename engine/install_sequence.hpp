@@ -48,7 +48,8 @@ class TInstaller {
   // Runs the sequence to its end: result box, launch. Throws EEndProgram
   // where the program must end at once.
   void Run();
-  // The cancel action's part: stop after the file in hand, drop the copy.
+  // The cancel action's part: stop after the file in hand (or the fast
+  // road's tool runs at once), then drop the archive copy.
   void Cancel();
   bool CancelRequested() const { return cancelRequested_; }
   TInstallResult Result() const { return result_; }
@@ -58,6 +59,9 @@ class TInstaller {
 
  private:
   bool SaveLog();
+  // Ends the file step early with result: unused directories and the
+  // archive copy go. Always false.
+  bool StopFiles(TInstallResult result);
   void KeepEarlierRecords();
   // The fast road's tool runs, one per target directory, before the files.
   void PrefetchAll();

@@ -1,6 +1,7 @@
 // Registry entries of an installation.
 #include "engine/registry_entries.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/setup_rec.hpp"
@@ -36,6 +37,8 @@ class KeyWriter {
   }
 
   void Close() { reg_.CloseKey(); }
+  // A value the earlier installation wrote and this one has none for.
+  void Drop(const std::string& name) { RegDeleteValueA(reg_.CurrentKey(), name.c_str()); }
 
  private:
   template <class F>
@@ -65,7 +68,10 @@ std::string LocalDate() {  // YYYYMMDD
 void WriteDetails(KeyWriter& w, const TAppEntry& e, const std::string& command) {
   const std::string app = e.AppName + "\\";
   const auto text = [&](const char* name, const std::string& data) {
-    if (!data.empty()) w.Write(name, data, app + name + "=" + data);
+    if (data.empty())
+      w.Drop(name);
+    else
+      w.Write(name, data, app + name + "=" + data);
   };
   const auto number = [&](const char* name, DWORD data) {
     w.Write(name, data, app + name + "=" + std::to_string(data));
@@ -102,8 +108,8 @@ std::string UninstallCommand(const std::string& instPath, const std::string& app
   return "\"" + instPath + "\\setup.exe\" " + (blank ? "\"" + arg + "\"" : arg);
 }
 
-uint32_t InstalledSizeKB(const std::vector<std::string>& logLines) {
-  uint64_t bytes = 0;
+uint32_t InstalledSizeKB(const std::vector<std::string>& logLines, const std::string& also) {
+  uint64_t bytes = also.empty() ? 0 : static_cast<uint64_t>(std::max<int64_t>(FileSize(also), 0));
   std::string path;
   for (const std::string& line : logLines) {
     if (TInstallLog::Classify(line, path) != TLogRecord::FileAndDir) continue;
@@ -142,6 +148,11 @@ bool CreateKeys(TProgress& progress, TInstallLog& log, const TAppEntry& entry) {
 std::string ExistingInstallPath(const std::string& appName) {
   // A name such as "" would read the Uninstall key itself.
   if (!IsValidAppName(appName)) return "";
+  // A removal deletes the Uninstall entry but keeps the maker's key: the
+  // place of an installation that is gone is no default any more.
+  TAccessRegistry reg;
+  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (!reg.OpenKeyWithAccess(KEY_QUERY_VALUE, kUninstall + appName, false)) return "";
   const std::string location = ReadValue(kUninstall + appName, "InstallLocation");
   return location.empty() ? ReadValue(kMaker + appName, "Path") : location;
 }

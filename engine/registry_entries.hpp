@@ -23,16 +23,18 @@ struct TAppEntry {
 // path always quoted, the "/u:" argument quoted when the name has a blank.
 std::string UninstallCommand(const std::string& instPath, const std::string& appName);
 
-// The size of the files that the log's ">>>> " lines name, in whole KB
-// rounded up; files that are missing count nothing.
-uint32_t InstalledSizeKB(const std::vector<std::string>& logLines);
+// The size of the files that the log's ">>>> " lines name, and of also (the
+// copy of the setup program, which no record names), in whole KB rounded
+// up; files that are missing count nothing.
+uint32_t InstalledSizeKB(const std::vector<std::string>& logLines, const std::string& also = "");
 
 // Writes the entries under HKEY_LOCAL_MACHINE and logs every step; a key or
 // value that fails is logged and skipped. Always true.
 bool CreateKeys(TProgress& progress, TInstallLog& log, const TAppEntry& entry);
 
-// Where an earlier installation of appName went: its Uninstall entry's
-// InstallLocation, else the Path under the maker's key, else empty.
+// Where an earlier installation of appName went, while its Uninstall entry
+// exists: the entry's InstallLocation, else the Path under the maker's key.
+// Empty otherwise.
 std::string ExistingInstallPath(const std::string& appName);
 
 // Removes the App Paths and Uninstall keys of name with all they hold; the

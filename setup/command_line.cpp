@@ -77,11 +77,26 @@ TRunSwitches ParseSwitches(const std::string& commandLine) {
   if (const size_t d = FindPathSwitch(line); d != std::string::npos) {
     const bool quoted = line[d] == '"';
     sw.Path = line.substr(d + (quoted ? 4 : 3));
+    // A blank and a slash start no part of a real path: a switch was put
+    // after /D=. It is still read (so /S keeps the run windowless), and the
+    // run is refused rather than installed under "C:\App /S".
+    std::string misplaced;
+    if (const size_t s = sw.Path.find(" /"); s != std::string::npos) {
+      misplaced = sw.Path.substr(s);
+      sw.Path.resize(s);
+    }
     while (!sw.Path.empty() && static_cast<unsigned char>(sw.Path.back()) <= ' ')
       sw.Path.pop_back();
     if (quoted && !sw.Path.empty() && sw.Path.back() == '"') sw.Path.pop_back();
+    // /D="C:\Some Dir" is a common habit; a quote is never part of a path,
+    // and left in, it would be measured as a drive without free space.
+    if (!quoted && sw.Path.size() >= 2 && sw.Path.front() == '"' && sw.Path.back() == '"')
+      sw.Path = sw.Path.substr(1, sw.Path.size() - 2);
     line.resize(d);
+    line += misplaced;
     if (sw.Path.empty()) sw.Error = "/D= names no path";
+    if (sw.Path.find('"') != std::string::npos) sw.Error = "/D= path holds a quote";
+    if (!misplaced.empty()) sw.Error = "/D= must come last";
   }
   const std::vector<std::string> args = SplitCommandLine(line);
   for (size_t i = 1; i < args.size(); ++i) {

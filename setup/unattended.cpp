@@ -168,6 +168,10 @@ int Uninstall(const TRunSwitches& sw, const std::string& name, RunLog& log) {
                   kExitBadInput);
   if (AppIsRunning(name))
     return Refuse(log, "The Application you are attempting to uninstall is active.", kExitRunning);
+  // Started elsewhere (the package's copy, say), there is no log to remove
+  // by: the entries stay, so that the installed uninstaller still can.
+  if (!FileExists(ProgramDir() + "setup.log"))
+    return Refuse(log, OutcomeMessage(TUninstallOutcome::LogMissing), kExitFileFailed);
   const auto window = OpenWindow(sw, "Uninstall " + name);
   auto step = [&](const char* text) {
     log.Line(text);

@@ -91,8 +91,15 @@ TEST_F(Unattended, SilentInstallThenQuietRemoval) {
   EXPECT_LT(first, setupLog.find(">>>> " + inst_ + "\\Docs\\readme.txt\r\n"));
   EXPECT_NE(ReadFile(log).find("Setup Completed!"), std::string::npos);
 
+  DWORD kb = 0, size = sizeof kb;  // the uninstaller (setup.exe) is installed too
+  RegGetValueA(HKEY_LOCAL_MACHINE, (kUninstall + app_).c_str(), "EstimatedSize", RRF_RT_REG_DWORD,
+               nullptr, &kb, &size);
+  EXPECT_GE(kb * 1024, ReadFile(inst_ + "\\setup.exe").size());
   const std::string quiet = RegString("QuietUninstallString");
   ASSERT_EQ(quiet, "\"" + inst_ + "\\setup.exe\" \"/u:" + app_ + "\" /S");
+  // The package's own copy has no log to remove by, and leaves the entry be.
+  EXPECT_EQ(Run("\"/u:" + app_ + "\" /S"), 5);
+  EXPECT_EQ(RegString("QuietUninstallString"), quiet);
   SetupProcess removal(quiet, tmp_);
   EXPECT_EQ(removal.WaitForExit(30000), 0);
   EXPECT_FALSE(Exists(inst_));

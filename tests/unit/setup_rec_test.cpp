@@ -194,7 +194,8 @@ TEST(Switches, UnattendedRunsReadTheirSwitchesAndTheRestOfTheLineAsPath) {
   EXPECT_EQ(sw.LogFile, "C:\\log.txt");
   EXPECT_TRUE(sw.HasShortcuts && sw.Desktop && sw.SendTo && !sw.StartUp && !sw.QuickLaunch);
 
-  EXPECT_EQ(ParseSwitches("setup.exe /S \"/D=C:\\A B\"").Path, "C:\\A B");  // quoted whole
+  EXPECT_EQ(ParseSwitches("setup.exe /S \"/D=C:\\A B\"").Path, "C:\\A B");   // quoted whole
+  EXPECT_EQ(ParseSwitches("setup.exe /S /D=\"C:\\A B\" ").Path, "C:\\A B");  // value quoted
   sw = ParseSwitches("setup.exe \"/u:My App\" /SP");
   EXPECT_TRUE(sw.Progress && sw.Error.empty());
   sw = ParseSwitches("setup.exe /SHORTCUTS=none");
@@ -204,7 +205,14 @@ TEST(Switches, UnattendedRunsReadTheirSwitchesAndTheRestOfTheLineAsPath) {
   EXPECT_EQ(ParseSwitches("setup.exe").Error, "");
 
   for (const char* bad : {"setup.exe /X", "setup.exe /S /SHORTCUTS=desk", "setup.exe /S=1",
-                          "setup.exe /S /SP", "setup.exe /S /D=", "setup.exe /FOLDER="})
+                          "setup.exe /S /SP", "setup.exe /S /D=", "setup.exe /FOLDER=",
+                          "setup.exe /S /D=C:\\A\"B", "setup.exe /S /D=\"C:\\A B"})
     EXPECT_NE(ParseSwitches(bad).Error, "") << bad;
   EXPECT_EQ(ParseSwitches("setup.exe /S /X").Error, "Unknown switch: /X");
+  // A switch after /D= is refused, yet still keeps the run without a window.
+  for (const char* late : {"setup.exe /D=C:\\A B /S", "setup.exe /D=\"C:\\A B\" /SP /NOLAUNCH"}) {
+    sw = ParseSwitches(late);
+    EXPECT_EQ(sw.Error, "/D= must come last") << late;
+    EXPECT_TRUE(sw.Unattended()) << late;
+  }
 }

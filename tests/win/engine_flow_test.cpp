@@ -279,6 +279,62 @@ TEST_F(Sequence, CancelStopsAfterTheFileInHand) {
   EXPECT_EQ(SavedLog().find("damaged.txt"), std::string::npos);
 }
 
+TEST_F(Sequence, CancelDuringTheFastRoadsToolRunsEndsThemAndDropsTheArchiveCopy) {
+  // Started from a path without a drive letter, setup reads a copy of the
+  // archive beside the tool; the runs must not lose it under them.
+  const std::string tools = dir_ + "\\tools";
+  CreateDirectoryA(tools.c_str(), nullptr);
+  opt_.ToolPath = tools + "\\unzip.exe";
+  ASSERT_TRUE(CopyFileA(HostPath(FAKE_UNZIP_EXE).c_str(), opt_.ToolPath.c_str(), FALSE));
+  opt_.ProgramPath = "\\\\?\\" + src_ + "\\setup.exe";
+  opt_.Fast = true;
+  WriteFile(src_ + "\\setup.dat", "grow");  // 1.5 s per run
+  Files({"slow.bin"});
+  rec_.Groups.Set("Name0", "Main");
+  rec_.Groups.Set("Dir0", inst_ + "\\Sub");
+  CreateDirectoryA(inst_.c_str(), nullptr);
+  TInstaller installer(rec_, opt_, log_, prompts_, progress_);
+  progress_.onInput = [&] { installer.Cancel(); };
+  const DWORD start = GetTickCount();
+  installer.Run();
+  EXPECT_LT(GetTickCount() - start, 1400u);
+  EXPECT_EQ(installer.Result(), TInstallResult::Cancelled);
+  EXPECT_EQ(prompts_.shown, std::vector<std::string>{"Error - Setup incomplete!"});
+  EXPECT_TRUE(List(tools, "setup.dat").empty());
+  EXPECT_EQ(Everything(inst_), std::vector<std::string>{"setup.log"});
+}
+
+TEST_F(Sequence, BothRoadsLeaveTheSameLogFilesAndQuestions) {
+  // Two directories, a missing member (ignored), a name listed twice.
+  Files({"good.txt", "missing.txt", "good.txt", "good.txt"});
+  rec_.Groups.Set("Name0", "Docs");
+  rec_.Groups.Set("Dir0", "<application path>\\Docs");
+  rec_.Files.Set("Group1", "Docs");
+  rec_.Files.Set("Group2", "Docs");
+  rec_.Files.Set("Descritpion0", app_);  // the main shortcut: no wait for one
+  struct Outcome {
+    std::string log;
+    std::vector<std::string> shown, files;
+  } roads[2];
+  for (const bool fast : {false, true}) {
+    RemoveTree(inst_);
+    CreateDirectoryA(inst_.c_str(), nullptr);
+    TSetupRec rec = rec_;
+    TInstallOptions opt = opt_;
+    opt.Fast = fast;
+    TInstallLog log;
+    ScriptedPrompts prompts;
+    prompts.answers = {TPrompts::Ignore};
+    TInstaller(rec, opt, log, prompts, progress_).Run();
+    roads[fast] = {SavedLog(), prompts.shown, Everything(inst_)};
+  }
+  EXPECT_EQ(roads[0].log, roads[1].log);
+  EXPECT_EQ(roads[0].shown, roads[1].shown);
+  EXPECT_EQ(roads[0].files, roads[1].files);
+  EXPECT_EQ(roads[1].files, (std::vector<std::string>{"Docs", "Docs\\good.txt", "good.txt",
+                                                      "setup.exe", "setup.log"}));
+}
+
 TEST_F(Sequence, ATooLongPathEndsTheProgramWithTheLogSaved) {
   Files({"good.txt"});
   inst_ = target_ + "\\" + std::string(130, 'p');
@@ -290,6 +346,23 @@ TEST_F(Sequence, ATooLongPathEndsTheProgramWithTheLogSaved) {
             std::vector<std::string>{
                 "Path too long!\r\nTry extracting all files locally.\r\nSetup incomplete!"});
   EXPECT_NE(SavedLog().find("extracting good.txt to"), std::string::npos);
+}
+
+TEST_F(Sequence, ATooLongPathOnTheFastRoadLeavesNoDirectoryTheLogDoesNotName) {
+  const std::string longDir = inst_ + "\\Long";
+  const std::string name(256 - UnzipParameters(src_ + "\\setup.dat", "", longDir).size() + 2, 'n');
+  Files({"good.txt", name, "good.txt"});
+  // The third file's directory is made ahead, before the second one ends it all.
+  rec_.Groups.Set("Name0", "Long");
+  rec_.Groups.Set("Dir0", longDir);
+  rec_.Groups.Set("Name1", "Extra");
+  rec_.Groups.Set("Dir1", inst_ + "\\Extra");
+  rec_.Files.Set("Group1", "Long");
+  rec_.Files.Set("Group2", "Extra");
+  opt_.Fast = true;
+  CreateDirectoryA(inst_.c_str(), nullptr);
+  EXPECT_THROW(TInstaller(rec_, opt_, log_, prompts_, progress_).Run(), EEndProgram);
+  EXPECT_EQ(Everything(inst_), (std::vector<std::string>{"good.txt", "setup.log"}));
 }
 
 // Points the shell link class at a library that does not exist, so that

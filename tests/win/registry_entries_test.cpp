@@ -52,12 +52,13 @@ TEST(RegistryEntries, WrittenWithTheirDetailsLoggedAndRemovedByName) {
   const std::string appPaths =
       "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + app + ".exe";
   const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + app;
-  // 1500 + 1500 bytes of ">>>> " files make 3 KB (whole sum, rounded up);
-  // ">> " files and missing ones count nothing.
+  // 1500 + 1500 bytes of ">>>> " files and 2048 of the setup program make
+  // 5 KB (whole sum, rounded up); ">> " files and missing ones count nothing.
   const std::string dir = wintest::ScratchDir("regsize");
   wintest::WriteFile(dir + "\\a.bin", std::string(1500, 'a'));
   wintest::WriteFile(dir + "\\b.bin", std::string(1500, 'b'));
   wintest::WriteFile(dir + "\\c.lnk", std::string(5000, 'c'));
+  wintest::WriteFile(dir + "\\setup.exe", std::string(2048, 's'));
   TInstallLog log;
   log.Add(">>>> " + dir + "\\a.bin");
   log.Add(">>>> " + dir + "\\b.bin");
@@ -65,9 +66,9 @@ TEST(RegistryEntries, WrittenWithTheirDetailsLoggedAndRemovedByName) {
   log.Add(">>>> " + dir + "\\gone.bin");
   NoProgress progress;
   const std::string before = Today();
-  EXPECT_TRUE(CreateKeys(
-      progress, log,
-      {app, path, "2.1", "Quorvane Ltd", "https://qv.example", InstalledSizeKB(log.Lines())}));
+  EXPECT_TRUE(CreateKeys(progress, log,
+                         {app, path, "2.1", "Quorvane Ltd", "https://qv.example",
+                          InstalledSizeKB(log.Lines(), dir + "\\setup.exe")}));
   const std::string after = Today();
   EXPECT_EQ(progress.status, "Creating Keys...");
   wintest::RemoveTree(dir);
@@ -91,7 +92,7 @@ TEST(RegistryEntries, WrittenWithTheirDetailsLoggedAndRemovedByName) {
       {"DisplayVersion", "2.1", false},
       {"Publisher", "Quorvane Ltd", false},
       {"URLInfoAbout", "https://qv.example", false},
-      {"EstimatedSize", "3", true},
+      {"EstimatedSize", "5", true},
       {"InstallDate", date, false},
       {"NoModify", "1", true},
       {"NoRepair", "1", true},
@@ -127,9 +128,10 @@ TEST(RegistryEntries, AnEarlierInstallationIsFoundByItsLocationElseItsPath) {
   EXPECT_EQ(ExistingInstallPath(app), "");
   NoProgress progress;
   TInstallLog log;
+  CreateKeys(progress, log, {app, "C:\\Old", "1.0", "Old Maker", "https://old.example", 0});
   CreateKeys(progress, log, {app, "C:\\Old", "", "", "", 0});
   for (const char* name : {"DisplayVersion", "Publisher", "URLInfoAbout"})
-    EXPECT_EQ(wintest::RegValue(uninstall, name), "<missing>") << name;  // empty: not written
+    EXPECT_EQ(wintest::RegValue(uninstall, name), "<missing>") << name;  // empty: none, not stale
   EXPECT_EQ(ExistingInstallPath(app), "C:\\Old");
   const auto setLocation = [&](DWORD type, const void* data, DWORD size) {
     RegSetKeyValueA(HKEY_LOCAL_MACHINE, uninstall.c_str(), "InstallLocation", type, data, size);
@@ -140,9 +142,8 @@ TEST(RegistryEntries, AnEarlierInstallationIsFoundByItsLocationElseItsPath) {
   setLocation(REG_DWORD, &number, sizeof number);
   EXPECT_EQ(ExistingInstallPath(app), "C:\\Old");  // not a string: missing
   DeleteUninstallKeys(app);
-  EXPECT_EQ(ExistingInstallPath(app), "C:\\Old");
+  EXPECT_EQ(ExistingInstallPath(app), "");  // removed: the maker's key alone is no installation
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, maker.c_str());
-  EXPECT_EQ(ExistingInstallPath(app), "");
 }
 
 TEST(RegistryEntries, UninstallCommandQuotesWhatHasBlanks) {
