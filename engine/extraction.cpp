@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "shell/file_ops.hpp"
 #include "shell/owned.hpp"
 #include "shell/path_rules.hpp"
@@ -59,6 +61,18 @@ int64_t TreeSize(const std::string& dir) {
   return total;
 }
 
+// Files (not directories) directly in dir.
+size_t FileCount(const std::string& dir) {
+  size_t n = 0;
+  WIN32_FIND_DATAA fd;
+  OwnedFind h(FindFirstFileA((dir + "\\*").c_str(), &fd));
+  if (!h) return 0;
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++n;
+  } while (FindNextFileA(h.Get(), &fd));
+  return n;
+}
+
 // Below this the platform's command-line limit (32,767) leaves room.
 constexpr size_t kBatchCommandMax = 30000;
 // Tool runs of the fast road at once: they spend most of their time
@@ -72,6 +86,7 @@ struct TExtractor::Batch {
   explicit Batch(const std::string& dir) : scratch(dir) {}
   PrivateDirectory scratch;
   std::vector<std::string> commands;  // one tool run each
+  size_t names = 0;
   unsigned long code = 0;
 };
 
@@ -209,6 +224,7 @@ void TExtractor::Prefetch(const std::vector<std::string>& names, const std::stri
     members += member;
   }
   batch->commands.push_back(head + members + tail);
+  batch->names = names.size();
   prefetched_[dir] = std::move(batch);
 }
 
@@ -275,6 +291,14 @@ void TExtractor::RunPrefetches() {
         continue;
       }
       ++i;
+    }
+    if (Extracted) {
+      size_t done = 0, total = 0;
+      for (auto& [dir, batch] : prefetched_) {
+        done += FileCount(batch->scratch.Path());
+        total += batch->names;
+      }
+      Extracted(std::min(done, total), total);
     }
   }
 }

@@ -51,6 +51,8 @@ class TExtractor {
   // Asked between waits of RunPrefetches: true ends the runs at once (their
   // files then fail).
   std::function<bool()> Stopped;
+  // While the fast road's runs go on: how many of their files have appeared.
+  std::function<void(size_t done, size_t total)> Extracted;
   // The tool is ended after this long without its file appearing or
   // growing.
   unsigned long StallLimitMs = 10000;

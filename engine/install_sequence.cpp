@@ -1,6 +1,8 @@
 // The install sequence and its file and shortcut steps.
 #include "engine/install_sequence.hpp"
 
+#include <algorithm>
+
 #include <windows.h>
 #include <shellapi.h>
 
@@ -113,7 +115,7 @@ bool TInstaller::InstallFiles() {
       if (prompts_.AbortOrIgnore(text) == TPrompts::Abort)
         return StopFiles(TInstallResult::FileError);
     }
-    progress_.FileProgress(static_cast<int>((i + 1) * 100 / count));
+    progress_.FileProgress(std::max(prefetchedPercent_, static_cast<int>((i + 1) * 100 / count)));
     progress_.ProcessPendingInput();
     if (!opt_.Fast) Sleep(500);
     if (cancelRequested_) return StopFiles(TInstallResult::Cancelled);
@@ -140,6 +142,11 @@ void TInstaller::PrefetchAll() {
     ForceDirectories(dir);
     extractor_.Prefetch(names, dir);
   }
+  // The bar moves with the files as the runs write them.
+  extractor_.Extracted = [this](size_t done, size_t total) {
+    prefetchedPercent_ = static_cast<int>(total ? done * 100 / total : 0);
+    progress_.FileProgress(prefetchedPercent_);
+  };
   extractor_.RunPrefetches();
 }
 

@@ -77,6 +77,7 @@ class TInstaller {
   bool cancelRequested_ = false;
   TInstallResult result_ = TInstallResult::Completed;
   std::vector<std::string> madeByPrefetch_;
+  int prefetchedPercent_ = 0;            // the bar never moves back from what the fast road showed
   std::vector<std::string> earlierLog_;  // records of an installation this one replaces
   bool earlierKept_ = false;
   std::string resultMessage_ = "Error - Setup incomplete!";

@@ -28,7 +28,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
   InstallErrorBoundary();
   const std::string commandLine = GetCommandLineA();
   const TRunSwitches switches = ParseSwitches(commandLine);
-  if (switches.Unattended()) return RunUnattended(switches, commandLine);
+  if (switches.Unattended()) {
+    // No one is at the screen: the system's own boxes (no disk in a drive,
+    // a crash) must not wait for a click either; the unzip tool inherits this.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    return RunUnattended(switches, commandLine);
+  }
   if (!switches.Error.empty()) return ShowError(switches.Error.c_str());
   int exitCode = 0;
   try {
