@@ -162,6 +162,12 @@ TEST_F(Packager, CheckFindsEachMistakeOnItsLine) {
        "setup.ini:16: FILES Group1: warning: written twice: setup uses the first value, on line 15",
        0},
       {"", "", "license.txt: warning: missing", 0, kMembers, false},
+      // A name longer than minizip's usual buffer.
+      {"",
+       "",
+       "setup.dat: " + std::string(1500, 'y') + ": warning: no FILES entry installs",
+       0,
+       {kMembers[0], kMembers[1], {std::string(1500, 'y'), ""}}},
   };
   int i = 0;
   for (const Case& c : cases) {
