@@ -168,6 +168,9 @@ TEST_F(Packager, CheckFindsEachMistakeOnItsLine) {
        "setup.dat: " + std::string(1500, 'y') + ": warning: no FILES entry installs",
        0,
        {kMembers[0], kMembers[1], {std::string(1500, 'y'), ""}}},
+      // Windows reads a key without "=" as the key with no value.
+      {"AppName=App\r\n", "AppName\r\nAppName=App\r\n",
+       "setup.ini:2: MAIN AppName: error: missing"},
   };
   int i = 0;
   for (const Case& c : cases) {
