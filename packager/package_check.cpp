@@ -44,6 +44,27 @@ bool HasNonAscii(const std::string& s) {
 
 std::string Quote(const std::string& s) { return "\"" + s + "\""; }
 
+// A Windows path as the system resolves it, for comparing: letter case,
+// doubled or trailing backslashes and "." parts make no difference, and
+// ".." goes up.
+std::string PathKey(const std::string& path) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    const size_t end = std::min(path.find_first_of("\\/", start), path.size());
+    const std::string part = LowerAscii(path.substr(start, end - start));
+    if (part == "..") {
+      if (parts.size() > 1) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string key;
+  for (const std::string& part : parts) key += (key.empty() ? "" : "\\") + part;
+  return key;
+}
+
 class Checker {
  public:
   Checker(const std::string& dir, const CheckOptions& opt, Report& report)
@@ -218,7 +239,7 @@ class Checker {
   void CheckEntries() {
     std::map<std::string, size_t> targets;
     bool launchable = false, mainShortcut = false;
-    const std::string launch = LowerAscii(instPath_ + "\\" + rec_.AppName + ".exe");
+    const std::string launch = PathKey(instPath_ + "\\" + rec_.AppName + ".exe");
     for (size_t n = 0; n < std::min(rec_.FileCount(), filesNumbered_); ++n) {
       const std::string num = std::to_string(n);
       const std::string name = rec_.Files.Get("Name" + num);
@@ -253,7 +274,7 @@ class Checker {
       }
       CheckMember(num, name);
       const std::string dir = GroupDir(expanded_, group, instPath_);
-      const std::string target = LowerAscii(dir + "\\" + name);
+      const std::string target = PathKey(dir + "\\" + name);
       if (const auto [it, added] = targets.emplace(target, n); !added)
         Error("FILES", "Name" + num,
               "installs to the same file as Name" + std::to_string(it->second) + " (" + dir + "\\" +

@@ -171,6 +171,15 @@ TEST_F(Packager, CheckFindsEachMistakeOnItsLine) {
       // Windows reads a key without "=" as the key with no value.
       {"AppName=App\r\n", "AppName\r\nAppName=App\r\n",
        "setup.ini:2: MAIN AppName: error: missing"},
+      // Paths compare as Windows resolves them.
+      {"Dir0=<application path>\\Docs\r\n[FILES]\r\nName0=App.exe*\r\nGroup0=Main*",
+       "Dir0=<application path>\\Docs\r\nName1=Top\r\nDir1=<application path>\\\r\n[FILES]\r\n"
+       "Name0=App.exe*\r\nGroup0=Top*",
+       "0 errors", 0},
+      {"Dir0=<application path>\\Docs\r\n[FILES]\r\nName0=App.exe*\r\nGroup0=Main*",
+       "Dir0=<application path>\\Docs\r\nName1=Top\r\nDir1=<application path>\\.\\docs\\\r\n"
+       "[FILES]\r\nName0=readme.txt*\r\nGroup0=Top*",
+       "setup.ini:16: FILES Name1: error: installs to the same file as Name0"},
   };
   int i = 0;
   for (const Case& c : cases) {
