@@ -2,6 +2,7 @@
 #include "packager/package_check.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -270,6 +271,20 @@ class Checker {
         Error("FILES", "Name" + num,
               "must be a bare file name, without \\, /, : or ..: setup extracts the part after "
               "the last \\ or : but points the shortcut at the whole value");
+        continue;
+      }
+      // The tool takes a member name as a pattern, not as a name.
+      if (name.find_first_of("*?[") != std::string::npos) {
+        Error("FILES", "Name" + num,
+              "holds *, ? or [: the unzip tool reads the name as a pattern (\"[1]\" stands for "
+              "\"1\"), and Windows allows no * or ? in a file name; setup fails to install it");
+        continue;
+      }
+      if (std::any_of(name.begin(), name.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || std::strchr("<>\"|", c);
+          })) {
+        Error("FILES", "Name" + num,
+              "holds <, >, \", | or a control character, which Windows allows in no file name");
         continue;
       }
       CheckMember(num, name);

@@ -180,6 +180,16 @@ TEST_F(Packager, CheckFindsEachMistakeOnItsLine) {
        "Dir0=<application path>\\Docs\r\nName1=Top\r\nDir1=<application path>\\.\\docs\\\r\n"
        "[FILES]\r\nName0=readme.txt*\r\nGroup0=Top*",
        "setup.ini:16: FILES Name1: error: installs to the same file as Name0"},
+      {"Name1=readme.txt*",
+       "Name1=read[1].txt*",
+       "setup.ini:14: FILES Name1: error: holds *, ? or [",
+       1,
+       {kMembers[0], {"read[1].txt", "x"}}},
+      {"Name1=readme.txt*",
+       "Name1=a|b.txt*",
+       "setup.ini:14: FILES Name1: error: holds <, >",
+       1,
+       {kMembers[0], {"a|b.txt", "x"}}},
   };
   int i = 0;
   for (const Case& c : cases) {
