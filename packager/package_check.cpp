@@ -183,30 +183,29 @@ class Checker {
       return stems[0] + std::to_string(n);
     };
     const std::string entry = section == "FILES" ? "file " : "group ";
-    for (size_t n = 0; n < numbered; ++n) {
+    // Only the numbers that are there are visited: a key may carry a number
+    // in the billions.
+    size_t next = 0;  // the number that should come next
+    for (const auto& [n, here] : present) {
       const std::string num = std::to_string(n);
-      if (present[n].empty()) {  // one line for a whole gap
-        size_t last = n;
-        while (present[last + 1].empty()) ++last;
-        Error(section, stems[0] + num,
-              "no " + entry + num + (last > n ? " to " + std::to_string(last) : "") +
+      if (n > next)  // one line for a whole gap
+        Error(section, stems[0] + std::to_string(next),
+              "no " + entry + std::to_string(next) +
+                  (n - 1 > next ? " to " + std::to_string(n - 1) : "") +
                   ": entries are numbered from 0 without gaps");
-        n = last;
-        continue;
-      }
+      next = n + 1;
       for (const std::string& stem : stems)
-        if (!present[n].count(stem))
+        if (!here.count(stem))
           report_.Error("setup.ini", Line(section, keyOf(n)), section + " " + stem + num,
                         "missing or empty: every entry needs all its keys with a value, or "
                         "setup counts too few entries");
     }
     const size_t lines = section == "FILES" ? rec_.Files.Count() : rec_.Groups.Count();
-    for (size_t n = visited; n < numbered; ++n)
-      if (!present[n].empty())
-        Error(section, keyOf(n),
-              entry + std::to_string(n) + " is never read: setup counts " +
-                  std::to_string(visited) + " entries from the " + std::to_string(lines) +
-                  " lines of [" + section + "]");
+    for (auto it = present.lower_bound(visited); it != present.end(); ++it)
+      Error(section, keyOf(it->first),
+            entry + std::to_string(it->first) + " is never read: setup counts " +
+                std::to_string(visited) + " entries from the " + std::to_string(lines) +
+                " lines of [" + section + "]");
     if (section == "FILES") {
       filesNumbered_ = numbered;
       for (size_t n = numbered; n < std::max<size_t>(visited, lines == 0 ? 1 : 0); ++n)
