@@ -335,8 +335,22 @@ class Checker {
     Error("FILES", "Name" + num, text);
   }
 
+  // Whether the value of a FILES key, its last character dropped, is shown
+  // right by the package: a member, a group, Yes or No.
+  bool ReadsRight(const std::string& key) const {
+    std::string stem;
+    size_t number = 0;
+    const std::string value = rec_.Files.Get(key);
+    if (!SplitKey(key, kFileStems, stem, number) || value.empty()) return false;
+    if (stem == "Name") return haveArchive_ && Member(value);
+    if (stem == "Group") return value == "Main" || IsGroupName(value);
+    if (stem == "ShortCut") return value == "Yes" || value == "No";
+    return false;
+  }
+
   // Setup drops the last character of every FILES value: one that does
-  // not end like the others most likely lacks it.
+  // not end like the others most likely lacks it, unless what remains is
+  // shown to be right.
   void CheckFilesValueEnds() {
     std::vector<std::pair<std::string, char>> ends;
     std::map<char, size_t> counts;
@@ -356,7 +370,7 @@ class Checker {
                           return a.second < b.second;
                         })->first;
     for (const auto& [key, end] : ends)
-      if (end != common)
+      if (end != common && !ReadsRight(key))
         Error("FILES", key,
               std::string("ends in '") + end + "' where the other values end in '" + common +
                   "': setup drops the last character of every FILES value, so each needs one "

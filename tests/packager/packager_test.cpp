@@ -190,6 +190,9 @@ TEST_F(Packager, CheckFindsEachMistakeOnItsLine) {
        "setup.ini:14: FILES Name1: error: holds <, >",
        1,
        {kMembers[0], {"a|b.txt", "x"}}},
+      // Any extra character will do where what remains is right.
+      {"ShortCut0=Yes*", "ShortCut0=Yes#", "0 errors", 0},
+      {"Name1=readme.txt*", "Name1=readme.txt#", "0 errors", 0},
   };
   int i = 0;
   for (const Case& c : cases) {
