@@ -268,6 +268,22 @@ TEST_F(Packager, InitThenBuildMakesTheSameCleanPackageTwice) {
   EXPECT_EQ(qpack::ReadWholeFile((dir_ / "out1" / "setup.exe").string()), "MZ setup");
 }
 
+TEST_F(Packager, InitListsALinkWhereTheLinkLies) {
+#ifdef _WIN32
+  GTEST_SKIP() << "making links needs a privilege on Windows";
+#endif
+  const fs::path app = dir_ / "App";
+  Write(app / "App.exe", "MZ");
+  Write(dir_ / "elsewhere" / "data.txt", "x");
+  fs::create_directories(app / "Docs");
+  fs::create_symlink(dir_ / "elsewhere" / "data.txt", app / "Docs" / "data.txt");
+  EXPECT_EQ(Qpack({"init", app.string()}).code, 0);
+  const std::string script = qpack::ReadWholeFile((app / "setup.ini").string());
+  EXPECT_NE(script.find("Dir0=<application path>\\Docs\r\n"), std::string::npos) << script;
+  EXPECT_NE(script.find("Name1=data.txt*\r\nGroup1=Docs*"), std::string::npos) << script;
+  EXPECT_EQ(script.find(".."), std::string::npos) << script;
+}
+
 TEST_F(Packager, BuildRefusesWhatItCannotPackage) {
   const fs::path app = dir_ / "App";
   Write(app / "App.exe", "MZ");
