@@ -17,7 +17,9 @@ std::vector<FolderFile> ListFolder(const std::string& folder) {
   std::vector<FolderFile> files;
   for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     if (!it->is_regular_file(ec)) continue;
-    std::string rel = fs::relative(it->path(), folder, ec).generic_string();
+    // Lexically: fs::relative resolves links, and a link to a file outside
+    // would be listed as "../..." and installed beside the application.
+    std::string rel = it->path().lexically_relative(folder).generic_string();
     if (rel == "setup.ini" || rel == "license.txt") continue;
     files.push_back({std::move(rel), static_cast<uint64_t>(it->file_size(ec))});
   }

@@ -31,6 +31,18 @@ const char* const kBuildHelp =
     "only file of that name anywhere under FOLDER.\n"
     "Exit: 0 built without errors, 1 not built or the check found errors, 2 usage.\n";
 
+// Whether path is dir or lies below it. Asked of the file system, since
+// names alone differ in letter case on Windows, in links and in short names.
+bool IsWithin(const std::string& path, const std::string& dir) {
+  std::error_code ec;
+  fs::path start = fs::weakly_canonical(path, ec);
+  if (ec) start = fs::absolute(path, ec).lexically_normal();
+  for (fs::path p = start;; p = p.parent_path()) {
+    if (fs::exists(p, ec) && fs::equivalent(p, dir, ec)) return true;
+    if (p == p.parent_path()) return false;
+  }
+}
+
 std::string Slashed(std::string s) {
   std::replace(s.begin(), s.end(), '\\', '/');
   return s;
@@ -44,8 +56,7 @@ class Builder {
   int Run() {
     folder_ = args_.positional[0];
     outDir_ = args_.Value("-o");
-    const fs::path folder = fs::weakly_canonical(folder_), out = fs::weakly_canonical(outDir_);
-    if (std::mismatch(folder.begin(), folder.end(), out.begin(), out.end()).first == folder.end()) {
+    if (IsWithin(outDir_, folder_)) {
       err_ << outDir_ << ": error: inside " << folder_ << ", whose files the package takes\n";
       return kExitUsage;
     }

@@ -2,6 +2,7 @@
 #include "packager/package_check.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -43,6 +44,27 @@ bool HasNonAscii(const std::string& s) {
 }
 
 std::string Quote(const std::string& s) { return "\"" + s + "\""; }
+
+// A Windows path as the system resolves it, for comparing: letter case,
+// doubled or trailing backslashes and "." parts make no difference, and
+// ".." goes up.
+std::string PathKey(const std::string& path) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    const size_t end = std::min(path.find_first_of("\\/", start), path.size());
+    const std::string part = LowerAscii(path.substr(start, end - start));
+    if (part == "..") {
+      if (parts.size() > 1) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string key;
+  for (const std::string& part : parts) key += (key.empty() ? "" : "\\") + part;
+  return key;
+}
 
 class Checker {
  public:
@@ -161,30 +183,29 @@ class Checker {
       return stems[0] + std::to_string(n);
     };
     const std::string entry = section == "FILES" ? "file " : "group ";
-    for (size_t n = 0; n < numbered; ++n) {
+    // Only the numbers that are there are visited: a key may carry a number
+    // in the billions.
+    size_t next = 0;  // the number that should come next
+    for (const auto& [n, here] : present) {
       const std::string num = std::to_string(n);
-      if (present[n].empty()) {  // one line for a whole gap
-        size_t last = n;
-        while (present[last + 1].empty()) ++last;
-        Error(section, stems[0] + num,
-              "no " + entry + num + (last > n ? " to " + std::to_string(last) : "") +
+      if (n > next)  // one line for a whole gap
+        Error(section, stems[0] + std::to_string(next),
+              "no " + entry + std::to_string(next) +
+                  (n - 1 > next ? " to " + std::to_string(n - 1) : "") +
                   ": entries are numbered from 0 without gaps");
-        n = last;
-        continue;
-      }
+      next = n + 1;
       for (const std::string& stem : stems)
-        if (!present[n].count(stem))
+        if (!here.count(stem))
           report_.Error("setup.ini", Line(section, keyOf(n)), section + " " + stem + num,
                         "missing or empty: every entry needs all its keys with a value, or "
                         "setup counts too few entries");
     }
     const size_t lines = section == "FILES" ? rec_.Files.Count() : rec_.Groups.Count();
-    for (size_t n = visited; n < numbered; ++n)
-      if (!present[n].empty())
-        Error(section, keyOf(n),
-              entry + std::to_string(n) + " is never read: setup counts " +
-                  std::to_string(visited) + " entries from the " + std::to_string(lines) +
-                  " lines of [" + section + "]");
+    for (auto it = present.lower_bound(visited); it != present.end(); ++it)
+      Error(section, keyOf(it->first),
+            entry + std::to_string(it->first) + " is never read: setup counts " +
+                std::to_string(visited) + " entries from the " + std::to_string(lines) +
+                " lines of [" + section + "]");
     if (section == "FILES") {
       filesNumbered_ = numbered;
       for (size_t n = numbered; n < std::max<size_t>(visited, lines == 0 ? 1 : 0); ++n)
@@ -218,7 +239,7 @@ class Checker {
   void CheckEntries() {
     std::map<std::string, size_t> targets;
     bool launchable = false, mainShortcut = false;
-    const std::string launch = LowerAscii(instPath_ + "\\" + rec_.AppName + ".exe");
+    const std::string launch = PathKey(instPath_ + "\\" + rec_.AppName + ".exe");
     for (size_t n = 0; n < std::min(rec_.FileCount(), filesNumbered_); ++n) {
       const std::string num = std::to_string(n);
       const std::string name = rec_.Files.Get("Name" + num);
@@ -251,9 +272,23 @@ class Checker {
               "the last \\ or : but points the shortcut at the whole value");
         continue;
       }
+      // The tool takes a member name as a pattern, not as a name.
+      if (name.find_first_of("*?[") != std::string::npos) {
+        Error("FILES", "Name" + num,
+              "holds *, ? or [: the unzip tool reads the name as a pattern (\"[1]\" stands for "
+              "\"1\"), and Windows allows no * or ? in a file name; setup fails to install it");
+        continue;
+      }
+      if (std::any_of(name.begin(), name.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || std::strchr("<>\"|", c);
+          })) {
+        Error("FILES", "Name" + num,
+              "holds <, >, \", | or a control character, which Windows allows in no file name");
+        continue;
+      }
       CheckMember(num, name);
       const std::string dir = GroupDir(expanded_, group, instPath_);
-      const std::string target = LowerAscii(dir + "\\" + name);
+      const std::string target = PathKey(dir + "\\" + name);
       if (const auto [it, added] = targets.emplace(target, n); !added)
         Error("FILES", "Name" + num,
               "installs to the same file as Name" + std::to_string(it->second) + " (" + dir + "\\" +
@@ -300,8 +335,22 @@ class Checker {
     Error("FILES", "Name" + num, text);
   }
 
+  // Whether the value of a FILES key, its last character dropped, is shown
+  // right by the package: a member, a group, Yes or No.
+  bool ReadsRight(const std::string& key) const {
+    std::string stem;
+    size_t number = 0;
+    const std::string value = rec_.Files.Get(key);
+    if (!SplitKey(key, kFileStems, stem, number) || value.empty()) return false;
+    if (stem == "Name") return haveArchive_ && Member(value);
+    if (stem == "Group") return value == "Main" || IsGroupName(value);
+    if (stem == "ShortCut") return value == "Yes" || value == "No";
+    return false;
+  }
+
   // Setup drops the last character of every FILES value: one that does
-  // not end like the others most likely lacks it.
+  // not end like the others most likely lacks it, unless what remains is
+  // shown to be right.
   void CheckFilesValueEnds() {
     std::vector<std::pair<std::string, char>> ends;
     std::map<char, size_t> counts;
@@ -321,7 +370,7 @@ class Checker {
                           return a.second < b.second;
                         })->first;
     for (const auto& [key, end] : ends)
-      if (end != common)
+      if (end != common && !ReadsRight(key))
         Error("FILES", key,
               std::string("ends in '") + end + "' where the other values end in '" + common +
                   "': setup drops the last character of every FILES value, so each needs one "

@@ -4,6 +4,7 @@
 #include <minizip/unzip.h>
 #include <minizip/zip.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -67,9 +68,14 @@ std::vector<ZipMember> ReadZip(const std::string& path) {
   std::vector<char> buf(kChunk);
   for (int rc = unzGoToFirstFile(uf); rc == UNZ_OK; rc = unzGoToNextFile(uf)) {
     unz_file_info64 info{};
-    char name[1024];
-    if (unzGetCurrentFileInfo64(uf, &info, name, sizeof name, nullptr, 0, nullptr, 0) != UNZ_OK)
+    if (unzGetCurrentFileInfo64(uf, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) break;
+    // Sized from the header: minizip leaves a name that fills its buffer
+    // without a terminator, and a hostile archive may hold any length.
+    std::string name(info.size_filename, '\0');
+    if (!name.empty() && unzGetCurrentFileInfo64(uf, &info, name.data(), info.size_filename,
+                                                 nullptr, 0, nullptr, 0) != UNZ_OK)
       break;
+    name.resize(std::min(name.size(), name.find('\0')));
     ZipMember m{name, info.uncompressed_size, static_cast<int>(info.compression_method)};
     if ((m.method == 0 || m.method == Z_DEFLATED) && unzOpenCurrentFile(uf) == UNZ_OK) {
       int got = 0;

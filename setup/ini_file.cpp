@@ -87,8 +87,10 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
                                  const std::string& def) {
   if (const Section* s = Find(section)) {
     const std::string wanted = Trim(key);
+    // The first line of the key answers, even one without "=": then the
+    // default does, as with Windows' profile calls.
     for (const Entry& e : s->entries)
-      if (e.hasValue && SameText(e.key, wanted)) return Cut(Unquote(e.value), kValueBuffer);
+      if (SameText(e.key, wanted)) return Cut(Unquote(e.hasValue ? e.value : def), kValueBuffer);
   }
   return Cut(Unquote(def), kValueBuffer);
 }
@@ -119,7 +121,7 @@ std::vector<size_t> TIniFile::LinesOf(const std::string& section, const std::str
   if (const Section* s = Find(section)) {
     const std::string wanted = Trim(key);
     for (const Entry& e : s->entries)
-      if (e.hasValue && SameText(e.key, wanted)) lines.push_back(e.line);
+      if (SameText(e.key, wanted)) lines.push_back(e.line);
   }
   return lines;
 }

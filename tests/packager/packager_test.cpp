@@ -162,6 +162,37 @@ TEST_F(Packager, CheckFindsEachMistakeOnItsLine) {
        "setup.ini:16: FILES Group1: warning: written twice: setup uses the first value, on line 15",
        0},
       {"", "", "license.txt: warning: missing", 0, kMembers, false},
+      // A name longer than minizip's usual buffer.
+      {"",
+       "",
+       "setup.dat: " + std::string(1500, 'y') + ": warning: no FILES entry installs",
+       0,
+       {kMembers[0], kMembers[1], {std::string(1500, 'y'), ""}}},
+      // Windows reads a key without "=" as the key with no value.
+      {"AppName=App\r\n", "AppName\r\nAppName=App\r\n",
+       "setup.ini:2: MAIN AppName: error: missing"},
+      // Paths compare as Windows resolves them.
+      {"Dir0=<application path>\\Docs\r\n[FILES]\r\nName0=App.exe*\r\nGroup0=Main*",
+       "Dir0=<application path>\\Docs\r\nName1=Top\r\nDir1=<application path>\\\r\n[FILES]\r\n"
+       "Name0=App.exe*\r\nGroup0=Top*",
+       "0 errors", 0},
+      {"Dir0=<application path>\\Docs\r\n[FILES]\r\nName0=App.exe*\r\nGroup0=Main*",
+       "Dir0=<application path>\\Docs\r\nName1=Top\r\nDir1=<application path>\\.\\docs\\\r\n"
+       "[FILES]\r\nName0=readme.txt*\r\nGroup0=Top*",
+       "setup.ini:16: FILES Name1: error: installs to the same file as Name0"},
+      {"Name1=readme.txt*",
+       "Name1=read[1].txt*",
+       "setup.ini:14: FILES Name1: error: holds *, ? or [",
+       1,
+       {kMembers[0], {"read[1].txt", "x"}}},
+      {"Name1=readme.txt*",
+       "Name1=a|b.txt*",
+       "setup.ini:14: FILES Name1: error: holds <, >",
+       1,
+       {kMembers[0], {"a|b.txt", "x"}}},
+      // Any extra character will do where what remains is right.
+      {"ShortCut0=Yes*", "ShortCut0=Yes#", "0 errors", 0},
+      {"Name1=readme.txt*", "Name1=readme.txt#", "0 errors", 0},
   };
   int i = 0;
   for (const Case& c : cases) {
@@ -173,6 +204,19 @@ TEST_F(Packager, CheckFindsEachMistakeOnItsLine) {
         << "expected: " << c.expected << "\ngot:\n"
         << r.out;
   }
+}
+
+TEST_F(Packager, CheckTimeDoesNotGrowWithKeyNumbers) {
+  // A key numbered in the millions (or billions) costs no more than a small
+  // one: numbers are not counted through.
+  const auto start = std::chrono::steady_clock::now();
+  const Outcome r =
+      Qpack({"check", Package("big", kScript + "Name9999999=x*\r\nGroup9999999=y*\r\n", kMembers)});
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_NE(r.out.find("setup.ini:18: FILES Name9999999: error: file 9999999 is never read"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("FILES Name2: error: no file 2 to 9999998"), std::string::npos) << r.out;
 }
 
 TEST_F(Packager, InitThenBuildMakesTheSameCleanPackageTwice) {
@@ -222,6 +266,22 @@ TEST_F(Packager, InitThenBuildMakesTheSameCleanPackageTwice) {
             (std::vector<std::string>{"Notes.exe", "empty.dat", "index.html", "readme.txt"}));
   EXPECT_EQ(qpack::ReadWholeFile((dir_ / "out1" / "license.txt").string()), "terms");
   EXPECT_EQ(qpack::ReadWholeFile((dir_ / "out1" / "setup.exe").string()), "MZ setup");
+}
+
+TEST_F(Packager, InitListsALinkWhereTheLinkLies) {
+#ifdef _WIN32
+  GTEST_SKIP() << "making links needs a privilege on Windows";
+#endif
+  const fs::path app = dir_ / "App";
+  Write(app / "App.exe", "MZ");
+  Write(dir_ / "elsewhere" / "data.txt", "x");
+  fs::create_directories(app / "Docs");
+  fs::create_symlink(dir_ / "elsewhere" / "data.txt", app / "Docs" / "data.txt");
+  EXPECT_EQ(Qpack({"init", app.string()}).code, 0);
+  const std::string script = qpack::ReadWholeFile((app / "setup.ini").string());
+  EXPECT_NE(script.find("Dir0=<application path>\\Docs\r\n"), std::string::npos) << script;
+  EXPECT_NE(script.find("Name1=data.txt*\r\nGroup1=Docs*"), std::string::npos) << script;
+  EXPECT_EQ(script.find(".."), std::string::npos) << script;
 }
 
 TEST_F(Packager, BuildRefusesWhatItCannotPackage) {

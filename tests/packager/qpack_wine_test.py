@@ -90,6 +90,12 @@ def same_output(t):
     for name in ("setup.dat", "setup.ini"):
         with open(os.path.join(good, name), "rb") as a, open(os.path.join(wout, name), "rb") as b:
             assert a.read() == b.read(), name + " differs between the two builds"
+    # An output directory inside the folder is refused however it is spelled
+    # (on Windows, letter case does not tell two names apart).
+    inside = winpath(folder).upper() + "\\OUT"
+    code, text = t.wine(t.a.windows, "build", folder, "-o", inside, "--setup", t.a.setup)
+    assert code == 2, "build -o %s: exit %d %s" % (inside, code, text)
+    assert not os.path.exists(os.path.join(folder, "OUT")), "built into the folder"
 
 
 def round_trip(t):

@@ -56,6 +56,8 @@ TEST_F(BothReaders, DuplicateKeysAndSections) {
       "[MAIN]\nAppName=First\nAppName=Second\n[FILES]\nName0=a.txt*\nname0=b.txt*\n"
       "Group0=G*\nShortCut0=Yes*\nDescritpion0=D*\n[MAIN]\nFolderName=late\n[files]\n"
       "Name1=late.txt*\n[GROUPS]\nName0=G\nDir0=<application path>\\g\n");
+  // A line without "=" answers for its key first.
+  Expect("[MAIN]\nAppName\nAppName=Shadowed\n[FILES]\nName0=a.txt*\nname0\nGroup0\nGroup0=G*\n");
 }
 
 TEST_F(BothReaders, OddSectionLinesAndEmptyValues) {
