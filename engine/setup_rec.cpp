@@ -12,23 +12,6 @@ std::string LowerCase(std::string s) {
   return s;
 }
 
-bool SameText(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
-}
-
-// Index of the first line whose key (text before the first "=") is key.
-ptrdiff_t IndexOfKey(const std::vector<std::string>& lines, const std::string& key) {
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const size_t eq = lines[i].find('=');
-    if (eq != std::string::npos && SameText(lines[i].substr(0, eq), key))
-      return static_cast<ptrdiff_t>(i);
-  }
-  return -1;
-}
-
 bool ReadBool(TProfileSource& p, const char* key) {
   int value = 0;
   return TryStrToInt(p.ReadString("MAIN", key, "0"), value) && value != 0;
@@ -44,19 +27,37 @@ std::string ShortString(const std::string& s) {
   return s.size() > kShortStringMax ? s.substr(0, kShortStringMax) : s;
 }
 
+ptrdiff_t TLineList::Find(const std::string& key) const {
+  if (!indexed_) {
+    index_.clear();
+    for (size_t i = 0; i < lines_.size(); ++i) {
+      const size_t eq = lines_[i].find('=');
+      if (eq != std::string::npos) index_.emplace(LowerCase(lines_[i].substr(0, eq)), i);
+    }
+    indexed_ = true;
+  }
+  const auto it = index_.find(LowerCase(key));
+  return it == index_.end() ? -1 : static_cast<ptrdiff_t>(it->second);
+}
+
 std::string TLineList::Get(const std::string& key) const {
-  const ptrdiff_t i = IndexOfKey(lines_, key);
+  const ptrdiff_t i = Find(key);
   return i < 0 ? std::string() : lines_[i].substr(lines_[i].find('=') + 1);
 }
 
 void TLineList::Set(const std::string& key, const std::string& value) {
-  const ptrdiff_t i = IndexOfKey(lines_, key);
+  const ptrdiff_t i = Find(key);
   if (value.empty()) {
-    if (i >= 0) lines_.erase(lines_.begin() + i);
+    if (i >= 0) {
+      lines_.erase(lines_.begin() + i);
+      indexed_ = false;  // later lines moved up
+    }
   } else if (i >= 0) {
-    lines_[i] = key + "=" + value;
+    lines_[i] = key + "=" + value;  // same key but for letter case
   } else {
     lines_.push_back(key + "=" + value);
+    const std::string& line = lines_.back();
+    index_.emplace(LowerCase(line.substr(0, line.find('='))), lines_.size() - 1);
   }
 }
 

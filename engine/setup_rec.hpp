@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Texts taken from the script have room for this many characters.
@@ -22,10 +23,20 @@ class TLineList {
   void Set(const std::string& key, const std::string& value);
   size_t Count() const { return lines_.size(); }
   const std::vector<std::string>& Lines() const { return lines_; }
-  std::vector<std::string>& Lines() { return lines_; }
+  std::vector<std::string>& Lines() {
+    indexed_ = false;  // the caller may change keys
+    return lines_;
+  }
 
  private:
+  // Index of the first line whose key (text before its first "=") is key.
+  ptrdiff_t Find(const std::string& key) const;
+
   std::vector<std::string> lines_;
+  // Lower-cased key to its first line, so that thousands of files do not
+  // cost a scan of every line per lookup; rebuilt when it may be stale.
+  mutable std::unordered_map<std::string, size_t> index_;
+  mutable bool indexed_ = false;
 };
 
 struct TSetupRec {

@@ -16,6 +16,12 @@ std::string Trim(const std::string& s) {
   return s.substr(a, b - a);
 }
 
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
 bool SameText(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
@@ -58,16 +64,17 @@ TIniFile::TIniFile(const std::string& bytes) {
 
     const size_t close = line.rfind(']');
     if (line[0] == '[' && close != std::string::npos) {
-      sections_.push_back({Trim(line.substr(1, close - 1)), {}, lineNumber});
+      sections_.push_back({Trim(line.substr(1, close - 1)), {}, lineNumber, {}});
       continue;
     }
     if (sections_.empty()) continue;  // keys before any section belong to none
     const size_t eq = line.find('=');
+    Section& s = sections_.back();
     if (eq == std::string::npos)
-      sections_.back().entries.push_back({line, "", false, lineNumber});
+      s.entries.push_back({line, "", false, lineNumber});
     else
-      sections_.back().entries.push_back(
-          {Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)), true, lineNumber});
+      s.entries.push_back({Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)), true, lineNumber});
+    s.byKey[Lower(s.entries.back().key)].push_back(s.entries.size() - 1);
   }
 }
 
@@ -86,11 +93,12 @@ const TIniFile::Section* TIniFile::Find(const std::string& name) const {
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& def) {
   if (const Section* s = Find(section)) {
-    const std::string wanted = Trim(key);
     // The first line of the key answers, even one without "=": then the
     // default does, as with Windows' profile calls.
-    for (const Entry& e : s->entries)
-      if (SameText(e.key, wanted)) return Cut(Unquote(e.hasValue ? e.value : def), kValueBuffer);
+    if (const auto it = s->byKey.find(Lower(Trim(key))); it != s->byKey.end()) {
+      const Entry& e = s->entries[it->second.front()];
+      return Cut(Unquote(e.hasValue ? e.value : def), kValueBuffer);
+    }
   }
   return Cut(Unquote(def), kValueBuffer);
 }
@@ -119,9 +127,8 @@ std::vector<std::string> TIniFile::ReadKeys(const std::string& section) {
 std::vector<size_t> TIniFile::LinesOf(const std::string& section, const std::string& key) const {
   std::vector<size_t> lines;
   if (const Section* s = Find(section)) {
-    const std::string wanted = Trim(key);
-    for (const Entry& e : s->entries)
-      if (SameText(e.key, wanted)) lines.push_back(e.line);
+    if (const auto it = s->byKey.find(Lower(Trim(key))); it != s->byKey.end())
+      for (size_t i : it->second) lines.push_back(s->entries[i].line);
   }
   return lines;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/setup_rec.hpp"
@@ -36,6 +37,9 @@ class TIniFile : public TProfileSource {
     std::string name;
     std::vector<Entry> entries;
     size_t line;
+    // Lower-cased key to its entries in file order: lookups in scripts of
+    // thousands of files stay quick.
+    std::unordered_map<std::string, std::vector<size_t>> byKey;
   };
   const Section* Find(const std::string& name) const;
 
