@@ -1,11 +1,10 @@
 // The install sequence and its file and shortcut steps.
 #include "engine/install_sequence.hpp"
 
-#include <algorithm>
-
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <map>
 
 #include "engine/destination.hpp"
