@@ -48,6 +48,11 @@ bool TInstallLog::LoadFromFile(const std::string& path, std::vector<std::string>
 TLogRecord TInstallLog::Classify(const std::string& line, std::string& path) {
   if (line.compare(0, 5, ">>>> ") == 0) {
     path = line.substr(5);
+    // Read as a file, it would also remove just that folder once empty.
+    if (path.size() > 1 && path.back() == '\\') {
+      path.pop_back();
+      return TLogRecord::Folder;
+    }
     return TLogRecord::FileAndDir;
   }
   if (line.compare(0, 3, ">> ") == 0) {

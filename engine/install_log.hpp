@@ -10,6 +10,7 @@ enum class TLogRecord {
   None,        // a comment for people
   FileAndDir,  // ">>>> ": delete the file, then its directory once empty
   File,        // ">> ": delete the file only
+  Folder,      // ">>>> " and a path ending in "\": a folder made for files; remove it once empty
 };
 
 class TInstallLog {

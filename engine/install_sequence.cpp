@@ -8,6 +8,7 @@
 #include <map>
 
 #include "engine/destination.hpp"
+#include "engine/file_names.hpp"
 #include "engine/registry_entries.hpp"
 #include "shell/file_ops.hpp"
 #include "shell/link_rules.hpp"
@@ -32,13 +33,12 @@ TInstaller::TInstaller(TSetupRec& rec, TInstallOptions options, TInstallLog& log
       log_(log),
       prompts_(prompts),
       progress_(progress),
-      extractor_(DirectoryPart(opt_.ProgramPath), opt_.ToolPath, prompts, progress, log) {
+      extractor_(DirectoryPart(opt_.ProgramPath), opt_.ToolPath, prompts, progress, log,
+                 opt_.Fast) {
   // Before a "Path too long!" end, keep what was installed removable, and
-  // leave no directory made ahead for later files (no record names it, so
-  // it would keep the installation directory from being removed) nor the
-  // archive copy.
+  // leave neither private directories nor the archive copy.
   extractor_.BeforeEnd = [this] {
-    RemoveUnusedDirectories();
+    EndFiles();
     extractor_.RemoveArchiveCopy();
     SaveLog();
   };
@@ -67,6 +67,11 @@ bool TInstaller::CheckDestination() {
   return true;
 }
 
+std::string TInstaller::ProgramFile() const {
+  const std::string program = RelativePath(rec_.Program);
+  return program.empty() ? "" : opt_.InstPath + "\\" + program;
+}
+
 bool TInstaller::SaveLog() {
   KeepEarlierRecords();
   return log_.SaveToFile(opt_.InstPath + "\\setup.log");
@@ -86,9 +91,32 @@ void TInstaller::Cancel() {
 
 bool TInstaller::StopFiles(TInstallResult result) {
   result_ = result;
-  RemoveUnusedDirectories();
+  EndFiles();
   extractor_.RemoveArchiveCopy();
   return false;
+}
+
+void TInstaller::EndFiles() {
+  extractor_.DropScratch();
+  LogMadeFolders();
+}
+
+void TInstaller::MakeFolders(const std::string& dir, const std::string& relativeFolder) {
+  ForceDirectories(dir);
+  if (relativeFolder.empty()) return;
+  std::string folder = dir;
+  for (size_t start = 0; start <= relativeFolder.size();) {
+    const size_t end = std::min(relativeFolder.find('\\', start), relativeFolder.size());
+    folder += "\\" + relativeFolder.substr(start, end - start);
+    if (!DirectoryExists(folder) && ForceDirectories(folder)) madeFolders_.push_back(folder);
+    start = end + 1;
+  }
+}
+
+void TInstaller::LogMadeFolders() {
+  for (auto it = madeFolders_.rbegin(); it != madeFolders_.rend(); ++it)
+    log_.Add(">>>> " + *it + "\\");
+  madeFolders_.clear();
 }
 
 bool TInstaller::InstallFiles() {
@@ -97,64 +125,45 @@ bool TInstaller::InstallFiles() {
   ExpandGroupDirs(rec_, opt_.InstPath, opt_.Folders.WindowsDir);
   progress_.Status("Installing files...");
   log_.Add("Installing files...");
-  if (opt_.Fast) PrefetchAll();
-  if (cancelRequested_) return StopFiles(TInstallResult::Cancelled);  // during the tool runs
   const size_t count = rec_.Files.Count() == 0 ? 1 : (rec_.Files.Count() - 1) / 4 + 1;
   for (size_t i = 0; i < count; ++i) {
     const std::string n = std::to_string(i);
-    const std::string name = FileNamePart(rec_.Files.Get("Name" + n));
-    log_.Add("extracting " + name + " to");
+    const std::string value = rec_.Files.Get("Name" + n);
+    // A name with folders is a path below its group's directory; any other
+    // takes the file-name part, as always.
+    std::string why;
+    const std::string name = HasFolderPart(value) ? RelativePath(value, &why) : value;
+    const std::string& shown = name.empty() ? value : name;
+    log_.Add("extracting " + shown + " to");
     const std::string dir = GroupDir(rec_, rec_.Files.Get("Group" + n), opt_.InstPath);
-    ForceDirectories(dir);
-    log_.Add(">>>> " + dir + "\\" + name);
-    if (extractor_.ExtractFile(name, dir)) {
+    bool placed = false;
+    if (why.empty()) {
+      MakeFolders(dir, RelativeParent(name));
+      log_.Add(">>>> " + dir + "\\" + name);
+      placed = extractor_.ExtractFile(name, dir);
+    }
+    if (placed) {
       progress_.Status("copying " + name);
+    } else if (cancelRequested_ && extractor_.LastError() == ERROR_CANCELLED) {
+      return StopFiles(TInstallResult::Cancelled);  // stopped inside the file
     } else {
-      const std::string text = extractor_.LastErrorText() + "\r\ncopying " + name;
+      const std::string error =
+          why.empty() ? extractor_.LastErrorText() : "Error - " + value + " " + why;
+      const std::string text = error + "\r\ncopying " + shown;
       if (prompts_.AbortOrIgnore(text) == TPrompts::Abort)
         return StopFiles(TInstallResult::FileError);
     }
-    progress_.FileProgress(std::max(prefetchedPercent_, static_cast<int>((i + 1) * 100 / count)));
+    progress_.FileProgress(static_cast<int>((i + 1) * 100 / count));
     progress_.ProcessPendingInput();
     if (!opt_.Fast) Sleep(500);
     if (cancelRequested_) return StopFiles(TInstallResult::Cancelled);
   }
-  extractor_.DropPrefetched();
+  EndFiles();
   const std::string self = opt_.InstPath + "\\" + FileNamePart(opt_.ProgramPath);
   if (!CopyFileA(opt_.ProgramPath.c_str(), self.c_str(), FALSE))
     log_.Add(">Error - Can not copy " + self);
   extractor_.RemoveArchiveCopy();
   return true;
-}
-
-void TInstaller::PrefetchAll() {
-  std::map<std::string, std::vector<std::string>> byDirectory;
-  const size_t count = rec_.FileCount();
-  for (size_t i = 0; i < count; ++i) {
-    const std::string n = std::to_string(i);
-    const std::string name = FileNamePart(rec_.Files.Get("Name" + n));
-    const std::string dir = GroupDir(rec_, rec_.Files.Get("Group" + n), opt_.InstPath);
-    if (!name.empty() && !dir.empty()) byDirectory[dir].push_back(name);
-  }
-  for (const auto& [dir, names] : byDirectory) {
-    if (!DirectoryExists(dir)) madeByPrefetch_.push_back(dir);
-    ForceDirectories(dir);
-    extractor_.Prefetch(names, dir);
-  }
-  // The bar moves with the files as the runs write them.
-  extractor_.Extracted = [this](size_t done, size_t total) {
-    prefetchedPercent_ = static_cast<int>(total ? done * 100 / total : 0);
-    progress_.FileProgress(prefetchedPercent_);
-  };
-  extractor_.RunPrefetches();
-}
-
-void TInstaller::RemoveUnusedDirectories() {
-  extractor_.DropPrefetched();
-  // Only empty ones go, deepest first, never the installation path itself.
-  for (auto it = madeByPrefetch_.rbegin(); it != madeByPrefetch_.rend(); ++it)
-    for (std::string d = *it; d.size() > opt_.InstPath.size() && RemoveDirectoryA(d.c_str());)
-      d = ContainingDirectory(d);
 }
 
 void TInstaller::CreateShortcuts() {
@@ -179,11 +188,13 @@ void TInstaller::CreateShortcuts() {
     if (!saved) log_.Add(">Error - Can not save shortcut: " + link.FileName());
   };
   const std::string& app = rec_.AppName;
+  const std::string program = ProgramFile();
   link.Description = "";
-  link.WorkingDir = opt_.InstPath;
-  link.Target = opt_.InstPath + "\\" + app + ".exe";
+  link.WorkingDir = HasFolderPart(rec_.Program) ? ContainingDirectory(program) : opt_.InstPath;
+  link.Target = program;
   link.Arguments = "";
-  if (opt_.StartUp) {
+  // A package without a program of its own has nothing to start with Windows.
+  if (opt_.StartUp && !program.empty()) {
     save(opt_.Folders.StartUpDir + "\\" + app + ".lnk");
     log_.Add("StartUp shortcut created");
     log_.Add(">> " + link.FileName());
@@ -198,9 +209,13 @@ void TInstaller::CreateShortcuts() {
     if (rec_.Files.Get("ShortCut" + n) != "Yes") continue;
     const std::string description = rec_.Files.Get("Descritpion" + n);
     const std::string dir = GroupDir(rec_, rec_.Files.Get("Group" + n), opt_.InstPath);
+    const std::string value = rec_.Files.Get("Name" + n);
+    // A name with folders points at that file and works in its folder.
+    const std::string name = HasFolderPart(value) ? RelativePath(value) : value;
+    if (name.empty() && !value.empty()) continue;  // it was never installed
     link.Description = description;
-    link.WorkingDir = dir;
-    link.Target = dir + "\\" + rec_.Files.Get("Name" + n);
+    link.Target = dir + "\\" + name;
+    link.WorkingDir = HasFolderPart(value) ? ContainingDirectory(link.Target) : dir;
     link.Arguments = "";
     save(group + "\\" + description + ".lnk");
     log_.Add("Item " + description + " created");
@@ -253,8 +268,8 @@ void TInstaller::Run() {
     // The copied setup program stays as the uninstaller: it counts too.
     const std::string self = opt_.InstPath + "\\" + FileNamePart(opt_.ProgramPath);
     ok = CreateKeys(progress_, log_,
-                    {rec_.AppName, opt_.InstPath, rec_.Version, rec_.Publisher, rec_.URL,
-                     InstalledSizeKB(log_.Lines(), self)});
+                    {rec_.AppName, opt_.InstPath, rec_.Program, rec_.Version, rec_.Publisher,
+                     rec_.URL, InstalledSizeKB(log_.Lines(), self)});
     if (ok) resultMessage_ = "Setup Completed!";
   }
   if (!SaveLog()) {
@@ -263,8 +278,8 @@ void TInstaller::Run() {
     return;
   }
   prompts_.Message(resultMessage_);
-  if (!ok || opt_.NoLaunch) return;
-  const std::string exe = opt_.InstPath + "\\" + rec_.AppName + ".exe";
+  const std::string exe = ProgramFile();
+  if (!ok || opt_.NoLaunch || exe.empty()) return;
   const auto r = reinterpret_cast<INT_PTR>(
       ShellExecuteA(nullptr, "Open", exe.c_str(), nullptr, opt_.InstPath.c_str(), SW_SHOW));
   if (r < 32) prompts_.Message("Can not launch " + exe);

@@ -23,7 +23,7 @@ struct TInstallOptions {
   std::string ToolPath;     // the unzip tool's temporary file
   TShellFolders Folders;    // where shortcuts go
   bool NoLaunch = false;    // the application is not started at the end
-  bool Fast = false;        // one tool run per directory, no pauses between files
+  bool Fast = false;        // in-process extraction, no pauses between files
 };
 
 // How a run of the sequence ended, for callers that report it otherwise
@@ -48,8 +48,8 @@ class TInstaller {
   // Runs the sequence to its end: result box, launch. Throws EEndProgram
   // where the program must end at once.
   void Run();
-  // The cancel action's part: stop after the file in hand (or the fast
-  // road's tool runs at once), then drop the archive copy.
+  // The cancel action's part: stop after the file in hand (on the fast
+  // road at once), then drop the archive copy.
   void Cancel();
   bool CancelRequested() const { return cancelRequested_; }
   TInstallResult Result() const { return result_; }
@@ -59,14 +59,20 @@ class TInstaller {
 
  private:
   bool SaveLog();
+  // The program's full path, or empty for a package without one.
+  std::string ProgramFile() const;
   // Ends the file step early with result: unused directories and the
   // archive copy go. Always false.
   bool StopFiles(TInstallResult result);
   void KeepEarlierRecords();
-  // The fast road's tool runs, one per target directory, before the files.
-  void PrefetchAll();
-  // Removes directories the prefetch made that no installed file needed.
-  void RemoveUnusedDirectories();
+  // Makes the folders a name with folders needs below dir, noting the new
+  // ones for the log.
+  void MakeFolders(const std::string& dir, const std::string& relativeFolder);
+  // Records the folders made for names with folders, deepest first, after
+  // every file that lies in them: the uninstaller removes each once empty.
+  void LogMadeFolders();
+  // Ends the file step's own work: private directories, folder records.
+  void EndFiles();
 
   TSetupRec& rec_;
   TInstallOptions opt_;
@@ -76,9 +82,8 @@ class TInstaller {
   TExtractor extractor_;
   bool cancelRequested_ = false;
   TInstallResult result_ = TInstallResult::Completed;
-  std::vector<std::string> madeByPrefetch_;
-  int prefetchedPercent_ = 0;            // the bar never moves back from what the fast road showed
-  std::vector<std::string> earlierLog_;  // records of an installation this one replaces
+  std::vector<std::string> madeFolders_;  // in the order made, parents first
+  std::vector<std::string> earlierLog_;   // records of an installation this one replaces
   bool earlierKept_ = false;
   std::string resultMessage_ = "Error - Setup incomplete!";
 };

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "engine/file_names.hpp"
 #include "engine/setup_rec.hpp"
 #include "shell/access_registry.hpp"
 #include "shell/file_ops.hpp"
@@ -78,7 +79,7 @@ void WriteDetails(KeyWriter& w, const TAppEntry& e, const std::string& command) 
   };
   text("QuietUninstallString", command + " /S");
   text("InstallLocation", e.InstPath);
-  text("DisplayIcon", e.InstPath + "\\" + e.AppName + ".exe");
+  text("DisplayIcon", ProgramPath(e));
   text("DisplayVersion", e.Version);
   text("Publisher", e.Publisher);
   text("URLInfoAbout", e.URL);
@@ -101,6 +102,11 @@ std::string ReadValue(const std::string& key, const std::string& name) {
 }
 
 }  // namespace
+
+std::string ProgramPath(const TAppEntry& entry) {
+  const std::string program = RelativePath(entry.Program);
+  return program.empty() ? "" : entry.InstPath + "\\" + program;
+}
 
 std::string UninstallCommand(const std::string& instPath, const std::string& appName) {
   const std::string arg = "/u:" + appName;
@@ -130,10 +136,13 @@ bool CreateKeys(TProgress& progress, TInstallLog& log, const TAppEntry& entry) {
     w.Write("Path", instPath, appName + "\\Path=" + instPath);
     w.Close();
   }
-  const std::string exe = instPath + "\\" + appName + ".exe";
-  if (w.OpenRegKey(kAppPaths + appName + ".exe")) {
-    w.Write("", exe, appName + ".exe=" + exe);
-    w.Close();
+  // App Paths names the program by its file name, so that Run finds it.
+  if (const std::string exe = ProgramPath(entry); !exe.empty()) {
+    const std::string file = exe.substr(exe.rfind('\\') + 1);
+    if (w.OpenRegKey(kAppPaths + file)) {
+      w.Write("", exe, file + "=" + exe);
+      w.Close();
+    }
   }
   if (w.OpenRegKey(kUninstall + appName)) {
     w.Write("DisplayName", appName, appName + "\\DisplayName=" + appName);
@@ -158,9 +167,15 @@ std::string ExistingInstallPath(const std::string& appName) {
 }
 
 void DeleteUninstallKeys(const std::string& name) {
+  const std::string icon = ReadValue(kUninstall + name, "DisplayIcon");
   TAccessRegistry reg;
   reg.Access = kAccess;
   reg.SetRootKey(HKEY_LOCAL_MACHINE);
   reg.DeleteKey(kAppPaths + name + ".exe");
+  // Another product's program of the same file name keeps its key.
+  if (const size_t sep = icon.rfind('\\'); sep != std::string::npos) {
+    const std::string key = kAppPaths + icon.substr(sep + 1);
+    if (!icon.empty() && ReadValue(key, "") == icon) reg.DeleteKey(key);
+  }
   reg.DeleteKey(kUninstall + name);
 }

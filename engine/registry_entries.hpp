@@ -13,6 +13,7 @@
 struct TAppEntry {
   std::string AppName;
   std::string InstPath;
+  std::string Program;    // below InstPath; empty for a package without one
   std::string Version;    // DisplayVersion, when not empty
   std::string Publisher;  // Publisher, when not empty
   std::string URL;        // URLInfoAbout, when not empty
@@ -37,6 +38,11 @@ bool CreateKeys(TProgress& progress, TInstallLog& log, const TAppEntry& entry);
 // Empty otherwise.
 std::string ExistingInstallPath(const std::string& appName);
 
+// The program's full path, or empty when the entry names none.
+std::string ProgramPath(const TAppEntry& entry);
+
 // Removes the App Paths and Uninstall keys of name with all they hold; the
-// maker's key stays.
+// maker's key stays. A program named otherwise than name has its App Paths
+// key under its own file name: that one goes too, when it points at the
+// program that the Uninstall entry's DisplayIcon names.
 void DeleteUninstallKeys(const std::string& name);

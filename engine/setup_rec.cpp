@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "engine/file_names.hpp"
+
 namespace {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -114,6 +116,13 @@ bool IsValidAppName(const std::string& name) {
   return true;
 }
 
+std::string ScriptError(const TSetupRec& rec) {
+  if (!IsValidAppName(rec.AppName)) return "Setup script error: AppName is missing or invalid.";
+  if (!rec.Program.empty() && RelativePath(rec.Program).empty())
+    return "Setup script error: Program must name a file below the installation directory.";
+  return "";
+}
+
 bool TryStrToInt(const std::string& text, int& value) {
   std::string s = text;
   if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s = "$" + s.substr(2);
@@ -138,6 +147,7 @@ void LoadSetupRec(TSetupRec& rec, TProfileSource& p) {
   rec.Publisher = ShortString(p.ReadString("MAIN", "Publisher", ""));
   rec.URL = ShortString(p.ReadString("MAIN", "URL", ""));
   rec.FastInstall = ReadBool(p, "FastInstall");
+  rec.Program = ShortString(p.ReadString("MAIN", "Program", rec.AppName + ".exe"));
   ReadSection(p, "GROUPS", rec.Groups);
   ReadSection(p, "FILES", rec.Files);
   // Scripts write one extra character after every FILES value.

@@ -54,6 +54,11 @@ struct TSetupRec {
   std::string Publisher;
   std::string URL;
   bool FastInstall = false;
+  // The program below the installation directory that is started at the
+  // end and named by App Paths, DisplayIcon and the StartUp shortcut:
+  // "<AppName>.exe" unless the script says otherwise; empty for a package
+  // without a program of its own ("Program=" with nothing after it).
+  std::string Program;
   TLineList Groups;
   TLineList Files;
 
@@ -81,6 +86,10 @@ class TProfileSource {
 // empty or all blanks, nor hold "\", "/" or a control character, or it could
 // name a parent key (the whole Uninstall key) instead of its own.
 bool IsValidAppName(const std::string& name);
+
+// Why setup must refuse to start with this script, or empty: an invalid
+// AppName, or a Program that is no path below the installation directory.
+std::string ScriptError(const TSetupRec& rec);
 
 // Whole-number syntax of the booleans: decimal with one optional sign, or
 // "$"/"0x" hexadecimal, after optional leading blanks; 32 bits. false if not

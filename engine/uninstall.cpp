@@ -44,6 +44,10 @@ void RemoveLoggedFiles(const std::vector<std::string>& lines) {
     // "\\name" comes from a group without a directory; it would name a file
     // at the root of whatever drive is current now, which is not ours.
     if (kind == TLogRecord::None || IsRootFileOfNoDrive(path)) continue;
+    if (kind == TLogRecord::Folder) {
+      if (!ContainingDirectory(path + "\\x").empty()) RemoveDirectoryA(path.c_str());
+      continue;
+    }
     DeleteFileA(path.c_str());
     if (kind != TLogRecord::FileAndDir) continue;
     const std::string dir = ContainingDirectory(path);

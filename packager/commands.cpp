@@ -27,15 +27,19 @@ const Command kCommands[] = {
 };
 
 const char* const kInitHelp =
-    "usage: qpack init FOLDER [--name NAME] [-o FILE] [--force]\n"
+    "usage: qpack init FOLDER [--name NAME] [--program PATH] [-o FILE] [--force]\n"
     "Writes a starting setup script for the files under FOLDER (to FOLDER/setup.ini, or FILE):\n"
     "  AppName      NAME; else the name of the only .exe at FOLDER's top; else FOLDER's name\n"
     "  InstPath     <program files>\\AppName; FolderName AppName; OnDesktop 1\n"
     "  DiskSpace    the files' sizes, each rounded up to 4 KiB\n"
-    "  [GROUPS]     one per subfolder: Dir <application path>\\sub\n"
-    "  [FILES]      one per file, each value ending in one extra '*'; AppName.exe first with\n"
-    "               ShortCut Yes; files at the top go to the group Main\n"
+    "  Program      PATH; else the only .exe anywhere under FOLDER; else empty, with a note\n"
+    "  FastInstall  1 where the paced road's unzip tool could not take some name\n"
+    "  [FILES]      one per file, named by its path below FOLDER (sub\\file.txt), each value\n"
+    "               ending in one extra '*', into the installation path (group Main); the\n"
+    "               program first, with ShortCut Yes\n"
     "A setup.ini and license.txt at FOLDER's top are the package's own and not listed.\n"
+    "Links, devices, FIFOs, sockets, unreadable files and files that setup could not install\n"
+    "as named are left out, each with a warning.\n"
     "An existing script is kept unless --force is given. Exit: 0 written, 1 failed, 2 usage.\n";
 
 const char* const kCheckHelp =
@@ -86,7 +90,8 @@ int RunInitCommand(const Context&, const std::vector<std::string>& args, std::os
                    std::ostream& err) {
   Args a;
   int code = 0;
-  if (!ParseCommandArgs(args, {"-o", "--name"}, {"--force"}, 1, kInitHelp, out, err, a, code))
+  if (!ParseCommandArgs(args, {"-o", "--name", "--program"}, {"--force"}, 1, kInitHelp, out, err, a,
+                        code))
     return code;
   const std::string folder = a.positional[0];
   const std::string target = a.Value("-o", folder + "/setup.ini");
@@ -95,15 +100,21 @@ int RunInitCommand(const Context&, const std::vector<std::string>& args, std::os
       err << target << ": error: exists; --force replaces it\n";
       return kExitProblems;
     }
-    const std::vector<FolderFile> files = ListFolder(folder);
+    const FolderListing listing = ListFolder(folder);
+    std::vector<Skipped> skipped = listing.skipped;
+    const std::vector<FolderFile> files = Installable(listing.files, skipped);
     const std::string appName = ChooseAppName(folder, files, a.Value("--name"));
-    const std::string script = MakeScript(folder, appName, files);
+    const std::string script =
+        MakeScript(appName, ChooseProgram(files, a.Value("--program")), files, skipped);
+    for (const Skipped& s : skipped)
+      err << folder << "/" << s.rel << ": warning: " << s.why << ", not packed\n";
     std::ofstream f(target, std::ios::binary | std::ios::trunc);
     if (!(f << script) || !f.flush()) {
       err << target << ": error: cannot write\n";
       return kExitProblems;
     }
-    out << "wrote " << target << " for " << appName << ": " << files.size()
+    out << "wrote " << target << " for " << appName << ": "
+        << listing.files.size() - (skipped.size() - listing.skipped.size())
         << " files; edit it, then: qpack build " << folder << " -o OUTDIR\n";
     return kExitOk;
   } catch (const std::exception& e) {

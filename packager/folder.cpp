@@ -11,22 +11,77 @@ namespace fs = std::filesystem;
 
 namespace qpack {
 
-std::vector<FolderFile> ListFolder(const std::string& folder) {
+namespace {
+
+const char* KindOf(fs::file_type type) {
+  switch (type) {
+    case fs::file_type::symlink:
+      return "a symbolic link";
+    case fs::file_type::fifo:
+      return "a FIFO";
+    case fs::file_type::socket:
+      return "a socket";
+    case fs::file_type::block:
+    case fs::file_type::character:
+      return "a device";
+    default:
+      return "not a regular file";
+  }
+}
+
+// Walks one directory by hand, never through a link, so that each entry
+// that cannot be read is named instead of ending the walk.
+void ListDirectory(const fs::path& root, const fs::path& dir, FolderListing& out) {
+  std::error_code ec;
+  fs::directory_iterator it(dir, ec);
+  const std::string here = dir.lexically_relative(root).generic_string();
+  if (ec) {
+    out.skipped.push_back({here, "cannot be read (" + ec.message() + ")"});
+    return;
+  }
+  for (fs::directory_iterator end; it != end; it.increment(ec)) {
+    if (ec) {
+      out.skipped.push_back({here, "cannot be read to its end (" + ec.message() + ")"});
+      return;
+    }
+    const fs::path& path = it->path();
+    const std::string rel = path.lexically_relative(root).generic_string();
+    const fs::file_status status = it->symlink_status(ec);
+    if (ec) {
+      out.skipped.push_back({rel, "cannot be read (" + ec.message() + ")"});
+    } else if (status.type() == fs::file_type::directory) {
+      ListDirectory(root, path, out);
+    } else if (status.type() != fs::file_type::regular) {
+      out.skipped.push_back({rel, KindOf(status.type())});
+    } else if (rel != "setup.ini" && rel != "license.txt") {
+      const uintmax_t size = it->file_size(ec);
+      if (!ec && !std::ifstream(path, std::ios::binary))
+        ec = std::make_error_code(std::errc::permission_denied);
+      if (ec)
+        out.skipped.push_back({rel, "cannot be read (" + ec.message() + ")"});
+      else
+        out.files.push_back({rel, static_cast<uint64_t>(size)});
+    }
+  }
+}
+
+}  // namespace
+
+FolderListing ListFolder(const std::string& folder) {
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) throw std::runtime_error(folder + ": no such folder");
-  std::vector<FolderFile> files;
-  for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    if (!it->is_regular_file(ec)) continue;
-    // Lexically: fs::relative resolves links, and a link to a file outside
-    // would be listed as "../..." and installed beside the application.
-    std::string rel = it->path().lexically_relative(folder).generic_string();
-    if (rel == "setup.ini" || rel == "license.txt") continue;
-    files.push_back({std::move(rel), static_cast<uint64_t>(it->file_size(ec))});
-  }
-  if (ec) throw std::runtime_error(folder + ": " + ec.message());
-  std::sort(files.begin(), files.end(),
+  FolderListing listing;
+  ListDirectory(fs::path(folder), fs::path(folder), listing);
+  std::sort(listing.files.begin(), listing.files.end(),
             [](const FolderFile& a, const FolderFile& b) { return a.rel < b.rel; });
-  return files;
+  std::sort(listing.skipped.begin(), listing.skipped.end(),
+            [](const Skipped& a, const Skipped& b) { return a.rel < b.rel; });
+  return listing;
+}
+
+std::string Backslashed(std::string rel) {
+  std::replace(rel.begin(), rel.end(), '/', '\\');
+  return rel;
 }
 
 std::string LowerAscii(std::string s) {

@@ -13,11 +13,24 @@ struct FolderFile {
   uint64_t size = 0;
 };
 
-// The files under folder, sorted by rel byte by byte so that every machine
-// lists them alike. A setup.ini or license.txt at the top belongs to the
-// package itself, not to what it installs, and is left out. Throws
+// What is not packed, and why.
+struct Skipped {
+  std::string rel;
+  std::string why;
+};
+
+struct FolderListing {
+  std::vector<FolderFile> files;
+  // Links, devices, FIFOs, sockets and what cannot be read: nothing of it
+  // is followed or opened.
+  std::vector<Skipped> skipped;
+};
+
+// The regular files under folder, sorted by rel byte by byte so that every
+// machine lists them alike. A setup.ini or license.txt at the top belongs to
+// the package itself, not to what it installs, and is left out. Throws
 // std::runtime_error when folder is no readable directory.
-std::vector<FolderFile> ListFolder(const std::string& folder);
+FolderListing ListFolder(const std::string& folder);
 
 // Text helpers.
 std::string LowerAscii(std::string s);
@@ -26,6 +39,8 @@ bool SameTextAscii(const std::string& a, const std::string& b);
 std::string BaseName(const std::string& rel);
 // The part of rel before its last "/"; empty at the top.
 std::string ParentOf(const std::string& rel);
+// rel with "\" between its parts, as a script names it.
+std::string Backslashed(std::string rel);
 std::string ReadWholeFile(const std::string& path);
 bool SameContent(const std::string& pathA, const std::string& pathB);
 bool IsFile(const std::string& path);

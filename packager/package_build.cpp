@@ -4,6 +4,7 @@
 #include <fstream>
 #include <map>
 
+#include "engine/file_names.hpp"
 #include "engine/setup_rec.hpp"
 #include "packager/args.hpp"
 #include "packager/commands.hpp"
@@ -20,15 +21,18 @@ namespace {
 
 const char* const kBuildHelp =
     "usage: qpack build FOLDER -o OUTDIR [--script FILE] [--setup SETUP_EXE] [--name NAME]\n"
+    "                   [--program PATH]\n"
     "Makes the package in OUTDIR: setup.exe, setup.ini, setup.dat and, when FOLDER has one at\n"
     "its top, license.txt; then checks it as 'qpack check OUTDIR' does.\n"
-    "  setup.ini  FILE, else FOLDER/setup.ini, else one made as 'qpack init' makes it\n"
+    "  setup.ini  FILE, else FOLDER/setup.ini, else one made as 'qpack init' makes it (with\n"
+    "             NAME and PATH)\n"
     "  setup.dat  one member per file the script lists, named as the script names it,\n"
     "             deflated; sorted and dated 1980-01-01, so the same input gives the same bytes\n"
     "  setup.exe  SETUP_EXE, else the setup.exe beside qpack (in a build tree also\n"
     "             ../win/setup.exe, the 32-bit program)\n"
-    "A file entry's file is FOLDER/<group's Dir after <application path>>/<Name>, else the\n"
-    "only file of that name anywhere under FOLDER.\n"
+    "A file entry's file is FOLDER/<group's Dir after <application path>>/<Name> (a Name may\n"
+    "hold folders: sub\\file.txt), else, for a bare Name, the only file of that name anywhere\n"
+    "under FOLDER.\n"
     "Exit: 0 built without errors, 1 not built or the check found errors, 2 usage.\n";
 
 // Whether path is dir or lies below it. Asked of the file system, since
@@ -60,7 +64,10 @@ class Builder {
       err_ << outDir_ << ": error: inside " << folder_ << ", whose files the package takes\n";
       return kExitUsage;
     }
-    files_ = ListFolder(folder_);
+    FolderListing listing = ListFolder(folder_);
+    files_ = std::move(listing.files);
+    for (const Skipped& s : listing.skipped)
+      report_.Warning(folder_ + "/" + s.rel, 0, "", s.why + ", not packed");
     for (const FolderFile& f : files_) byPath_[LowerAscii(f.rel)] = &f;
     const std::string setupExe = FindSetupExe();
     script_ = ReadScript();
@@ -107,7 +114,14 @@ class Builder {
     if (!args_.Value("--script").empty()) return ReadWholeFile(args_.Value("--script"));
     if (IsFile(folder_ + "/setup.ini")) return ReadWholeFile(folder_ + "/setup.ini");
     out_ << folder_ << "/setup.ini: none; using one made as 'qpack init' makes it\n";
-    return MakeScript(folder_, ChooseAppName(folder_, files_, args_.Value("--name")), files_);
+    std::vector<Skipped> skipped;
+    const std::vector<FolderFile> files = Installable(files_, skipped);
+    const std::string script =
+        MakeScript(ChooseAppName(folder_, files, args_.Value("--name")),
+                   ChooseProgram(files, args_.Value("--program")), files, skipped);
+    for (const Skipped& s : skipped)
+      report_.Warning(folder_ + "/" + s.rel, 0, "", s.why + ", not packed");
+    return script;
   }
 
   // The folder-relative path where entry n's file should lie.
@@ -120,9 +134,9 @@ class Builder {
       std::string sub = Slashed(dir.substr(macro.size()));
       sub.erase(0, sub.find_first_not_of('/'));
       while (!sub.empty() && sub.back() == '/') sub.pop_back();
-      return sub.empty() ? name : sub + "/" + name;
+      return sub.empty() ? Slashed(name) : sub + "/" + Slashed(name);
     }
-    return name;  // Main, or no group: the installation path itself
+    return Slashed(name);  // Main, or no group: the installation path itself
   }
 
   const FolderFile* Locate(const std::string& name, const std::string& group) const {
@@ -130,6 +144,7 @@ class Builder {
     if (const auto it = byPath_.find(LowerAscii(expected));
         !expected.empty() && it != byPath_.end())
       return it->second;
+    if (HasFolderPart(name)) return nullptr;  // a path says where the file is
     const FolderFile* found = nullptr;
     for (const FolderFile& f : files_)
       if (SameTextAscii(BaseName(f.rel), name)) {
@@ -144,9 +159,10 @@ class Builder {
     std::map<const FolderFile*, bool> used;
     for (size_t n = 0; n < rec_.FileCount(); ++n) {
       const std::string num = std::to_string(n);
-      const std::string name = rec_.Files.Get("Name" + num);
-      // Empty names and paths are the check's to report.
-      if (name.empty() || name.find_first_of("\\/:") != std::string::npos) continue;
+      const std::string value = rec_.Files.Get("Name" + num);
+      // Empty names and names that climb out are the check's to report.
+      const std::string name = HasFolderPart(value) ? RelativePath(value) : value;
+      if (name.empty()) continue;
       const std::vector<size_t> lines = ini.LinesOf("FILES", "Name" + num);
       const size_t line = lines.empty() ? 0 : lines.front();
       const FolderFile* file = Locate(name, rec_.Files.Get("Group" + num));
@@ -157,8 +173,9 @@ class Builder {
         continue;
       }
       used[file] = true;
-      const ZipSource source{name, folder_ + "/" + file->rel};
-      const auto [it, added] = members.emplace(LowerAscii(name), std::make_pair(source, n));
+      const ZipSource source{MemberName(name), folder_ + "/" + file->rel};
+      const auto [it, added] =
+          members.emplace(LowerAscii(source.member), std::make_pair(source, n));
       if (!added && !SameContent(it->second.first.path, source.path))
         report_.Error("setup.ini", line, "FILES Name" + num,
                       "names the same member as Name" + std::to_string(it->second.second) +
@@ -195,8 +212,8 @@ int RunBuildCommand(const Context& context, const std::vector<std::string>& args
                     std::ostream& err) {
   Args a;
   int code = 0;
-  if (!ParseCommandArgs(args, {"-o", "--script", "--setup", "--name"}, {}, 1, kBuildHelp, out, err,
-                        a, code))
+  if (!ParseCommandArgs(args, {"-o", "--script", "--setup", "--name", "--program"}, {}, 1,
+                        kBuildHelp, out, err, a, code))
     return code;
   if (a.Value("-o").empty()) {
     err << kBuildHelp;

@@ -8,9 +8,11 @@
 #include <stdexcept>
 
 #include "engine/destination.hpp"
+#include "engine/file_names.hpp"
 #include "engine/setup_rec.hpp"
 #include "engine/unzip_command.hpp"
 #include "packager/folder.hpp"
+#include "packager/install_names.hpp"
 #include "packager/zip_archive.hpp"
 #include "setup/ini_file.hpp"
 #include "shell/link_rules.hpp"
@@ -139,6 +141,12 @@ class Checker {
       Error("MAIN", "AppName",
             "all blanks, or holds \\, / or a control character: setup refuses to install (it "
             "names registry keys)");
+    if (rec_.Program.empty())
+      Warning("MAIN", "Program",
+              "empty: the package has no program of its own, so nothing is started at the end "
+              "and no App Paths key or StartUp shortcut is written");
+    else if (std::string why; RelativePath(rec_.Program, &why).empty())
+      Error("MAIN", "Program", Quote(rec_.Program) + " " + why + ": setup refuses to install");
     if (rec_.InstPath.empty())
       Warning("MAIN", "InstPath",
               "missing or empty: the user must type a path, and /S without /D= fails");
@@ -239,7 +247,9 @@ class Checker {
   void CheckEntries() {
     std::map<std::string, size_t> targets;
     bool launchable = false, mainShortcut = false;
-    const std::string launch = PathKey(instPath_ + "\\" + rec_.AppName + ".exe");
+    const bool toolRoad = !rec_.FastInstall;
+    const std::string program = RelativePath(rec_.Program);
+    const std::string launch = program.empty() ? "" : PathKey(instPath_ + "\\" + program);
     for (size_t n = 0; n < std::min(rec_.FileCount(), filesNumbered_); ++n) {
       const std::string num = std::to_string(n);
       const std::string name = rec_.Files.Get("Name" + num);
@@ -266,46 +276,40 @@ class Checker {
       if (HasNonAscii(name))
         Warning("FILES", "Name" + num,
                 "not ASCII: setup and the unzip tool read names in the end user's code page");
-      if (name.find_first_of("\\/:") != std::string::npos || name == "." || name == "..") {
-        Error("FILES", "Name" + num,
-              "must be a bare file name, without \\, /, : or ..: setup extracts the part after "
-              "the last \\ or : but points the shortcut at the whole value");
+      if (const std::string problem = NameProblem(name, toolRoad); !problem.empty()) {
+        Error("FILES", "Name" + num, problem);
         continue;
       }
-      // The tool takes a member name as a pattern, not as a name.
-      if (name.find_first_of("*?[") != std::string::npos) {
-        Error("FILES", "Name" + num,
-              "holds *, ? or [: the unzip tool reads the name as a pattern (\"[1]\" stands for "
-              "\"1\"), and Windows allows no * or ? in a file name; setup fails to install it");
-        continue;
-      }
-      if (std::any_of(name.begin(), name.end(), [](char c) {
-            return static_cast<unsigned char>(c) < 0x20 || std::strchr("<>\"|", c);
-          })) {
-        Error("FILES", "Name" + num,
-              "holds <, >, \", | or a control character, which Windows allows in no file name");
-        continue;
-      }
-      CheckMember(num, name);
+      const std::string path = HasFolderPart(name) ? RelativePath(name) : name;
+      CheckMember(num, path);
       const std::string dir = GroupDir(expanded_, group, instPath_);
-      const std::string target = PathKey(dir + "\\" + name);
+      const std::string target = PathKey(dir + "\\" + path);
       if (const auto [it, added] = targets.emplace(target, n); !added)
         Error("FILES", "Name" + num,
               "installs to the same file as Name" + std::to_string(it->second) + " (" + dir + "\\" +
-                  name + ")");
+                  path + ")");
       if (target == launch) launchable = true;
-      const size_t length = UnzipParameters(opt_.archive, name, dir).size();
-      if (length >= kUnzipParametersLimit)
+      if (const size_t full = dir.size() + 1 + path.size(); full > kMaxInstalledPath)
+        Error("FILES", "Name" + num,
+              "installs to a path of " + std::to_string(full) +
+                  " characters with the default "
+                  "path " +
+                  dir + ": setup stops with \"Path too long!\" beyond " +
+                  std::to_string(kMaxInstalledPath));
+      // Only the paced road runs the unzip tool, whose command line is limited.
+      const size_t length = UnzipParameters(opt_.archive, MemberName(path), dir).size();
+      if (toolRoad && length >= kUnzipParametersLimit)
         Error("FILES", "Name" + num,
               "the unzip command line for this file takes " + std::to_string(length) +
                   " characters (setup stops with \"Path too long!\" from " +
                   std::to_string(kUnzipParametersLimit) + " on) with the default path " + dir +
-                  "; shorten InstPath or the group's Dir");
+                  " and setup.dat in a download folder; shorten InstPath or the group's Dir, or "
+                  "set FastInstall=1");
     }
-    if (IsValidAppName(rec_.AppName) && !launchable)
-      Error("MAIN", "AppName",
-            "no FILES entry installs " + Quote(rec_.AppName + ".exe") +
-                " into the installation path: setup's launch at the end fails");
+    if (!launch.empty() && !launchable)
+      Error("MAIN", "Program",
+            "no FILES entry installs " + Quote(rec_.Program) +
+                " below the installation path: setup's launch at the end fails");
     if ((rec_.OnDesktop || rec_.OnQuickLaunch || rec_.OnStartMenu) && !mainShortcut)
       Warning("MAIN",
               rec_.OnDesktop       ? "OnDesktop"
@@ -315,8 +319,9 @@ class Checker {
               "FILES entry makes (ShortCut<n> Yes with Descritpion<n> equal to AppName)");
   }
 
-  void CheckMember(const std::string& num, const std::string& name) {
+  void CheckMember(const std::string& num, const std::string& path) {
     if (!haveArchive_) return;
+    const std::string name = MemberName(path);
     if (const ZipMember* m = Member(name)) {
       unpacked_ += m->size;
       used_.insert(LowerAscii(m->name));
@@ -324,14 +329,15 @@ class Checker {
     }
     std::string text = "no member " + Quote(name) + " in setup.dat";
     const std::string raw = Raw("FILES", "Name" + num);
-    bool nested = false;
+    std::string nested;
     for (const auto& [lower, m] : members_)
-      nested = nested || SameTextAscii(BaseName(m.name), name);
+      if (!HasFolderPart(name) && SameTextAscii(BaseName(m.name), name)) nested = m.name;
     if (Member(raw))
       text += ": the value lacks its extra last character (setup reads " + Quote(name) +
               "; write " + Quote(raw + "*") + ")";
-    else if (nested)
-      text += ": it is there inside a folder, and members must lie at the top";
+    else if (!nested.empty())
+      text += ": it is there inside a folder, as " + Quote(nested) +
+              "; a name with its folder installs it (" + Backslashed(nested) + ")";
     Error("FILES", "Name" + num, text);
   }
 
@@ -342,7 +348,8 @@ class Checker {
     size_t number = 0;
     const std::string value = rec_.Files.Get(key);
     if (!SplitKey(key, kFileStems, stem, number) || value.empty()) return false;
-    if (stem == "Name") return haveArchive_ && Member(value);
+    if (stem == "Name")
+      return haveArchive_ && Member(MemberName(HasFolderPart(value) ? RelativePath(value) : value));
     if (stem == "Group") return value == "Main" || IsGroupName(value);
     if (stem == "ShortCut") return value == "Yes" || value == "No";
     return false;

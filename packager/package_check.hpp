@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "packager/install_names.hpp"
 #include "packager/report.hpp"
 
 namespace qpack {
@@ -14,10 +15,10 @@ namespace qpack {
 struct CheckOptions {
   // What the default paths become on the end user's machine, for the
   // unzip tool's command-line limit. A 32-bit setup on 64-bit Windows sees
-  // the longer program-files path; a package run from a short folder.
-  std::string programFiles = "C:\\Program Files (x86)";
+  // the longer program-files path; a package run from a download folder.
+  std::string programFiles = kProgramFiles;
   std::string windowsDir = "C:\\Windows";
-  std::string archive = "C:\\Setup\\setup.dat";
+  std::string archive = kDownloadArchive;
   // Verifies setup.exe's signature when it has one; appends its findings
   // and answers false for a signature that does not verify. Unset: no
   // signature check.

@@ -1,22 +1,19 @@
 // Writing a starting setup.ini.
 #include "packager/script_writer.hpp"
 
-#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <stdexcept>
+
+#include "engine/file_names.hpp"
+#include "engine/unzip_command.hpp"
+#include "packager/install_names.hpp"
 
 namespace qpack {
 
 namespace {
 
 const char* const kEol = "\r\n";  // a Windows file
-
-std::string Backslashed(std::string rel) {
-  for (char& c : rel)
-    if (c == '/') c = '\\';
-  return rel;
-}
 
 std::string Stem(const std::string& name) {
   const size_t dot = name.rfind('.');
@@ -27,18 +24,33 @@ bool IsProgram(const std::string& name) {
   return name.size() > 4 && SameTextAscii(name.substr(name.size() - 4), ".exe");
 }
 
-// Refuses names that setup.dat cannot hold apart.
-void CheckDistinctNames(const std::string& folder, const std::vector<FolderFile>& files) {
-  std::map<std::string, const FolderFile*> byName;
-  for (const FolderFile& f : files) {
-    auto [it, added] = byName.emplace(LowerAscii(BaseName(f.rel)), &f);
-    if (!added && !SameContent(folder + "/" + it->second->rel, folder + "/" + f.rel))
-      throw std::runtime_error(folder + "/" + f.rel + ": same name as " + it->second->rel +
-                               " but other content; setup.dat holds files by name only");
-  }
+// Why setup could not install rel as named anywhere, or empty.
+std::string Unfit(const std::string& rel) {
+  const std::string name = Backslashed(rel);
+  if (SameTextAscii(rel, "setup.exe") || SameTextAscii(rel, "setup.log"))
+    return "setup keeps its own " + rel + " in the installation path";
+  if (name[0] == ' ') return "begins with a blank, which setup's script reader drops";
+  return NameProblem(name, false);
 }
 
 }  // namespace
+
+std::vector<FolderFile> Installable(const std::vector<FolderFile>& files,
+                                    std::vector<Skipped>& skipped) {
+  std::vector<FolderFile> kept;
+  std::map<std::string, std::string> byPath;  // Windows tells paths apart without letter case
+  for (const FolderFile& f : files) {
+    std::string why = Unfit(f.rel);
+    if (why.empty())
+      if (const auto [it, added] = byPath.emplace(LowerAscii(f.rel), f.rel); !added)
+        why = "the same path as " + it->second + " on Windows";
+    if (why.empty())
+      kept.push_back(f);
+    else
+      skipped.push_back({f.rel, why});
+  }
+  return kept;
+}
 
 std::string ChooseAppName(const std::string& folder, const std::vector<FolderFile>& files,
                           const std::string& name) {
@@ -56,56 +68,86 @@ std::string ChooseAppName(const std::string& folder, const std::vector<FolderFil
   return p.filename().string();
 }
 
-std::string MakeScript(const std::string& folder, const std::string& appName,
-                       const std::vector<FolderFile>& files) {
-  CheckDistinctNames(folder, files);
-  uint64_t space = 0;
-  for (const FolderFile& f : files) space += (f.size + 4095) / 4096 * 4096;
+std::string ChooseProgram(const std::vector<FolderFile>& files, const std::string& program) {
+  if (!program.empty()) {
+    std::string rel = program;
+    for (char& c : rel)
+      if (c == '\\') c = '/';
+    for (const FolderFile& f : files)
+      if (SameTextAscii(f.rel, rel)) return f.rel;
+    throw std::runtime_error(program + ": no such file in the folder");
+  }
+  std::string found;
+  for (const FolderFile& f : files)
+    if (IsProgram(BaseName(f.rel))) {
+      if (!found.empty()) return "";  // which one cannot be told
+      found = f.rel;
+    }
+  return found;
+}
 
-  std::string s = std::string("; Setup script for ") + appName + ", made by qpack init." + kEol +
+std::string MakeScript(const std::string& appName, const std::string& program,
+                       const std::vector<FolderFile>& files, std::vector<Skipped>& skipped) {
+  const std::string dir = std::string(kProgramFiles) + "\\" + appName;
+  std::vector<const FolderFile*> order;
+  uint64_t space = 0;
+  bool toolCannot = false;
+  std::string kept;  // the program, once it is packed
+  for (const FolderFile& f : files) {
+    if (const size_t length = dir.size() + 1 + f.rel.size(); length > kMaxInstalledPath) {
+      skipped.push_back(
+          {f.rel, "its path would take " + std::to_string(length) + " characters below " + dir +
+                      "; Windows programs open at most " + std::to_string(kMaxInstalledPath)});
+      continue;
+    }
+    // The program first: its shortcut, named after the application, is the
+    // one that the desktop and other shortcut options copy.
+    if (f.rel == program) {
+      kept = program;
+      order.insert(order.begin(), &f);
+    } else {
+      order.push_back(&f);
+    }
+    space += (f.size + 4095) / 4096 * 4096;
+    const std::string name = Backslashed(f.rel);
+    toolCannot =
+        toolCannot || name.find('[') != std::string::npos ||
+        UnzipParameters(kDownloadArchive, MemberName(name), dir).size() >= kUnzipParametersLimit;
+  }
+
+  std::string s = "; Setup script for " + appName + ", made by qpack init." + kEol +
                   "; Every FILES value ends in one extra character (\"" + kFilesValueEnd +
                   "\"), which setup drops." + kEol + "[MAIN]" + kEol;
   s += "AppName=" + appName + kEol;
   s += "InstPath=<program files>\\" + appName + kEol;
   s += "FolderName=" + appName + kEol;
   s += "DiskSpace=" + std::to_string(space) + kEol;
-  s += std::string("RunOnStart=0") + kEol + "OnDesktop=1" + kEol + "OnQuickLaunch=0" + kEol +
-       "OnStartMenu=0" + kEol;
+  if (kept.empty())
+    s += std::string("; No program could be told apart (none, or several .exe files): name the") +
+         kEol + "; one to start at the end below the installation path, such as bin\\app.exe." +
+         kEol;
+  else
+    s += std::string("; The program started at the end, below the installation path.") + kEol;
+  s += "Program=" + Backslashed(kept) + kEol;
+  s += std::string("RunOnStart=0") + kEol + "OnDesktop=" + (kept.empty() ? "0" : "1") + kEol +
+       "OnQuickLaunch=0" + kEol + "OnStartMenu=0" + kEol;
+  if (toolCannot)
+    s += std::string("; Some names are beyond the unzip tool of the paced road: every install") +
+         kEol + "; extracts in-process." + kEol + "FastInstall=1" + kEol;
 
-  s += std::string(kEol) + "[GROUPS]" + kEol;
-  std::vector<std::string> groups;
-  for (const FolderFile& f : files) {
-    const std::string parent = ParentOf(f.rel);
-    if (!parent.empty() && std::find(groups.begin(), groups.end(), parent) == groups.end())
-      groups.push_back(parent);
-  }
-  for (size_t k = 0; k < groups.size(); ++k) {
-    const std::string n = std::to_string(k);
-    s += "Name" + n + "=" + Backslashed(groups[k]) + kEol;
-    s += "Dir" + n + "=<application path>\\" + Backslashed(groups[k]) + kEol;
-  }
-
-  // The program first: its shortcut, named after the application, is the
-  // one that the desktop and other shortcut options copy.
-  const FolderFile* program = nullptr;
-  for (const FolderFile& f : files)
-    if (!program && SameTextAscii(f.rel, appName + ".exe")) program = &f;
-  std::vector<const FolderFile*> order;
-  if (program) order.push_back(program);
-  for (const FolderFile& f : files)
-    if (&f != program) order.push_back(&f);
+  s += std::string(kEol) + "[GROUPS]" + kEol +
+       "; A group names a directory outside the installation path for files that must" + kEol +
+       "; go there: Name0 Fonts with Dir0 <windir>\\Fonts, and Group<n> Fonts in [FILES]." + kEol;
 
   s += std::string(kEol) + "[FILES]" + kEol;
   const std::string end(1, kFilesValueEnd);
   for (size_t i = 0; i < order.size(); ++i) {
     const std::string n = std::to_string(i);
-    const std::string name = BaseName(order[i]->rel);
-    const std::string parent = ParentOf(order[i]->rel);
-    const bool main = order[i] == program;
-    s += "Name" + n + "=" + name + end + kEol;
-    s += "Group" + n + "=" + (parent.empty() ? "Main" : Backslashed(parent)) + end + kEol;
+    const bool main = !kept.empty() && order[i]->rel == kept;
+    s += "Name" + n + "=" + Backslashed(order[i]->rel) + end + kEol;
+    s += "Group" + n + "=Main" + end + kEol;
     s += "ShortCut" + n + "=" + (main ? "Yes" : "No") + end + kEol;
-    s += "Descritpion" + n + "=" + (main ? appName : Stem(name)) + end + kEol;
+    s += "Descritpion" + n + "=" + (main ? appName : Stem(BaseName(order[i]->rel))) + end + kEol;
   }
   return s;
 }

@@ -1,53 +1,53 @@
-# Makes the installation benchmark's package: 200 files, about 9 MB, text
-# and binary, in four directories, as setup.dat (flat members, as scripts
-# name them), setup.ini, and an NSIS script installing the same files.
-# Usage: bench_install.py OUTDIR [amd64]
+# Makes the installation benchmark's trees and their NSIS scripts.
+#   bench_install.py OUTDIR NAME KIND [amd64]
+# KIND: "200" (200 files, about 9 MB, text and binary, in four folders),
+# "nsis" (a copy of Debian's NSIS data folder), or a number N of small files
+# (2 KB each, 100 to a folder), for the time per file.
+# Writes OUTDIR/NAME/ (the folder qpack packs) and OUTDIR/NAME.nsi, an NSIS
+# installer of the same files that writes what ours writes (files, an
+# uninstaller, an Uninstall entry, a shortcut).
 import os
 import random
+import shutil
 import sys
-import zipfile
 
-out = sys.argv[1]
-payload = os.path.join(out, "payload")
-dirs = ["Docs", "Data", "Bin", "Lib"]
+out, name, kind = sys.argv[1:4]
+amd64 = sys.argv[4:] == ["amd64"]
+folder = os.path.join(out, name)
+shutil.rmtree(folder, ignore_errors=True)
 rng = random.Random(7)
-files = []
-for i in range(200):
-    d = dirs[i % 4]
-    os.makedirs(os.path.join(payload, d), exist_ok=True)
-    if i % 2:
-        name = "f%03d.txt" % i
-        data = "".join("line %d of file %d: the quick brown fox\r\n" % (n, i)
-                       for n in range(500)).encode()
-    else:
-        name = "f%03d.bin" % i
-        data = bytes(rng.getrandbits(8) for _ in range(70000))
-    with open(os.path.join(payload, d, name), "wb") as f:
+
+
+def write(rel, data):
+    path = os.path.join(folder, rel)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
         f.write(data)
-    files.append((d, name))
 
-with zipfile.ZipFile(os.path.join(out, "setup.dat"), "w", zipfile.ZIP_DEFLATED) as z:
-    for d, name in files:
-        z.write(os.path.join(payload, d, name), name)
 
-lines = ["[MAIN]", "AppName=BenchApp", "InstPath=C:\\Bench\\Ours", "FolderName=BenchApp",
-         "DiskSpace=20000000", "[GROUPS]"]
-for k, d in enumerate(dirs):
-    lines += ["Name%d=%s" % (k, d), "Dir%d=<application path>\\%s" % (k, d)]
-lines.append("[FILES]")
-for i, (d, name) in enumerate(files):
-    lines += ["Name%d=%s*" % (i, name), "Group%d=%s*" % (i, d), "ShortCut%d=No*" % i,
-              "Descritpion%d=%s*" % (i, name)]
-with open(os.path.join(out, "setup.ini"), "w", newline="\r\n") as f:
-    f.write("\n".join(lines) + "\n")
+if kind == "nsis":
+    shutil.copytree("/usr/share/nsis", folder)
+elif kind == "200":
+    for i in range(200):
+        d = ["Docs", "Data", "Bin", "Lib"][i % 4]
+        if i % 2:
+            write("%s/f%03d.txt" % (d, i), "".join(
+                "line %d of file %d: the quick brown fox\r\n" % (n, i) for n in range(500)).encode())
+        else:
+            write("%s/f%03d.bin" % (d, i), rng.randbytes(70000))
+else:
+    for i in range(int(kind)):
+        write("d%03d/f%05d.txt" % (i // 100, i), ("file %d\r\n" % i).encode() * 200)
+write(name + ".exe", b"MZ" + rng.randbytes(4000))
 
-# Where only 64-bit programs run, the reference is built for 64-bit too, as
-# our setup.exe then is.
-nsi = ["Target amd64-unicode"] if sys.argv[2:] == ["amd64"] else []
-nsi += ["SetCompressor /SOLID lzma", "OutFile reference.exe", "InstallDir C:\\Bench\\Reference",
-       "RequestExecutionLevel admin", "Section"]
-for d in dirs:
-    nsi += ["SetOutPath $INSTDIR\\" + d, "File payload\\%s\\*.*" % d]
-nsi.append("SectionEnd")
-with open(os.path.join(out, "reference.nsi"), "w") as f:
+nsi = ["Target amd64-unicode"] if amd64 else []
+nsi += ["SetCompressor /SOLID lzma", "OutFile %s-nsis.exe" % name,
+        "InstallDir C:\\Bench\\%s-nsis" % name, "RequestExecutionLevel admin", "Section",
+        "SetOutPath $INSTDIR", "File /r %s\\*.*" % name,
+        "WriteUninstaller $INSTDIR\\uninstall.exe",
+        'WriteRegStr HKLM "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\%s-nsis" '
+        '"DisplayName" "%s"' % (name, name),
+        'CreateShortCut "$SMPROGRAMS\\%s-nsis.lnk" "$INSTDIR\\%s.exe"' % (name, name),
+        "SectionEnd", "Section Uninstall", "RMDir /r $INSTDIR", "SectionEnd"]
+with open(os.path.join(out, name + ".nsi"), "w") as f:
     f.write("\n".join(nsi) + "\n")

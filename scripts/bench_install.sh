@@ -1,51 +1,58 @@
 #!/usr/bin/env bash
-# Times setup.exe /S on a 200-file, 9 MB package under Wine (warm wineserver),
-# median of 5, against a reference installer of the same files made with
-# NSIS (LZMA, solid) when this machine can run it; then the interactive
-# pacing for comparison (one unzip run and a 0.5 s pause per file).
+# Times setup.exe /S under Wine (warm wineserver) against an NSIS installer
+# of the same files (LZMA, solid; made by makensis), median of 5, on three
+# trees: 200 files of 9 MB, Debian's NSIS data folder (333 files), and
+# 1,000 and 5,000 small files for the time per file. Our packages are made
+# by qpack init and build, as a packager makes them.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 source scripts/wintree.sh
 out=build/bench/install
 rm -rf "$out" && mkdir -p "$out"
-python3 scripts/bench_install.py "$out" $([ "$win_tree" = build/win64 ] && echo amd64)
-cp "$win_tree/setup.exe" "$out/setup.exe"
 source scripts/xsession.sh
 wine() { scripts/wineenv.sh wine "$@"; }
 prefix_c=$(cd build/wine/drive_c && pwd)
+win_out="$(wine winepath -w "$out" | tr -d '\r')"
+arch=$([ "$win_tree" = build/win64 ] && echo amd64 || true)
 
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-timed() {  # prints seconds of one run of "$@"
+seconds() {  # one run of "$@"
   local s e
   s=$(date +%s.%N)
   "$@" >/dev/null 2>&1 || true
   e=$(date +%s.%N)
   echo "$e - $s" | bc
 }
-win_out="$(wine winepath -w "$out" | tr -d '\r')"
-runs=()
-five() {  # TARGET_DIR EXE [ARGS]: five timed installs into a cleared directory
-  local dir=$1
-  shift
-  runs=()
-  for i in 1 2 3 4 5; do
-    rm -rf "$prefix_c/Bench/$dir"
-    runs+=("$(timed wine "$win_out\\$1" "${@:2}")")
+runs() {  # N TARGET_DIR EXE [ARGS]: N timed installs into a cleared directory
+  local n=$1 dir=$2
+  shift 2
+  for _ in $(seq "$n"); do
+    rm -rf "${prefix_c:?}/Bench/$dir"
+    seconds wine "$@"
   done
 }
-five Ours setup.exe /S /NOLAUNCH
-ours=$(printf '%s\n' "${runs[@]}" | median)
-files=$(find "$prefix_c/Bench/Ours" -type f | wc -l)
-echo "ours (setup.exe /S): median ${ours} s of 5 (${runs[*]}); files installed: $files"
 
-if command -v makensis >/dev/null && (cd "$out" && makensis -V1 reference.nsi); then
-  if [ "$win_tree" = build/win64 ] || /usr/lib/wine/wine --version >/dev/null 2>&1; then
-    five Reference reference.exe /S
-    ref=$(printf '%s\n' "${runs[@]}" | median)
-    echo "reference (NSIS, LZMA solid): median ${ref} s of 5 (${runs[*]})"
-    echo "ratio ours/reference: $(echo "scale=2; $ours / $ref" | bc)"
-  else
-    echo "reference: built, but NSIS installers are 32-bit programs, which this kernel cannot start"
+bench() {  # NAME KIND RUNS
+  local name=$1 kind=$2 n=$3
+  python3 scripts/bench_install.py "$out" "$name" "$kind" $arch
+  build/host/qpack init "$out/$name" --name "$name" >/dev/null 2>&1
+  build/host/qpack build "$out/$name" -o "$out/$name-package" --setup "$win_tree/setup.exe" >/dev/null
+  local files ours ref
+  files=$(find "$out/$name" -type f ! -name setup.ini | wc -l)
+  ours=$(runs "$n" "$name" "$win_out\\$name-package\\setup.exe" /S /NOLAUNCH "/D=C:\\Bench\\$name" | median)
+  local got
+  got=$(find "$prefix_c/Bench/$name" -type f | wc -l)
+  printf '%-6s %5d files  ours /S: %6.2f s (%d installed)' "$name" "$files" "$ours" "$got"
+  if (cd "$out" && makensis -V1 "$name.nsi" >/dev/null); then
+    ref=$(runs "$n" "$name-nsis" "$win_out\\$name-nsis.exe" /S | median)
+    printf '  NSIS /S: %6.2f s  ratio %s' "$ref" "$(echo "scale=2; $ours / $ref" | bc)"
   fi
-fi
+  printf '  (%s ms per file)\n' "$(echo "scale=2; $ours * 1000 / $files" | bc)"
+}
+
+echo "median of 5 runs each, $win_tree under Wine"
+bench b200 200 5
+bench nsis nsis 5
+bench f1000 1000 3
+bench f5000 5000 3

@@ -8,7 +8,7 @@ seconds=${FUZZ_SECONDS:-300}
 out=${FUZZ_OUT:-build/fuzz}
 mkdir -p "$out"
 core=(filestore/lzrw1kh.cpp filestore/byte_stream.cpp filestore/compress_stream.cpp
-  widgets/gif_decoder.cpp setup/ini_file.cpp engine/setup_rec.cpp)
+  widgets/gif_decoder.cpp setup/ini_file.cpp engine/setup_rec.cpp engine/file_names.cpp)
 flags=(-std=c++20 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
 
 targets=${FUZZ_TARGETS:-fuzz_block fuzz_record fuzz_gif fuzz_script}

@@ -124,8 +124,8 @@ void MainWindow::OnCreate() {
   }
   ReadSetupRec(setupRec_, script);
   // The name becomes registry keys that a later removal deletes whole.
-  if (!IsValidAppName(setupRec_.AppName)) {
-    RefuseToStart("Setup script error: AppName is missing or invalid.");
+  if (const std::string error = ScriptError(setupRec_); !error.empty()) {
+    RefuseToStart(error);
     return;
   }
   if (AppIsRunning(setupRec_.AppName)) {

@@ -112,8 +112,8 @@ int Install(const TRunSwitches& sw, RunLog& log) {
     return Refuse(log, "Error - setup.ini File Missing!", kExitBadInput);
   TSetupRec rec;
   ReadSetupRec(rec, dir + "setup.ini");
-  if (!IsValidAppName(rec.AppName))
-    return Refuse(log, "Setup script error: AppName is missing or invalid.", kExitBadInput);
+  if (const std::string error = ScriptError(rec); !error.empty())
+    return Refuse(log, error, kExitBadInput);
   if (!FileExists(dir + "setup.dat"))
     return Refuse(log, "Package error: setup.dat is missing.", kExitBadInput);
   if (FileExists(dir + "license.txt") && !sw.AcceptLicense)

@@ -1,48 +1,62 @@
-// File-system helpers.
+// File-system helpers. Every call takes the long form of its path, so that
+// nothing here stops at 260 characters.
 #include "shell/file_ops.hpp"
 
 #include <windows.h>
 
 #include "shell/owned.hpp"
+#include "shell/wide_text.hpp"
+
+namespace {
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesW(LongPath(path).c_str()); }
+
+}  // namespace
 
 bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = Attributes(path);
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 int64_t FileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA d;
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d) ||
+  if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &d) ||
       (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
     return -1;
   return static_cast<int64_t>(d.nFileSizeHigh) << 32 | d.nFileSizeLow;
 }
 
-bool RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAA fd;
-  if (OwnedFind h(FindFirstFileA((dir + "\\*").c_str(), &fd)); h) {  // closed before dir goes
+namespace {
+
+bool RemoveTreeW(const std::wstring& dir) {
+  WIN32_FIND_DATAW fd;
+  if (OwnedFind h(FindFirstFileW((dir + L"\\*").c_str(), &fd)); h) {  // closed before dir goes
     do {
-      const std::string name = fd.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = dir + "\\" + name;
+      const std::wstring name = fd.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = dir + L"\\" + name;
       const DWORD a = fd.dwFileAttributes;
       if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        RemoveTree(path);
+        RemoveTreeW(path);
       } else if (a & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveDirectoryA(path.c_str());
+        RemoveDirectoryW(path.c_str());
       } else {
-        if (a & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
+        if (a & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
       }
-    } while (FindNextFileA(h.Get(), &fd));
+    } while (FindNextFileW(h.Get(), &fd));
   }
-  SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
-  return RemoveDirectoryA(dir.c_str()) ||
-         GetFileAttributesA(dir.c_str()) == INVALID_FILE_ATTRIBUTES;
+  SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return RemoveDirectoryW(dir.c_str()) ||
+         GetFileAttributesW(dir.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
+}  // namespace
+
+bool RemoveTree(const std::string& dir) { return RemoveTreeW(LongPath(dir)); }
+
 bool DirectoryExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = Attributes(path);
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -55,5 +69,5 @@ bool ForceDirectories(const std::string& path) {
   // A drive root ("C:") or a name without parent ends the climb.
   if (sep != std::string::npos && sep > 0 && p[sep - 1] != ':' && p.substr(0, sep).size() > 2)
     if (!ForceDirectories(p.substr(0, sep))) return false;
-  return CreateDirectoryA(p.c_str(), nullptr) || DirectoryExists(p);
+  return CreateDirectoryW(LongPath(p).c_str(), nullptr) || DirectoryExists(p);
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "engine/destination.hpp"
+#include "engine/file_names.hpp"
 #include "engine/install_log.hpp"
 #include "engine/setup_rec.hpp"
 
@@ -45,6 +46,9 @@ TEST(InstallLog, RecordLinesAreToldByTheirExactMarks) {
   EXPECT_EQ(TInstallLog::Classify(">>> C:\\x", path), TLogRecord::None);
   EXPECT_EQ(TInstallLog::Classify(">Error - Can not write: Path", path), TLogRecord::None);
   EXPECT_EQ(TInstallLog::Classify(" >> C:\\x", path), TLogRecord::None);
+  // A folder made for files: the described reading removes just it, too.
+  EXPECT_EQ(TInstallLog::Classify(">>>> C:\\App\\locale\\", path), TLogRecord::Folder);
+  EXPECT_EQ(path, "C:\\App\\locale");
 }
 
 TEST(InstallLog, AnEarlierLogsRecordsThatTheNewOneLacksAreKeptOnce) {
@@ -107,6 +111,38 @@ TEST(SetupScript, AnApplicationNameMustNameOneKeyOfItsOwn) {
     EXPECT_TRUE(IsValidAppName(good)) << good;
   for (const char* bad : {"", " ", "   ", "a\\b", "\\", "a/b", "tab\there", "nl\n", "\x7f"})
     EXPECT_FALSE(IsValidAppName(bad)) << bad;
+}
+
+TEST(FileNames, ANameWithFoldersStaysBelowItsDirectory) {
+  EXPECT_FALSE(HasFolderPart("readme.txt"));
+  for (const char* name : {"a\\b", "a/b", "C:x"}) EXPECT_TRUE(HasFolderPart(name)) << name;
+  EXPECT_EQ(RelativePath("locale/de\\LC_MESSAGES\\app.mo"), "locale\\de\\LC_MESSAGES\\app.mo");
+  EXPECT_EQ(MemberName("locale\\de\\app.mo"), "locale/de/app.mo");
+  EXPECT_EQ(RelativeParent("locale\\de\\app.mo"), "locale\\de");
+  EXPECT_EQ(RelativeParent("app.mo"), "");
+  EXPECT_EQ(RelativePath("photo[1].jpg"), "photo[1].jpg");
+  // Nothing that climbs out, names a drive or root, or that Windows would
+  // store under another name.
+  for (const char* bad :
+       {"..\\x", "a\\..\\..\\x", ".\\x", "C:\\x", "C:x", "\\x", "/x", "\\\\server\\share\\x",
+        "a\\\\b", "a\\", "a.\\b", "a \\b", "a\\b.", "a\\b?", "a\\b*c", "a\\b|c", "a\\\x01b", ""}) {
+    std::string why;
+    EXPECT_EQ(RelativePath(bad, &why), "") << bad;
+    EXPECT_FALSE(why.empty()) << bad;
+  }
+}
+
+TEST(SetupScript, TheProgramIsNamedAfterTheApplicationUnlessTheScriptSaysOtherwise) {
+  TSetupRec rec;
+  rec.AppName = "Notes";
+  rec.Program = "bin\\editor.exe";
+  EXPECT_EQ(ScriptError(rec), "");
+  rec.Program = "";  // a package without a program of its own
+  EXPECT_EQ(ScriptError(rec), "");
+  rec.Program = "..\\..\\Windows\\notepad.exe";
+  EXPECT_NE(ScriptError(rec).find("Program"), std::string::npos);
+  rec.AppName = "";
+  EXPECT_NE(ScriptError(rec).find("AppName"), std::string::npos);
 }
 
 TEST(Destination, DriveRootFromTheFirstCharacter) {

@@ -90,6 +90,11 @@ TEST(SetupRec, MainSectionDefaultsAndCuts) {
   EXPECT_EQ(r.Publisher, "Quorvane");
   EXPECT_EQ(r.URL, "https://q.example");
   EXPECT_TRUE(r.FastInstall);
+
+  // Program: AppName.exe unless given; given empty, no program at all.
+  EXPECT_EQ(Read("[MAIN]\nAppName=Notes\n").Program, "Notes.exe");
+  EXPECT_EQ(Read("[MAIN]\nAppName=Notes\nProgram=bin\\ed.exe\n").Program, "bin\\ed.exe");
+  EXPECT_EQ(Read("[MAIN]\nAppName=Notes\nProgram=\n").Program, "");
 }
 
 TEST(SetupRec, FilesValuesLoseTheirLastCharacter) {

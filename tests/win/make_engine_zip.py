@@ -1,5 +1,7 @@
 # The archive of the engine's extraction tests: a good member, one whose
-# compressed data is damaged, one stored as "../x.txt", one in a folder.
+# compressed data is damaged, one stored as "../x.txt", one in a folder, and
+# one of 3 MB (long enough to be stopped while it is written).
+import random
 import sys
 import zipfile
 
@@ -9,6 +11,8 @@ with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as z:
     z.writestr("damaged.txt", "".join("line %04d of a member\r\n" % i for i in range(400)))
     z.writestr("../x.txt", "outside\r\n")
     z.writestr("sub/deep.txt", "deep\r\n")
+    z.writestr("deep/" + "d" * 60 + ".txt", "deep file\r\n")
+    z.writestr("big.bin", random.Random(5).randbytes(3 << 20))
 data = bytearray(open(out, "rb").read())
 name = data.find(b"damaged.txt")  # the local header's name; no extra field follows
 data[name + len("damaged.txt") + 20] ^= 0x55

@@ -67,7 +67,7 @@ TEST(RegistryEntries, WrittenWithTheirDetailsLoggedAndRemovedByName) {
   NoProgress progress;
   const std::string before = Today();
   EXPECT_TRUE(CreateKeys(progress, log,
-                         {app, path, "2.1", "Quorvane Ltd", "https://qv.example",
+                         {app, path, app + ".exe", "2.1", "Quorvane Ltd", "https://qv.example",
                           InstalledSizeKB(log.Lines(), dir + "\\setup.exe")}));
   const std::string after = Today();
   EXPECT_EQ(progress.status, "Creating Keys...");
@@ -128,8 +128,9 @@ TEST(RegistryEntries, AnEarlierInstallationIsFoundByItsLocationElseItsPath) {
   EXPECT_EQ(ExistingInstallPath(app), "");
   NoProgress progress;
   TInstallLog log;
-  CreateKeys(progress, log, {app, "C:\\Old", "1.0", "Old Maker", "https://old.example", 0});
-  CreateKeys(progress, log, {app, "C:\\Old", "", "", "", 0});
+  CreateKeys(progress, log,
+             {app, "C:\\Old", app + ".exe", "1.0", "Old Maker", "https://old.example", 0});
+  CreateKeys(progress, log, {app, "C:\\Old", app + ".exe", "", "", "", 0});
   for (const char* name : {"DisplayVersion", "Publisher", "URLInfoAbout"})
     EXPECT_EQ(wintest::RegValue(uninstall, name), "<missing>") << name;  // empty: none, not stale
   EXPECT_EQ(ExistingInstallPath(app), "C:\\Old");
@@ -144,6 +145,33 @@ TEST(RegistryEntries, AnEarlierInstallationIsFoundByItsLocationElseItsPath) {
   DeleteUninstallKeys(app);
   EXPECT_EQ(ExistingInstallPath(app), "");  // removed: the maker's key alone is no installation
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, maker.c_str());
+}
+
+TEST(RegistryEntries, AProgramOfItsOwnNameOrNoneAtAll) {
+  const std::string app = "Qv Program " + std::to_string(GetCurrentProcessId());
+  const std::string file = "qveditor" + std::to_string(GetCurrentProcessId()) + ".exe";
+  const std::string appPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+  const std::string uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + app;
+  NoProgress progress;
+  TInstallLog log;
+  CreateKeys(progress, log, {app, "C:\\Qv", "bin\\" + file, "", "", "", 0});
+  EXPECT_EQ(wintest::RegValue(appPaths + file, ""), "C:\\Qv\\bin\\" + file);
+  EXPECT_EQ(wintest::RegValue(uninstall, "DisplayIcon"), "C:\\Qv\\bin\\" + file);
+  EXPECT_FALSE(KeyExists(appPaths + app + ".exe"));
+  DeleteUninstallKeys(app);
+  EXPECT_FALSE(KeyExists(appPaths + file));
+  // Another product's program of that name keeps its key.
+  CreateKeys(progress, log, {app, "C:\\Qv", "bin\\" + file, "", "", "", 0});
+  RegSetKeyValueA(HKEY_LOCAL_MACHINE, (appPaths + file).c_str(), nullptr, REG_SZ, "D:\\x.exe", 9);
+  DeleteUninstallKeys(app);
+  EXPECT_EQ(wintest::RegValue(appPaths + file, ""), "D:\\x.exe");
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, (appPaths + file).c_str());
+  // A package without a program: no App Paths key, no icon.
+  CreateKeys(progress, log, {app, "C:\\Qv", "", "", "", "", 0});
+  EXPECT_EQ(wintest::RegValue(uninstall, "DisplayIcon"), "<missing>");
+  EXPECT_FALSE(KeyExists(appPaths + app + ".exe"));
+  DeleteUninstallKeys(app);
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, ("Software\\Quorvane\\" + app).c_str());
 }
 
 TEST(RegistryEntries, UninstallCommandQuotesWhatHasBlanks) {
@@ -174,7 +202,7 @@ TEST(RegistryEntries, AKeyWhoseSecurityDeniesWritingIsLoggedAndSkipped) {
   }
   NoProgress progress;
   TInstallLog log;
-  EXPECT_TRUE(CreateKeys(progress, log, {app, "C:\\Qv", "", "", "", 0}));
+  EXPECT_TRUE(CreateKeys(progress, log, {app, "C:\\Qv", app + ".exe", "", "", "", 0}));
   ASSERT_GE(log.Lines().size(), 2u);
   EXPECT_EQ(log.Lines()[1], ">Error - Can not open key: \\" + maker);
   EXPECT_EQ(log.Lines()[2].rfind("Current Registry Path: Software\\Microsoft", 0), 0u);

@@ -1,0 +1,58 @@
+// Rules for names of installed files.
+#include "engine/file_names.hpp"
+
+#include <cstring>
+
+bool HasFolderPart(const std::string& name) {
+  return name.find_first_of("\\/:") != std::string::npos;
+}
+
+namespace {
+
+// What is wrong with one part of a path, or nullptr.
+const char* PartProblem(const std::string& part) {
+  if (part.empty()) return "has an empty part (a doubled, leading or trailing \\)";
+  if (part == "." || part == "..") return "climbs out of its folder (a . or .. part)";
+  for (const char c : part)
+    if (static_cast<unsigned char>(c) < 0x20 || std::strchr("<>:\"|?*", c))
+      return "holds <, >, :, \", |, ?, * or a control character, which Windows allows in no "
+             "file name";
+  if (part.back() == '.' || part.back() == ' ')
+    return "has a part that ends in a dot or blank, which Windows drops";
+  return nullptr;
+}
+
+std::string Refuse(std::string* why, const char* problem) {
+  if (why) *why = problem;
+  return "";
+}
+
+}  // namespace
+
+std::string RelativePath(const std::string& name, std::string* why) {
+  if (name.empty()) return Refuse(why, "is empty");
+  if (name[0] == '\\' || name[0] == '/' || (name.size() > 1 && name[1] == ':'))
+    return Refuse(why, "names a drive or a root, not a path below its folder");
+  std::string path;
+  for (size_t start = 0;;) {
+    const size_t end = name.find_first_of("\\/", start);
+    const std::string part = name.substr(start, end - start);
+    if (const char* problem = PartProblem(part)) return Refuse(why, problem);
+    path += part;
+    if (end == std::string::npos) return path;
+    path += '\\';
+    start = end + 1;
+  }
+}
+
+std::string MemberName(const std::string& relativePath) {
+  std::string member = relativePath;
+  for (char& c : member)
+    if (c == '\\') c = '/';
+  return member;
+}
+
+std::string RelativeParent(const std::string& relativePath) {
+  const size_t sep = relativePath.rfind('\\');
+  return sep == std::string::npos ? std::string() : relativePath.substr(0, sep);
+}

@@ -1,0 +1,206 @@
+// Reading setup.dat in-process.
+#include "engine/zip_reader.hpp"
+
+#include <windows.h>
+
+#include <minizip/unzip.h>
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+#include "shell/owned.hpp"
+#include "shell/wide_text.hpp"
+
+namespace {
+
+std::string LowerAscii(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
+}
+
+// A range of a file as minizip's stream, read through a buffer: minizip
+// asks for the central directory in pieces of a few dozen bytes.
+class RangeStream {
+ public:
+  RangeStream(HANDLE file, uint64_t base, uint64_t size) : file_(file), base_(base), size_(size) {}
+
+  unsigned long Read(void* out, unsigned long n) {
+    auto* dst = static_cast<char*>(out);
+    unsigned long done = 0;
+    while (done < n && pos_ < size_) {
+      if (pos_ >= bufStart_ && pos_ < bufStart_ + buf_.size()) {
+        const size_t at = static_cast<size_t>(pos_ - bufStart_);
+        const size_t take = std::min<size_t>(buf_.size() - at, n - done);
+        std::memcpy(dst + done, buf_.data() + at, take);
+        done += static_cast<unsigned long>(take);
+        pos_ += take;
+      } else if (!Fill()) {
+        error_ = true;
+        break;
+      }
+    }
+    return done;
+  }
+  long Seek(uint64_t offset, int origin) {
+    uint64_t to = offset;
+    if (origin == ZLIB_FILEFUNC_SEEK_CUR) to = pos_ + offset;
+    if (origin == ZLIB_FILEFUNC_SEEK_END) to = size_ + offset;
+    if (to > size_) return -1;
+    pos_ = to;
+    return 0;
+  }
+  uint64_t Tell() const { return pos_; }
+  bool Failed() const { return error_; }
+
+ private:
+  bool Fill() {
+    buf_.resize(std::min<uint64_t>(kBuffer, size_ - pos_));
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(base_ + pos_);
+    DWORD got = 0;
+    if (!SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) ||
+        !ReadFile(file_, buf_.data(), static_cast<DWORD>(buf_.size()), &got, nullptr) || got == 0) {
+      buf_.clear();
+      return false;
+    }
+    buf_.resize(got);
+    bufStart_ = pos_;
+    return true;
+  }
+
+  static constexpr size_t kBuffer = 1 << 16;
+  HANDLE file_;
+  uint64_t base_, size_, pos_ = 0, bufStart_ = 0;
+  std::vector<char> buf_;
+  bool error_ = false;
+};
+
+RangeStream& StreamOf(voidpf s) { return *static_cast<RangeStream*>(s); }
+
+// minizip's "file name" is the stream itself, opened beforehand.
+voidpf ZCALLBACK OpenStream(voidpf, const void* stream, int) { return const_cast<void*>(stream); }
+uLong ZCALLBACK ReadStream(voidpf, voidpf s, void* buf, uLong n) { return StreamOf(s).Read(buf, n); }
+uLong ZCALLBACK WriteStream(voidpf, voidpf, const void*, uLong) { return 0; }
+ZPOS64_T ZCALLBACK TellStream(voidpf, voidpf s) { return StreamOf(s).Tell(); }
+long ZCALLBACK SeekStream(voidpf, voidpf s, ZPOS64_T offset, int origin) {
+  return StreamOf(s).Seek(offset, origin);
+}
+int ZCALLBACK CloseStream(voidpf, voidpf) { return 0; }
+int ZCALLBACK StreamError(voidpf, voidpf s) { return StreamOf(s).Failed() ? 1 : 0; }
+
+// The member's DOS time as the file's write time, as the unzip tool sets it.
+void SetWriteTime(HANDLE file, uLong dosDate) {
+  FILETIME local, utc;
+  if (DosDateTimeToFileTime(HIWORD(dosDate), LOWORD(dosDate), &local) &&
+      LocalFileTimeToFileTime(&local, &utc))
+    SetFileTime(file, nullptr, nullptr, &utc);
+}
+
+}  // namespace
+
+struct ZipReader::State {
+  OwnedHandle file;
+  std::unique_ptr<RangeStream> stream;
+  unzFile zip = nullptr;
+  struct Member {
+    unz64_file_pos pos;
+    std::string name;
+  };
+  std::unordered_map<std::string, Member> members;  // by lower-case name
+
+  ~State() {
+    if (zip) unzClose(zip);
+  }
+};
+
+ZipReader::ZipReader() = default;
+ZipReader::~ZipReader() = default;
+ZipReader::ZipReader(ZipReader&&) noexcept = default;
+ZipReader& ZipReader::operator=(ZipReader&&) noexcept = default;
+
+bool ZipReader::IsOpen() const { return state_ && state_->zip; }
+
+bool ZipReader::Open(const std::string& path, uint64_t offset, uint64_t size) {
+  auto s = std::make_unique<State>();
+  s->file.Reset(CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  LARGE_INTEGER fileSize{};
+  if (!s->file || !GetFileSizeEx(s->file.Get(), &fileSize)) return false;
+  const auto total = static_cast<uint64_t>(fileSize.QuadPart);
+  if (offset > total) return false;
+  s->stream = std::make_unique<RangeStream>(s->file.Get(), offset, std::min(size, total - offset));
+  zlib_filefunc64_def io{OpenStream, ReadStream, WriteStream, TellStream,
+                         SeekStream, CloseStream, StreamError, nullptr};
+  s->zip = unzOpen2_64(s->stream.get(), &io);
+  if (!s->zip) return false;
+  for (int rc = unzGoToFirstFile(s->zip); rc == UNZ_OK; rc = unzGoToNextFile(s->zip)) {
+    unz_file_info64 info{};
+    if (unzGetCurrentFileInfo64(s->zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+      break;
+    std::string name(info.size_filename, '\0');
+    if (!name.empty() && unzGetCurrentFileInfo64(s->zip, &info, name.data(), info.size_filename,
+                                                 nullptr, 0, nullptr, 0) != UNZ_OK)
+      break;
+    unz64_file_pos pos{};
+    if (unzGetFilePos64(s->zip, &pos) == UNZ_OK) s->members[LowerAscii(name)] = {pos, name};
+  }
+  state_ = std::move(s);
+  return true;
+}
+
+unsigned long ZipReader::Extract(const std::string& member, const std::wstring& target,
+                                 std::string& storedName, const std::function<bool()>& keepGoing) {
+  if (!IsOpen()) return kUnreadable;
+  const auto it = state_->members.find(LowerAscii(member));
+  if (it == state_->members.end()) return kNoMember;
+  unzFile zip = state_->zip;
+  unz_file_info64 info{};
+  storedName = it->second.name;
+  if (unzGoToFilePos64(zip, &it->second.pos) != UNZ_OK ||
+      unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+    return kUnreadable;
+  if (unzOpenCurrentFile(zip) != UNZ_OK) return kDamaged;
+  OwnedHandle out(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!out) {
+    const DWORD error = GetLastError();
+    unzCloseCurrentFile(zip);
+    return error;
+  }
+  std::vector<char> buf(1 << 16);
+  uint64_t written = 0, sinceAsked = 0;
+  unsigned long code = 0;
+  for (;;) {
+    const int got = unzReadCurrentFile(zip, buf.data(), static_cast<unsigned>(buf.size()));
+    if (got < 0) {
+      code = kDamaged;
+      break;
+    }
+    if (got == 0) break;
+    DWORD put = 0;
+    if (!WriteFile(out.Get(), buf.data(), static_cast<DWORD>(got), &put, nullptr) ||
+        put != static_cast<DWORD>(got)) {
+      code = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+      break;
+    }
+    written += static_cast<uint64_t>(got);
+    if ((sinceAsked += static_cast<uint64_t>(got)) >= (1u << 20) && keepGoing) {
+      sinceAsked = 0;
+      if (!keepGoing()) {
+        code = ERROR_CANCELLED;
+        break;
+      }
+    }
+  }
+  // Closing after the last byte is where minizip compares the CRC; a
+  // member that holds other than what its header declares is damaged too.
+  const int closed = unzCloseCurrentFile(zip);
+  if (code == 0 && (closed != UNZ_OK || written != info.uncompressed_size)) code = kDamaged;
+  if (code == 0) SetWriteTime(out.Get(), info.dosDate);
+  out.Reset();
+  if (code != 0) DeleteFileW(target.c_str());
+  return code;
+}

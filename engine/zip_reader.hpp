@@ -1,0 +1,42 @@
+// setup.dat read in-process with minizip: the fast road's extractor. It
+// reads a whole file or a range of one, finds members by name without
+// regard to ASCII letter case (as the unzip tool's -C does; where two match,
+// the later one, which the tool would leave), and writes one member into a
+// new file, checking its CRC and size.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class ZipReader {
+ public:
+  // The unzip tool's own codes for what goes wrong with the archive, so
+  // that both roads say the same; writing problems give the system's code.
+  static constexpr unsigned long kDamaged = 2;     // CRC, inflate or size error
+  static constexpr unsigned long kUnreadable = 9;  // no ZIP archive, or cut short
+  static constexpr unsigned long kNoMember = 11;   // no member of that name
+
+  ZipReader();
+  ~ZipReader();
+  ZipReader(ZipReader&&) noexcept;
+  ZipReader& operator=(ZipReader&&) noexcept;
+
+  // Opens path, or size bytes of it from offset (the whole file by
+  // default), and indexes its members. False when it is no readable ZIP.
+  bool Open(const std::string& path, uint64_t offset = 0, uint64_t size = UINT64_MAX);
+  bool IsOpen() const;
+
+  // Writes member into target, a new file (the long form of its path), and
+  // gives the member's own spelling of its name in storedName. 0 on
+  // success; otherwise the file is gone again and the code says why:
+  // kNoMember, kDamaged, kUnreadable, ERROR_CANCELLED when keepGoing (asked
+  // every megabyte) says no, or the system's code of a failed write.
+  unsigned long Extract(const std::string& member, const std::wstring& target,
+                        std::string& storedName, const std::function<bool()>& keepGoing = nullptr);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
