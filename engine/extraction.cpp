@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "engine/file_names.hpp"
 #include "shell/file_ops.hpp"
 #include "shell/owned.hpp"
@@ -44,6 +47,18 @@ namespace {
 // would put several, or none, there.
 bool IsPlainName(const std::string& name) {
   return name.find_first_of("*?") == std::string::npos && name != "." && name != "..";
+}
+
+// Renames the open file to path, replacing a file there.
+bool RenameInto(HANDLE file, const std::string& path) {
+  const std::wstring to = LongPath(path);
+  std::vector<char> buf(sizeof(FILE_RENAME_INFO) + to.size() * sizeof(wchar_t));
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buf.data());
+  info->ReplaceIfExists = TRUE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
+  std::copy(to.begin(), to.end(), info->FileName);
+  return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buf.size()));
 }
 
 std::string FileNameOf(const std::string& path) {
@@ -132,7 +147,7 @@ bool TExtractor::ExtractFile(const std::string& name, const std::string& dir) {
   Fail(ERROR_FILE_NOT_FOUND);
   // An empty directory would put the private one, and so the file, in the
   // root of the current drive.
-  if (!FileExists(archivePath_) || name.empty() || dir.empty()) return false;
+  if ((!inProcess_ && !FileExists(archivePath_)) || name.empty() || dir.empty()) return false;
   // A path below dir only: never "..", a drive or a root.
   if (HasFolderPart(name) && RelativePath(name) != name) {
     Fail(ERROR_FILE_NOT_FOUND, "Error - " + name + " is not where its name says after extraction");
@@ -193,7 +208,7 @@ bool TExtractor::ExtractInProcess(const std::string& name, const std::string& di
     EndForLength("Path too long!\r\n" + target + "\r\nChoose a shorter installation path.\r\n" +
                  "Setup incomplete!");
   if (!reader_.IsOpen()) {
-    Fail(ZipReader::kUnreadable);
+    Fail(FileExists(archivePath_) ? ZipReader::kUnreadable : ERROR_FILE_NOT_FOUND);
     return false;
   }
   const std::string targetDir = ContainingDirectory(target);
@@ -204,21 +219,26 @@ bool TExtractor::ExtractInProcess(const std::string& name, const std::string& di
     scratch.reset();
     return false;
   }
-  const std::wstring written = LongPath(scratch->Path() + "\\f");
+  // Written under a name of our own, then renamed into place through the
+  // same handle: one call, and a failure leaves nothing behind.
+  OwnedHandle out(CreateFileW(LongPath(scratch->Path() + "\\f").c_str(), GENERIC_WRITE | DELETE, 0,
+                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!out) {
+    Fail(GetLastError());
+    return false;
+  }
   std::string stored;
-  const unsigned long code = reader_.Extract(MemberName(name), written, stored, [this] {
+  unsigned long code = reader_.Extract(MemberName(name), out.Get(), stored, [this] {
     progress_.ProcessPendingInput();
     return !(Stopped && Stopped());
   });
-  if (code != 0) {
-    Fail(code);
-    return false;
-  }
   // Named as the tool would leave it: the member's own spelling.
-  const std::string placed = targetDir + "\\" + FileNameOf(stored);
-  if (!MoveFileExW(written.c_str(), LongPath(placed).c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    Fail(GetLastError());
-    DeleteFileW(written.c_str());
+  if (code == 0 && !RenameInto(out.Get(), targetDir + "\\" + FileNameOf(stored)))
+    code = GetLastError();
+  if (code != 0) {
+    FILE_DISPOSITION_INFO gone{TRUE};
+    SetFileInformationByHandle(out.Get(), FileDispositionInfo, &gone, sizeof gone);
+    Fail(code);
     return false;
   }
   return true;

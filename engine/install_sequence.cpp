@@ -102,13 +102,15 @@ void TInstaller::EndFiles() {
 }
 
 void TInstaller::MakeFolders(const std::string& dir, const std::string& relativeFolder) {
-  ForceDirectories(dir);
+  // Each directory is asked for once: thousands of files share a few.
+  if (knownDirs_.insert(dir).second) ForceDirectories(dir);
   if (relativeFolder.empty()) return;
   std::string folder = dir;
   for (size_t start = 0; start <= relativeFolder.size();) {
     const size_t end = std::min(relativeFolder.find('\\', start), relativeFolder.size());
     folder += "\\" + relativeFolder.substr(start, end - start);
-    if (!DirectoryExists(folder) && ForceDirectories(folder)) madeFolders_.push_back(folder);
+    if (knownDirs_.insert(folder).second && !DirectoryExists(folder) && ForceDirectories(folder))
+      madeFolders_.push_back(folder);
     start = end + 1;
   }
 }

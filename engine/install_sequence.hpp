@@ -2,6 +2,7 @@
 // entries, the saved log, the result and the launch of the application.
 #pragma once
 
+#include <set>
 #include <string>
 
 #include "engine/extraction.hpp"
@@ -83,6 +84,7 @@ class TInstaller {
   bool cancelRequested_ = false;
   TInstallResult result_ = TInstallResult::Completed;
   std::vector<std::string> madeFolders_;  // in the order made, parents first
+  std::set<std::string> knownDirs_;       // asked for or made by this run
   std::vector<std::string> earlierLog_;   // records of an installation this one replaces
   bool earlierKept_ = false;
   std::string resultMessage_ = "Error - Setup incomplete!";

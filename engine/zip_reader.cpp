@@ -21,8 +21,9 @@ std::string LowerAscii(std::string s) {
   return s;
 }
 
-// A range of a file as minizip's stream, read through a buffer: minizip
-// asks for the central directory in pieces of a few dozen bytes.
+// A range of a file as minizip's stream, read through two buffers: minizip
+// asks for the central directory in pieces of a few dozen bytes, and goes
+// back to it between the members' data, so one buffer keeps each place.
 class RangeStream {
  public:
   RangeStream(HANDLE file, uint64_t base, uint64_t size) : file_(file), base_(base), size_(size) {}
@@ -31,16 +32,16 @@ class RangeStream {
     auto* dst = static_cast<char*>(out);
     unsigned long done = 0;
     while (done < n && pos_ < size_) {
-      if (pos_ >= bufStart_ && pos_ < bufStart_ + buf_.size()) {
-        const size_t at = static_cast<size_t>(pos_ - bufStart_);
-        const size_t take = std::min<size_t>(buf_.size() - at, n - done);
-        std::memcpy(dst + done, buf_.data() + at, take);
-        done += static_cast<unsigned long>(take);
-        pos_ += take;
-      } else if (!Fill()) {
+      const Block* b = BlockAt(pos_);
+      if (!b) {
         error_ = true;
         break;
       }
+      const size_t at = static_cast<size_t>(pos_ - b->start);
+      const size_t take = std::min<size_t>(b->bytes.size() - at, n - done);
+      std::memcpy(dst + done, b->bytes.data() + at, take);
+      done += static_cast<unsigned long>(take);
+      pos_ += take;
     }
     return done;
   }
@@ -56,25 +57,40 @@ class RangeStream {
   bool Failed() const { return error_; }
 
  private:
-  bool Fill() {
-    buf_.resize(std::min<uint64_t>(kBuffer, size_ - pos_));
+  struct Block {
+    uint64_t start = 0;
+    std::vector<char> bytes;
+    uint64_t used = 0;  // when last read from, for replacing the older one
+  };
+
+  const Block* BlockAt(uint64_t pos) {
+    ++clock_;
+    for (Block& b : blocks_)
+      if (!b.bytes.empty() && pos >= b.start && pos < b.start + b.bytes.size()) {
+        b.used = clock_;
+        return &b;
+      }
+    Block& b = blocks_[0].used <= blocks_[1].used ? blocks_[0] : blocks_[1];
+    b.start = pos;
+    b.bytes.resize(static_cast<size_t>(std::min<uint64_t>(kBuffer, size_ - pos)));
     LARGE_INTEGER at;
-    at.QuadPart = static_cast<LONGLONG>(base_ + pos_);
+    at.QuadPart = static_cast<LONGLONG>(base_ + pos);
     DWORD got = 0;
     if (!SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) ||
-        !ReadFile(file_, buf_.data(), static_cast<DWORD>(buf_.size()), &got, nullptr) || got == 0) {
-      buf_.clear();
-      return false;
+        !ReadFile(file_, b.bytes.data(), static_cast<DWORD>(b.bytes.size()), &got, nullptr) ||
+        got == 0) {
+      b.bytes.clear();
+      return nullptr;
     }
-    buf_.resize(got);
-    bufStart_ = pos_;
-    return true;
+    b.bytes.resize(got);
+    b.used = clock_;
+    return &b;
   }
 
   static constexpr size_t kBuffer = 1 << 16;
   HANDLE file_;
-  uint64_t base_, size_, pos_ = 0, bufStart_ = 0;
-  std::vector<char> buf_;
+  uint64_t base_, size_, pos_ = 0, clock_ = 0;
+  Block blocks_[2];
   bool error_ = false;
 };
 
@@ -82,7 +98,9 @@ RangeStream& StreamOf(voidpf s) { return *static_cast<RangeStream*>(s); }
 
 // minizip's "file name" is the stream itself, opened beforehand.
 voidpf ZCALLBACK OpenStream(voidpf, const void* stream, int) { return const_cast<void*>(stream); }
-uLong ZCALLBACK ReadStream(voidpf, voidpf s, void* buf, uLong n) { return StreamOf(s).Read(buf, n); }
+uLong ZCALLBACK ReadStream(voidpf, voidpf s, void* buf, uLong n) {
+  return StreamOf(s).Read(buf, n);
+}
 uLong ZCALLBACK WriteStream(voidpf, voidpf, const void*, uLong) { return 0; }
 ZPOS64_T ZCALLBACK TellStream(voidpf, voidpf s) { return StreamOf(s).Tell(); }
 long ZCALLBACK SeekStream(voidpf, voidpf s, ZPOS64_T offset, int origin) {
@@ -132,14 +150,13 @@ bool ZipReader::Open(const std::string& path, uint64_t offset, uint64_t size) {
   const auto total = static_cast<uint64_t>(fileSize.QuadPart);
   if (offset > total) return false;
   s->stream = std::make_unique<RangeStream>(s->file.Get(), offset, std::min(size, total - offset));
-  zlib_filefunc64_def io{OpenStream, ReadStream, WriteStream, TellStream,
+  zlib_filefunc64_def io{OpenStream, ReadStream,  WriteStream, TellStream,
                          SeekStream, CloseStream, StreamError, nullptr};
   s->zip = unzOpen2_64(s->stream.get(), &io);
   if (!s->zip) return false;
   for (int rc = unzGoToFirstFile(s->zip); rc == UNZ_OK; rc = unzGoToNextFile(s->zip)) {
     unz_file_info64 info{};
-    if (unzGetCurrentFileInfo64(s->zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
-      break;
+    if (unzGetCurrentFileInfo64(s->zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) break;
     std::string name(info.size_filename, '\0');
     if (!name.empty() && unzGetCurrentFileInfo64(s->zip, &info, name.data(), info.size_filename,
                                                  nullptr, 0, nullptr, 0) != UNZ_OK)
@@ -151,8 +168,8 @@ bool ZipReader::Open(const std::string& path, uint64_t offset, uint64_t size) {
   return true;
 }
 
-unsigned long ZipReader::Extract(const std::string& member, const std::wstring& target,
-                                 std::string& storedName, const std::function<bool()>& keepGoing) {
+unsigned long ZipReader::Extract(const std::string& member, void* out, std::string& storedName,
+                                 const std::function<bool()>& keepGoing) {
   if (!IsOpen()) return kUnreadable;
   const auto it = state_->members.find(LowerAscii(member));
   if (it == state_->members.end()) return kNoMember;
@@ -163,13 +180,6 @@ unsigned long ZipReader::Extract(const std::string& member, const std::wstring& 
       unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
     return kUnreadable;
   if (unzOpenCurrentFile(zip) != UNZ_OK) return kDamaged;
-  OwnedHandle out(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!out) {
-    const DWORD error = GetLastError();
-    unzCloseCurrentFile(zip);
-    return error;
-  }
   std::vector<char> buf(1 << 16);
   uint64_t written = 0, sinceAsked = 0;
   unsigned long code = 0;
@@ -181,7 +191,7 @@ unsigned long ZipReader::Extract(const std::string& member, const std::wstring& 
     }
     if (got == 0) break;
     DWORD put = 0;
-    if (!WriteFile(out.Get(), buf.data(), static_cast<DWORD>(got), &put, nullptr) ||
+    if (!WriteFile(out, buf.data(), static_cast<DWORD>(got), &put, nullptr) ||
         put != static_cast<DWORD>(got)) {
       code = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
       break;
@@ -199,8 +209,6 @@ unsigned long ZipReader::Extract(const std::string& member, const std::wstring& 
   // member that holds other than what its header declares is damaged too.
   const int closed = unzCloseCurrentFile(zip);
   if (code == 0 && (closed != UNZ_OK || written != info.uncompressed_size)) code = kDamaged;
-  if (code == 0) SetWriteTime(out.Get(), info.dosDate);
-  out.Reset();
-  if (code != 0) DeleteFileW(target.c_str());
+  if (code == 0) SetWriteTime(out, info.dosDate);
   return code;
 }

@@ -28,13 +28,14 @@ class ZipReader {
   bool Open(const std::string& path, uint64_t offset = 0, uint64_t size = UINT64_MAX);
   bool IsOpen() const;
 
-  // Writes member into target, a new file (the long form of its path), and
-  // gives the member's own spelling of its name in storedName. 0 on
-  // success; otherwise the file is gone again and the code says why:
-  // kNoMember, kDamaged, kUnreadable, ERROR_CANCELLED when keepGoing (asked
-  // every megabyte) says no, or the system's code of a failed write.
-  unsigned long Extract(const std::string& member, const std::wstring& target,
-                        std::string& storedName, const std::function<bool()>& keepGoing = nullptr);
+  // Writes member into out (an open, empty file; its write time becomes the
+  // member's) and gives the member's own spelling of its name in
+  // storedName. 0 on success; otherwise what was written is of no use and
+  // the code says why: kNoMember, kDamaged, kUnreadable, ERROR_CANCELLED
+  // when keepGoing (asked every megabyte) says no, or the system's code of
+  // a failed write.
+  unsigned long Extract(const std::string& member, void* out, std::string& storedName,
+                        const std::function<bool()>& keepGoing = nullptr);
 
  private:
   struct State;

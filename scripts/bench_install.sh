@@ -24,31 +24,34 @@ seconds() {  # one run of "$@"
   e=$(date +%s.%N)
   echo "$e - $s" | bc
 }
-runs() {  # N TARGET_DIR EXE [ARGS]: N timed installs into a cleared directory
-  local n=$1 dir=$2
-  shift 2
-  for _ in $(seq "$n"); do
-    rm -rf "${prefix_c:?}/Bench/$dir"
-    seconds wine "$@"
-  done
+once() {  # TARGET_DIR EXE [ARGS]: one timed install into a cleared directory
+  local dir=$1
+  shift
+  rm -rf "${prefix_c:?}/Bench/$dir"
+  seconds wine "$@"
 }
 
-bench() {  # NAME KIND RUNS
+bench() {  # NAME KIND RUNS: ours and NSIS in turn, so that both meet the same load
   local name=$1 kind=$2 n=$3
   python3 scripts/bench_install.py "$out" "$name" "$kind" $arch
   build/host/qpack init "$out/$name" --name "$name" >/dev/null 2>&1
   build/host/qpack build "$out/$name" -o "$out/$name-package" --setup "$win_tree/setup.exe" >/dev/null
-  local files ours ref
+  local nsis=0 files ours=() ref=()
+  (cd "$out" && makensis -V1 "$name.nsi" >/dev/null) && nsis=1
   files=$(find "$out/$name" -type f ! -name setup.ini | wc -l)
-  ours=$(runs "$n" "$name" "$win_out\\$name-package\\setup.exe" /S /NOLAUNCH "/D=C:\\Bench\\$name" | median)
-  local got
+  for _ in $(seq "$n"); do
+    ours+=("$(once "$name" "$win_out\\$name-package\\setup.exe" /S /NOLAUNCH "/D=C:\\Bench\\$name")")
+    [ $nsis = 1 ] && ref+=("$(once "$name-nsis" "$win_out\\$name-nsis.exe" /S)")
+  done
+  local got o r
   got=$(find "$prefix_c/Bench/$name" -type f | wc -l)
-  printf '%-6s %5d files  ours /S: %6.2f s (%d installed)' "$name" "$files" "$ours" "$got"
-  if (cd "$out" && makensis -V1 "$name.nsi" >/dev/null); then
-    ref=$(runs "$n" "$name-nsis" "$win_out\\$name-nsis.exe" /S | median)
-    printf '  NSIS /S: %6.2f s  ratio %s' "$ref" "$(echo "scale=2; $ours / $ref" | bc)"
+  o=$(printf '%s\n' "${ours[@]}" | median)
+  printf '%-6s %5d files  ours /S: %6.2f s (%d installed)' "$name" "$files" "$o" "$got"
+  if [ $nsis = 1 ]; then
+    r=$(printf '%s\n' "${ref[@]}" | median)
+    printf '  NSIS /S: %6.2f s  ratio %s' "$r" "$(echo "scale=2; $o / $r" | bc)"
   fi
-  printf '  (%s ms per file)\n' "$(echo "scale=2; $ours * 1000 / $files" | bc)"
+  printf '  (%s ms per file)\n' "$(echo "scale=2; $o * 1000 / $files" | bc)"
 }
 
 echo "median of 5 runs each, $win_tree under Wine"

@@ -97,10 +97,14 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
     // default does, as with Windows' profile calls.
     if (const auto it = s->byKey.find(Lower(Trim(key))); it != s->byKey.end()) {
       const Entry& e = s->entries[it->second.front()];
-      return Cut(Unquote(e.hasValue ? e.value : def), kValueBuffer);
+      return Answer(e.hasValue ? e.value : def);
     }
   }
-  return Cut(Unquote(def), kValueBuffer);
+  return Answer(def);
+}
+
+std::string TIniFile::Answer(const std::string& stored) {
+  return Cut(Unquote(stored), kValueBuffer);
 }
 
 std::vector<std::string> TIniFile::ReadKeys(const std::string& section) {

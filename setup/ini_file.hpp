@@ -18,6 +18,9 @@ class TIniFile : public TProfileSource {
 
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& def) override;
+  // What a lookup answers for a stored value (or a default): without its
+  // quotes, cut to the value buffer, as the profile calls answer.
+  static std::string Answer(const std::string& stored);
   std::vector<std::string> ReadKeys(const std::string& section) override;
 
   // Where answers come from, for messages about a script; lines count from

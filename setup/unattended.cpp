@@ -12,7 +12,6 @@
 #include "setup/progress_window.hpp"
 #include "setup/setup_script.hpp"
 #include "setup/start_up.hpp"
-#include "setup/stored_form.hpp"
 #include "shell/file_ops.hpp"
 #include "shell/owned.hpp"
 
@@ -104,7 +103,8 @@ int Refuse(RunLog& log, const std::string& text, int code) {
 }
 
 int Install(const TRunSwitches& sw, RunLog& log) {
-  StoredForm stored;
+  // Unattended runs read setup.dat in-process: the stored unzip tool is
+  // never written out.
   TShellFolders folders;
   for (const std::string& problem : ReadShellFolders(folders)) log.Line(problem);
   const std::string dir = ProgramDir();
@@ -133,7 +133,6 @@ int Install(const TRunSwitches& sw, RunLog& log) {
   opt.QuickLaunch = sw.HasShortcuts ? sw.QuickLaunch : rec.OnQuickLaunch;
   opt.AllUsers = sw.AllUsers;
   opt.ProgramPath = ProgramPath();
-  opt.ToolPath = stored.unzipTool.FileName();
   opt.Folders = folders;
   opt.NoLaunch = sw.NoLaunch;
   opt.Fast = true;

@@ -13,18 +13,18 @@ constexpr UINT kProgramCodePage = CP_ACP;
 
 std::wstring Wide(const std::string& text) {
   if (text.empty()) return {};
-  const int n = MultiByteToWideChar(kProgramCodePage, 0, text.data(),
-                                    static_cast<int>(text.size()), nullptr, 0);
+  const int n = MultiByteToWideChar(kProgramCodePage, 0, text.data(), static_cast<int>(text.size()),
+                                    nullptr, 0);
   std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(kProgramCodePage, 0, text.data(), static_cast<int>(text.size()),
-                      wide.data(), n);
+  MultiByteToWideChar(kProgramCodePage, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                      n);
   return wide;
 }
 
 std::string Narrow(const std::wstring& text) {
   if (text.empty()) return {};
-  const int n = WideCharToMultiByte(kProgramCodePage, 0, text.data(),
-                                    static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int n = WideCharToMultiByte(kProgramCodePage, 0, text.data(), static_cast<int>(text.size()),
+                                    nullptr, 0, nullptr, nullptr);
   std::string narrow(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(kProgramCodePage, 0, text.data(), static_cast<int>(text.size()),
                       narrow.data(), n, nullptr, nullptr);
