@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "packager/args.hpp"
+#include "packager/install_names.hpp"
 #include "packager/manifest.hpp"
 #include "packager/package_check.hpp"
 #include "packager/script_writer.hpp"
@@ -42,23 +43,28 @@ const char* const kInitHelp =
     "as named are left out, each with a warning.\n"
     "An existing script is kept unless --force is given. Exit: 0 written, 1 failed, 2 usage.\n";
 
-const char* const kCheckHelp =
+const std::string kCheckHelp = std::string(
     "usage: qpack check DIR [--program-files PATH] [--archive PATH] [--ca FILE]\n"
     "Reads the package in DIR (setup.exe, setup.ini, setup.dat, license.txt) as setup.exe\n"
     "reads it and prints one line per problem: FILE:LINE: SECTION KEY: error|warning: text.\n"
-    "Errors break an installation: a missing or invalid AppName; FILES values without their\n"
+    "Errors break an installation: a missing or invalid AppName; a Program that is no path\n"
+    "below the installation path, or that no FILES entry installs; FILES values without their\n"
     "extra last character; numbering gaps, missing or unknown keys; a group that no [GROUPS]\n"
     "entry names (other than Main); a member missing from setup.dat or damaged; two entries\n"
-    "installing to one path; a name with \\, /, : or .., or with *, ? or [ (which the unzip\n"
-    "tool reads as a pattern) or another character Windows forbids; an unzip command line of 256\n"
-    "characters or more; no AppName.exe in the installation path; DiskSpace below the unpacked\n"
-    "size. Warnings: members that nothing installs, ShortCut values other than Yes/No,\n"
-    "non-ASCII names, no license.txt, keys written twice.\n"
+    "installing to one path; a name that climbs out of its folder (.., a drive, a root) or\n"
+    "holds a character Windows forbids; an installed path beyond 259 characters. On the paced\n"
+    "road (interactive installs without FastInstall=1) also a name with [ (which the unzip\n"
+    "tool reads as a pattern) and an unzip command line of 256 characters or more.\n"
+    "Warnings: an empty Program, members that nothing installs, ShortCut values other than\n"
+    "Yes/No, non-ASCII names, no license.txt, keys written twice.\n"
     "A signed setup.exe must verify (osslsigncode), against the certificates in FILE when\n"
     "--ca is given, else the system's.\n"
-    "The command-line limit is measured with <program files> as PATH (default\n"
-    "\"C:\\Program Files (x86)\") and setup.dat at PATH (default \"C:\\Setup\\setup.dat\").\n"
-    "Exit: 0 no errors (warnings at most), 1 errors, 2 usage.\n";
+    "Lengths are measured with <program files> as PATH (default \"C:\\Program Files (x86)\") and\n"
+    "setup.dat at PATH (default a download folder of about a hundred characters:\n"
+    "\"" +
+    std::string(kDownloadArchive) +
+    "\").\n"
+    "Exit: 0 no errors (warnings at most), 1 errors, 2 usage.\n");
 
 void Usage(std::ostream& os) {
   os << "usage: qpack COMMAND [ARGS]   (qpack COMMAND --help tells more)\n"
@@ -127,8 +133,8 @@ int RunCheckCommand(const Context&, const std::vector<std::string>& args, std::o
                     std::ostream& err) {
   Args a;
   int code = 0;
-  if (!ParseCommandArgs(args, {"--program-files", "--archive", "--ca"}, {}, 1, kCheckHelp, out, err,
-                        a, code))
+  if (!ParseCommandArgs(args, {"--program-files", "--archive", "--ca"}, {}, 1, kCheckHelp.c_str(),
+                        out, err, a, code))
     return code;
   CheckOptions options;
   options.programFiles = a.Value("--program-files", options.programFiles);
