@@ -16,7 +16,7 @@ packages=(
   zip unzip lz4 dpkg-dev
   clang libclang-rt-14-dev clang-format
   giflib-tools libgif-dev
-  zlib1g-dev libminizip-dev libz-mingw-w64-dev
+  zlib1g-dev libz-mingw-w64-dev
   python3-jsonschema python3-yaml osslsigncode openssl nsis
 )
 

@@ -27,6 +27,7 @@ class SetupProcess {
   HWND WaitForMessageBox(DWORD timeoutMs = 20000) const {
     return WaitForWindow("#32770", timeoutMs);
   }
+  DWORD Pid() const { return pi_.dwProcessId; }
 
  private:
   void Launch(std::string commandLine, const std::string& tempDir);
