@@ -1,7 +1,9 @@
 // Setup record, line lists, number syntax, macros.
 #include "engine/setup_rec.hpp"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 #include "engine/file_names.hpp"
 
@@ -109,12 +111,26 @@ bool IsOutOfRangeNumber(const std::string& text) {
   return true;
 }
 
-bool IsValidAppName(const std::string& name) {
-  if (name.find_first_not_of(' ') == std::string::npos) return false;
+std::string AppNameProblem(const std::string& name) {
+  if (name.find_first_not_of(' ') == std::string::npos) return "empty or all blanks";
   for (const char c : name)
-    if (c == '\\' || c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
-  return true;
+    if (c == '\\' || c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+      return "holds \\, / or a control character, so it would name another registry key";
+  if (name.find_first_of("<>:\"|?*") != std::string::npos)
+    return "holds one of < > : \" | ? *, which Windows allows in no folder name";
+  if (name.back() == '.' || name.back() == ' ')
+    return "ends in a dot or blank, so it names no folder of its own";
+  std::string stem = LowerCase(name.substr(0, name.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  static const char* const kDevices[] = {"con", "prn", "aux", "nul"};
+  bool device = std::find(std::begin(kDevices), std::end(kDevices), stem) != std::end(kDevices);
+  device = device || (stem.size() == 4 && (stem.rfind("com", 0) == 0 || stem.rfind("lpt", 0) == 0) &&
+                      stem[3] >= '1' && stem[3] <= '9');
+  if (device) return "is a name Windows keeps for a device, so it names no folder of its own";
+  return "";
 }
+
+bool IsValidAppName(const std::string& name) { return AppNameProblem(name).empty(); }
 
 std::string ScriptError(const TSetupRec& rec) {
   if (!IsValidAppName(rec.AppName)) return "Setup script error: AppName is missing or invalid.";

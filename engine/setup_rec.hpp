@@ -82,9 +82,13 @@ class TProfileSource {
   virtual std::vector<std::string> ReadKeys(const std::string& section) = 0;
 };
 
-// An application name names registry keys and the mutex: it must not be
-// empty or all blanks, nor hold "\", "/" or a control character, or it could
-// name a parent key (the whole Uninstall key) instead of its own.
+// An application name names registry keys, the mutex and folders: it must
+// not be empty or all blanks, nor hold "\", "/" or a control character (it
+// could name a parent key, the whole Uninstall key, instead of its own),
+// and it must name a folder of its own: none of < > : " | ? *, not "." or
+// "..", no dot or blank at its end, no device name such as CON or LPT1.
+// AppNameProblem says what is wrong, or nothing.
+std::string AppNameProblem(const std::string& name);
 bool IsValidAppName(const std::string& name);
 
 // Why setup must refuse to start with this script, or empty: an invalid

@@ -10,6 +10,14 @@ bool ParseArgs(const std::vector<std::string>& args, const std::vector<std::stri
   auto known = [](const std::vector<std::string>& list, const std::string& s) {
     return std::find(list.begin(), list.end(), s) != list.end();
   };
+  // A value with a line break would write keys of its own into a script
+  // or a manifest; no option needs a control character.
+  for (const std::string& a : args)
+    if (std::any_of(a.begin(), a.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+      error = "an argument holds a line break or another control character";
+      return false;
+    }
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a.size() < 2 || a[0] != '-') {

@@ -4,10 +4,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/setup_rec.hpp"
 #include "packager/args.hpp"
 #include "packager/install_names.hpp"
 #include "packager/manifest.hpp"
 #include "packager/package_check.hpp"
+#include "packager/report.hpp"
+#include "packager/safe_files.hpp"
 #include "packager/script_writer.hpp"
 #include "packager/sign.hpp"
 
@@ -50,15 +53,19 @@ const std::string kCheckHelp = std::string(
     "Errors break an installation: a missing or invalid AppName; a Program that is no path\n"
     "below the installation path, or that no FILES entry installs; FILES values without their\n"
     "extra last character; numbering gaps, missing or unknown keys; a group that no [GROUPS]\n"
-    "entry names (other than Main); a member missing from setup.dat or damaged; two entries\n"
-    "installing to one path; a name that climbs out of its folder (.., a drive, a root) or\n"
-    "holds a character Windows forbids; an installed path beyond 259 characters. On the paced\n"
-    "road (interactive installs without FastInstall=1) also a name with [ (which the unzip\n"
-    "tool reads as a pattern) and an unzip command line of 256 characters or more.\n"
+    "entry names (other than Main); a member missing from setup.dat, damaged (its CRC or\n"
+    "declared size, or data it shares with another entry) or there twice (letter case\n"
+    "aside); two entries installing to one path; a name that climbs out of its folder\n"
+    "(.., a drive, a root) or holds a character Windows forbids; an installed path beyond\n"
+    "259 characters. On the paced road (interactive installs without FastInstall=1) also\n"
+    "a name with [ (which the unzip tool reads as a pattern) and an unzip command line of\n"
+    "256 characters or more.\n"
     "Warnings: an empty Program, members that nothing installs, ShortCut values other than\n"
     "Yes/No, non-ASCII names, no license.txt, keys written twice.\n"
     "A signed setup.exe must verify (osslsigncode), against the certificates in FILE when\n"
     "--ca is given, else the system's.\n"
+    "Only regular files are read (never a FIFO or device), setup.ini up to 16 MiB, each\n"
+    "member's data once; names are printed with control characters as \\xNN.\n"
     "Lengths are measured with <program files> as PATH (default \"C:\\Program Files (x86)\") and\n"
     "setup.dat at PATH (default a download folder of about a hundred characters:\n"
     "\"" +
@@ -102,29 +109,31 @@ int RunInitCommand(const Context&, const std::vector<std::string>& args, std::os
   const std::string folder = a.positional[0];
   const std::string target = a.Value("-o", folder + "/setup.ini");
   try {
-    if (IsFile(target) && !a.Has("--force")) {
-      err << target << ": error: exists; --force replaces it\n";
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::symlink_status(target, ec)) && !a.Has("--force")) {
+      err << Printable(target) << ": error: exists; --force replaces it\n";
       return kExitProblems;
     }
+    RefuseLink(target);  // even with --force
     const FolderListing listing = ListFolder(folder);
     std::vector<Skipped> skipped = listing.skipped;
     const std::vector<FolderFile> files = Installable(listing.files, skipped);
     const std::string appName = ChooseAppName(folder, files, a.Value("--name"));
+    if (const std::string why = AppNameProblem(appName); !why.empty()) {
+      err << Printable(appName) << ": error: " << why << "; name the application with --name\n";
+      return kExitProblems;
+    }
     const std::string script =
         MakeScript(appName, ChooseProgram(files, a.Value("--program")), files, skipped);
     for (const Skipped& s : skipped)
-      err << folder << "/" << s.rel << ": warning: " << s.why << ", not packed\n";
-    std::ofstream f(target, std::ios::binary | std::ios::trunc);
-    if (!(f << script) || !f.flush()) {
-      err << target << ": error: cannot write\n";
-      return kExitProblems;
-    }
-    out << "wrote " << target << " for " << appName << ": "
+      err << Printable(folder + "/" + s.rel) << ": warning: " << s.why << ", not packed\n";
+    WriteNewFile(target, script);
+    out << "wrote " << Printable(target) << " for " << Printable(appName) << ": "
         << listing.files.size() - (skipped.size() - listing.skipped.size())
-        << " files; edit it, then: qpack build " << folder << " -o OUTDIR\n";
+        << " files; edit it, then: qpack build " << Printable(folder) << " -o OUTDIR\n";
     return kExitOk;
   } catch (const std::exception& e) {
-    err << e.what() << "\n";
+    err << Printable(e.what()) << "\n";
     return kExitProblems;
   }
 }
@@ -145,7 +154,7 @@ int RunCheckCommand(const Context&, const std::vector<std::string>& args, std::o
   };
   std::error_code ec;
   if (!std::filesystem::is_directory(a.positional[0], ec)) {
-    err << a.positional[0] << ": error: no such directory\n";
+    err << Printable(a.positional[0]) << ": error: no such directory\n";
     return kExitProblems;
   }
   Report report;

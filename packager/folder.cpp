@@ -7,6 +7,8 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "packager/safe_files.hpp"
+
 namespace fs = std::filesystem;
 
 namespace qpack {
@@ -29,49 +31,94 @@ const char* KindOf(fs::file_type type) {
   }
 }
 
-// Walks one directory by hand, never through a link, so that each entry
-// that cannot be read is named instead of ending the walk.
-void ListDirectory(const fs::path& root, const fs::path& dir, FolderListing& out) {
-  std::error_code ec;
-  fs::directory_iterator it(dir, ec);
-  const std::string here = dir.lexically_relative(root).generic_string();
-  if (ec) {
-    out.skipped.push_back({here, "cannot be read (" + ec.message() + ")"});
-    return;
+// A walk over the folder by hand, so that each entry that cannot be read
+// is named instead of ending the walk. Links are followed only when asked,
+// and only where they lead to something inside the folder.
+struct Walk {
+  fs::path root;    // as given: names are relative to it
+  fs::path inside;  // its canonical form, for where links lead
+  bool followLinks;
+  std::vector<fs::path> visited;  // canonical directories, against loops
+  FolderListing out;
+
+  void Skip(const std::string& rel, const std::string& why) { out.skipped.push_back({rel, why}); }
+
+  void File(const fs::path& path, const std::string& rel) {
+    if (rel == "setup.ini" || rel == "license.txt") return;
+    std::error_code ec;
+    const uintmax_t size = fs::file_size(path, ec);
+    if (!ec && !std::ifstream(path, std::ios::binary))
+      ec = std::make_error_code(std::errc::permission_denied);
+    if (ec)
+      Skip(rel, "cannot be read (" + ec.message() + ")");
+    else
+      out.files.push_back({rel, static_cast<uint64_t>(size)});
   }
-  for (fs::directory_iterator end; it != end; it.increment(ec)) {
-    if (ec) {
-      out.skipped.push_back({here, "cannot be read to its end (" + ec.message() + ")"});
+
+  bool Inside(const fs::path& canonical) const {
+    const auto [end, _] =
+        std::mismatch(inside.begin(), inside.end(), canonical.begin(), canonical.end());
+    return end == inside.end();
+  }
+
+  void Link(const fs::path& path, const std::string& rel) {
+    std::error_code ec;
+    const fs::path target = fs::canonical(path, ec);
+    if (!followLinks)
+      Skip(rel, "a symbolic link (--follow-links packs links that stay inside the folder)");
+    else if (ec || !Inside(target))
+      Skip(rel, "a symbolic link that leads out of the folder (or nowhere)");
+    else if (fs::is_directory(target, ec))
+      Directory(path, target);
+    else if (fs::is_regular_file(target, ec))
+      File(path, rel);
+    else
+      Skip(rel, "a symbolic link to what is not a regular file");
+  }
+
+  void Directory(const fs::path& dir, const fs::path& canonical) {
+    const std::string here = dir.lexically_relative(root).generic_string();
+    if (std::find(visited.begin(), visited.end(), canonical) != visited.end()) {
+      Skip(here, "a link back to a folder already listed");
       return;
     }
-    const fs::path& path = it->path();
-    const std::string rel = path.lexically_relative(root).generic_string();
-    const fs::file_status status = it->symlink_status(ec);
+    visited.push_back(canonical);
+    std::error_code ec;
+    fs::directory_iterator it(dir, ec);
     if (ec) {
-      out.skipped.push_back({rel, "cannot be read (" + ec.message() + ")"});
-    } else if (status.type() == fs::file_type::directory) {
-      ListDirectory(root, path, out);
-    } else if (status.type() != fs::file_type::regular) {
-      out.skipped.push_back({rel, KindOf(status.type())});
-    } else if (rel != "setup.ini" && rel != "license.txt") {
-      const uintmax_t size = it->file_size(ec);
-      if (!ec && !std::ifstream(path, std::ios::binary))
-        ec = std::make_error_code(std::errc::permission_denied);
+      Skip(here, "cannot be read (" + ec.message() + ")");
+      return;
+    }
+    for (fs::directory_iterator end; it != end; it.increment(ec)) {
+      if (ec) {
+        Skip(here, "cannot be read to its end (" + ec.message() + ")");
+        return;
+      }
+      const fs::path& path = it->path();
+      const std::string rel = path.lexically_relative(root).generic_string();
+      const fs::file_status status = it->symlink_status(ec);
       if (ec)
-        out.skipped.push_back({rel, "cannot be read (" + ec.message() + ")"});
+        Skip(rel, "cannot be read (" + ec.message() + ")");
+      else if (status.type() == fs::file_type::directory)
+        Directory(path, canonical / path.filename());
+      else if (status.type() == fs::file_type::symlink)
+        Link(path, rel);
+      else if (status.type() != fs::file_type::regular)
+        Skip(rel, KindOf(status.type()));
       else
-        out.files.push_back({rel, static_cast<uint64_t>(size)});
+        File(path, rel);
     }
   }
-}
+};
 
 }  // namespace
 
-FolderListing ListFolder(const std::string& folder) {
+FolderListing ListFolder(const std::string& folder, bool followLinks) {
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) throw std::runtime_error(folder + ": no such folder");
-  FolderListing listing;
-  ListDirectory(fs::path(folder), fs::path(folder), listing);
+  Walk walk{fs::path(folder), fs::canonical(folder, ec), followLinks, {}, {}};
+  walk.Directory(walk.root, walk.inside);
+  FolderListing listing = std::move(walk.out);
   std::sort(listing.files.begin(), listing.files.end(),
             [](const FolderFile& a, const FolderFile& b) { return a.rel < b.rel; });
   std::sort(listing.skipped.begin(), listing.skipped.end(),
@@ -104,16 +151,18 @@ std::string ParentOf(const std::string& rel) {
   return slash == std::string::npos ? std::string() : rel.substr(0, slash);
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  if (!f) throw std::runtime_error(path + ": cannot read");
-  return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
 bool SameContent(const std::string& pathA, const std::string& pathB) {
   std::error_code ea, eb;
   if (fs::file_size(pathA, ea) != fs::file_size(pathB, eb) || ea || eb) return false;
-  return ReadWholeFile(pathA) == ReadWholeFile(pathB);
+  const FileStream a = OpenRegularFile(pathA), b = OpenRegularFile(pathB);
+  std::vector<char> x(1 << 16), y(1 << 16);
+  for (;;) {
+    const size_t n = std::fread(x.data(), 1, x.size(), a.get());
+    if (std::fread(y.data(), 1, y.size(), b.get()) != n ||
+        !std::equal(x.begin(), x.begin() + n, y.begin()))
+      return false;
+    if (n == 0) return true;
+  }
 }
 
 bool IsFile(const std::string& path) {

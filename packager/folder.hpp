@@ -29,8 +29,10 @@ struct FolderListing {
 // The regular files under folder, sorted by rel byte by byte so that every
 // machine lists them alike. A setup.ini or license.txt at the top belongs to
 // the package itself, not to what it installs, and is left out. Throws
-// std::runtime_error when folder is no readable directory.
-FolderListing ListFolder(const std::string& folder);
+// std::runtime_error when folder is no readable directory. Links are not
+// followed, unless followLinks asks for the ones that lead to something
+// inside the folder.
+FolderListing ListFolder(const std::string& folder, bool followLinks = false);
 
 // Text helpers.
 std::string LowerAscii(std::string s);
@@ -41,7 +43,6 @@ std::string BaseName(const std::string& rel);
 std::string ParentOf(const std::string& rel);
 // rel with "\" between its parts, as a script names it.
 std::string Backslashed(std::string rel);
-std::string ReadWholeFile(const std::string& path);
 bool SameContent(const std::string& pathA, const std::string& pathB);
 bool IsFile(const std::string& path);
 

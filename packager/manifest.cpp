@@ -9,6 +9,7 @@
 
 #include "packager/args.hpp"
 #include "packager/package_info.hpp"
+#include "packager/safe_files.hpp"
 #include "packager/sha256.hpp"
 #include "packager/yaml_text.hpp"
 
@@ -274,22 +275,6 @@ std::string InstallerFile(const Manifest& m) {
   return s + Footer("installer");
 }
 
-// Writes beside the target and renames, so a failed run leaves no half file.
-void WriteFile(const fs::path& path, const std::string& text) {
-  const fs::path tmp = path.string() + ".partial";
-  {
-    std::ofstream f(tmp, std::ios::binary);
-    f << text;
-    if (!f.flush()) throw PackageError(tmp.string() + ": cannot write");
-  }
-  std::error_code ec;
-  fs::rename(tmp, path, ec);
-  if (ec) {
-    fs::remove(tmp, ec);
-    throw PackageError(path.string() + ": cannot write");
-  }
-}
-
 }  // namespace
 
 std::string PackageIdentifierProblem(const std::string& id) {
@@ -334,11 +319,11 @@ int RunManifestCommand(const std::vector<std::string>& args, std::ostream& out, 
         {m.id + ".installer.yaml", InstallerFile(m)},
     };
     for (const auto& [name, text] : files) {
-      WriteFile(dir / name, text);
+      qpack::WriteNewFile((dir / name).string(), text);
       out << (dir / name).string() << "\n";
     }
     return kExitDone;
-  } catch (const PackageError& e) {
+  } catch (const std::runtime_error& e) {
     err << "qpack manifest: " << e.what() << "\n";
     return kExitFailed;
   }

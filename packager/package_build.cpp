@@ -9,6 +9,7 @@
 #include "packager/args.hpp"
 #include "packager/commands.hpp"
 #include "packager/package_check.hpp"
+#include "packager/safe_files.hpp"
 #include "packager/script_writer.hpp"
 #include "packager/zip_archive.hpp"
 #include "setup/ini_file.hpp"
@@ -21,7 +22,7 @@ namespace {
 
 const char* const kBuildHelp =
     "usage: qpack build FOLDER -o OUTDIR [--script FILE] [--setup SETUP_EXE] [--name NAME]\n"
-    "                   [--program PATH]\n"
+    "                   [--program PATH] [--follow-links] [--force]\n"
     "Makes the package in OUTDIR: setup.exe, setup.ini, setup.dat and, when FOLDER has one at\n"
     "its top, license.txt; then checks it as 'qpack check OUTDIR' does.\n"
     "  setup.ini  FILE, else FOLDER/setup.ini, else one made as 'qpack init' makes it (with\n"
@@ -33,7 +34,14 @@ const char* const kBuildHelp =
     "A file entry's file is FOLDER/<group's Dir after <application path>>/<Name> (a Name may\n"
     "hold folders: sub\\file.txt), else, for a bare Name, the only file of that name anywhere\n"
     "under FOLDER.\n"
-    "Exit: 0 built without errors, 1 not built or the check found errors, 2 usage.\n";
+    "Links, devices, FIFOs, sockets and unreadable files in FOLDER are errors and never read;\n"
+    "--follow-links packs links that lead to something inside FOLDER. OUTDIR must be new,\n"
+    "empty or hold an earlier package (setup.exe, setup.ini, setup.dat, license.txt and\n"
+    "nothing else), which is replaced; --force builds into any directory. Every file is\n"
+    "written fresh and renamed into place, never through a link. Scripts are read up to\n"
+    "16 MiB.\n"
+    "Exit: 0 built without errors, 1 not built or the check found errors, 2 usage or an\n"
+    "OUTDIR that holds files of its own.\n";
 
 // Whether path is dir or lies below it. Asked of the file system, since
 // names alone differ in letter case on Windows, in links and in short names.
@@ -45,6 +53,32 @@ bool IsWithin(const std::string& path, const std::string& dir) {
     if (fs::exists(p, ec) && fs::equivalent(p, dir, ec)) return true;
     if (p == p.parent_path()) return false;
   }
+}
+
+// The files of a package: what build writes, and what an earlier package
+// in the output directory may hold.
+const char* const kPackageFiles[] = {"setup.exe", "setup.ini", "setup.dat", "license.txt"};
+
+// The first entry of dir that an earlier package of ours would not hold, or
+// empty: build replaces an earlier package, never anything else. A package
+// has at least setup.exe, setup.ini and setup.dat, as regular files.
+std::string ForeignEntry(const std::string& dir) {
+  std::error_code ec;
+  if (!fs::exists(dir, ec)) return "";
+  if (!fs::is_directory(dir, ec)) return dir + " itself (no directory)";
+  size_t ours = 0;
+  std::string first;
+  for (const fs::directory_entry& e : fs::directory_iterator(dir, ec)) {
+    const std::string name = e.path().filename().string();
+    const bool known =
+        std::find_if(std::begin(kPackageFiles), std::end(kPackageFiles),
+                     [&](const char* p) { return name == p; }) != std::end(kPackageFiles);
+    if (!known || e.is_symlink(ec) || !e.is_regular_file(ec)) return name;
+    if (name != "license.txt") ++ours;
+    if (first.empty()) first = name;
+  }
+  if (ec) return "entries that cannot be listed";
+  return first.empty() || ours == 3 ? "" : first + " without the rest of a package";
 }
 
 std::string Slashed(std::string s) {
@@ -61,13 +95,22 @@ class Builder {
     folder_ = args_.positional[0];
     outDir_ = args_.Value("-o");
     if (IsWithin(outDir_, folder_)) {
-      err_ << outDir_ << ": error: inside " << folder_ << ", whose files the package takes\n";
+      err_ << Printable(outDir_) << ": error: inside " << Printable(folder_)
+           << ", whose files the package takes\n";
       return kExitUsage;
     }
-    FolderListing listing = ListFolder(folder_);
+    if (const std::string foreign = ForeignEntry(outDir_);
+        !foreign.empty() && !args_.Has("--force")) {
+      err_ << Printable(outDir_) << ": error: holds " << Printable(foreign)
+           << ", which no earlier package of qpack's holds; qpack replaces nothing it did not "
+              "make (--force builds there anyway)\n";
+      return kExitUsage;
+    }
+    FolderListing listing = ListFolder(folder_, args_.Has("--follow-links"));
     files_ = std::move(listing.files);
+    // Nothing from outside the folder, and nothing that is no plain file.
     for (const Skipped& s : listing.skipped)
-      report_.Warning(folder_ + "/" + s.rel, 0, "", s.why + ", not packed");
+      report_.Error(folder_ + "/" + s.rel, 0, "", s.why + ", not packed");
     for (const FolderFile& f : files_) byPath_[LowerAscii(f.rel)] = &f;
     const std::string setupExe = FindSetupExe();
     script_ = ReadScript();
@@ -76,24 +119,26 @@ class Builder {
     std::vector<ZipSource> members = Members(ini);
     if (report_.Count(Severity::Error) > 0 || setupExe.empty()) {
       out_ << report_.Text();
-      err_ << "qpack: " << outDir_ << " not built\n";
+      err_ << "qpack: " << Printable(outDir_) << " not built\n";
       return kExitProblems;
     }
     std::sort(members.begin(), members.end(),
               [](const ZipSource& a, const ZipSource& b) { return a.member < b.member; });
     fs::create_directories(outDir_);
+    // Every file is written fresh and renamed into place: never through a link.
+    for (const char* name : kPackageFiles) RefuseLink(outDir_ + "/" + name);
     WriteZip(outDir_ + "/setup.dat", members);
-    WriteFile(outDir_ + "/setup.ini", script_);
-    // Removed first: with MinGW's library, overwrite_existing takes any two
-    // files on one drive for the same file and refuses.
-    fs::remove(outDir_ + "/setup.exe");
-    fs::copy_file(setupExe, outDir_ + "/setup.exe");
-    fs::remove(outDir_ + "/license.txt");  // also one left by an earlier build
-    if (IsFile(folder_ + "/license.txt"))
-      fs::copy_file(folder_ + "/license.txt", outDir_ + "/license.txt");
+    WriteNewFile(outDir_ + "/setup.ini", script_);
+    CopyNewFile(setupExe, outDir_ + "/setup.exe");
+    if (IsFile(folder_ + "/license.txt")) {
+      CopyNewFile(folder_ + "/license.txt", outDir_ + "/license.txt");
+    } else {
+      std::error_code ec;
+      fs::remove(outDir_ + "/license.txt", ec);  // the earlier package's
+    }
     CheckPackage(outDir_, CheckOptions{}, report_);
     out_ << report_.Text();
-    out_ << "built " << outDir_ << ": " << members.size() << " members in setup.dat ("
+    out_ << "built " << Printable(outDir_) << ": " << members.size() << " members in setup.dat ("
          << fs::file_size(outDir_ + "/setup.dat") << " bytes)\n";
     return report_.Count(Severity::Error) > 0 ? kExitProblems : kExitOk;
   }
@@ -111,8 +156,10 @@ class Builder {
   }
 
   std::string ReadScript() {
-    if (!args_.Value("--script").empty()) return ReadWholeFile(args_.Value("--script"));
-    if (IsFile(folder_ + "/setup.ini")) return ReadWholeFile(folder_ + "/setup.ini");
+    if (!args_.Value("--script").empty())
+      return ReadRegularFile(args_.Value("--script"), kMaxScriptBytes);
+    if (IsFile(folder_ + "/setup.ini"))
+      return ReadRegularFile(folder_ + "/setup.ini", kMaxScriptBytes);
     out_ << folder_ << "/setup.ini: none; using one made as 'qpack init' makes it\n";
     std::vector<Skipped> skipped;
     const std::vector<FolderFile> files = Installable(files_, skipped);
@@ -190,11 +237,6 @@ class Builder {
     return list;
   }
 
-  void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    if (!(f << bytes) || !f.flush()) throw std::runtime_error(path + ": cannot write");
-  }
-
   const Context& ctx_;
   const Args& args_;
   std::ostream& out_;
@@ -212,8 +254,8 @@ int RunBuildCommand(const Context& context, const std::vector<std::string>& args
                     std::ostream& err) {
   Args a;
   int code = 0;
-  if (!ParseCommandArgs(args, {"-o", "--script", "--setup", "--name", "--program"}, {}, 1,
-                        kBuildHelp, out, err, a, code))
+  if (!ParseCommandArgs(args, {"-o", "--script", "--setup", "--name", "--program"},
+                        {"--force", "--follow-links"}, 1, kBuildHelp, out, err, a, code))
     return code;
   if (a.Value("-o").empty()) {
     err << kBuildHelp;
@@ -222,7 +264,7 @@ int RunBuildCommand(const Context& context, const std::vector<std::string>& args
   try {
     return Builder(context, a, out, err).Run();
   } catch (const std::exception& e) {
-    err << "qpack: " << e.what() << "\n";
+    err << "qpack: " << Printable(e.what()) << "\n";
     return kExitProblems;
   }
 }

@@ -13,6 +13,7 @@
 #include "engine/unzip_command.hpp"
 #include "packager/folder.hpp"
 #include "packager/install_names.hpp"
+#include "packager/safe_files.hpp"
 #include "packager/zip_archive.hpp"
 #include "setup/ini_file.hpp"
 #include "shell/link_rules.hpp"
@@ -68,10 +69,26 @@ std::string PathKey(const std::string& path) {
   return key;
 }
 
+// The script, or an empty one (with an error) when it cannot be read as a
+// regular file within the size limit.
+TIniFile ReadScript(const std::string& path, Report& report, bool& unread) {
+  if (!IsFile(path)) return TIniFile("");
+  try {
+    return TIniFile(ReadRegularFile(path, kMaxScriptBytes));
+  } catch (const std::exception& e) {
+    report.Error("setup.ini", 0, "", e.what());
+    unread = true;
+    return TIniFile("");
+  }
+}
+
 class Checker {
  public:
   Checker(const std::string& dir, const CheckOptions& opt, Report& report)
-      : dir_(dir), opt_(opt), report_(report), ini_(TIniFile::FromFile(dir + "/setup.ini")) {}
+      : dir_(dir),
+        opt_(opt),
+        report_(report),
+        ini_(ReadScript(dir + "/setup.ini", report, scriptUnread_)) {}
 
   void Run() {
     if (!IsFile(dir_ + "/setup.exe")) report_.Error("setup.exe", 0, "", "missing from the package");
@@ -79,6 +96,7 @@ class Checker {
       report_.Error("setup.ini", 0, "", "missing from the package: setup stops at start");
       return;
     }
+    if (scriptUnread_) return;
     LoadSetupRec(rec_, ini_);
     ReadArchive();
     CheckMain();
@@ -121,8 +139,14 @@ class Checker {
                         "compressed by method " + std::to_string(m.method) +
                             ", which the unzip tool cannot read (only stored or deflated)");
         else if (!m.intact)
-          report_.Error("setup.dat", 0, m.name, "damaged: does not read back with its CRC");
-        members_.emplace(LowerAscii(m.name), std::move(m));
+          report_.Error("setup.dat", 0, m.name, m.problem);
+        // The unzip tool matches without regard to case and extracts the
+        // later of two: the check would judge the other.
+        const std::string name = m.name;
+        if (!members_.emplace(LowerAscii(name), std::move(m)).second)
+          report_.Error("setup.dat", 0, name,
+                        "a second member of this name (letter case aside): setup would install "
+                        "one of the two, and the check judges the other");
       }
       haveArchive_ = true;
     } catch (const std::exception& e) {
@@ -137,10 +161,8 @@ class Checker {
   void CheckMain() {
     if (Raw("MAIN", "AppName").empty())
       Error("MAIN", "AppName", "missing or empty: setup refuses to install");
-    else if (!IsValidAppName(rec_.AppName))
-      Error("MAIN", "AppName",
-            "all blanks, or holds \\, / or a control character: setup refuses to install (it "
-            "names registry keys)");
+    else if (const std::string why = AppNameProblem(rec_.AppName); !why.empty())
+      Error("MAIN", "AppName", why + ": setup refuses to install");
     if (rec_.Program.empty())
       Warning("MAIN", "Program",
               "empty: the package has no program of its own, so nothing is started at the end "
@@ -427,6 +449,7 @@ class Checker {
   const std::string dir_;
   const CheckOptions& opt_;
   Report& report_;
+  bool scriptUnread_ = false;
   TIniFile ini_;
   TSetupRec rec_, expanded_;
   std::string instPath_;

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "engine/setup_rec.hpp"
+#include "packager/safe_files.hpp"
 #include "packager/yaml_text.hpp"
 #include "setup/ini_file.hpp"
 
@@ -44,21 +45,15 @@ PackageInfo ReadPackageInfo(const std::string& dir) {
   RequireFile(dir, "setup.dat", "the archive of the application's files");
 
   const std::string script = PackageFile(dir, "setup.ini");
-  TIniFile ini = TIniFile::FromFile(script);
+  TIniFile ini(qpack::ReadRegularFile(script, qpack::kMaxScriptBytes));
   TSetupRec rec;
   LoadSetupRec(rec, ini);
   if (rec.AppName.empty()) throw PackageError(script + ": MAIN AppName: missing");
-  if (!IsValidAppName(rec.AppName))
-    throw PackageError(script + ": MAIN AppName: \"" + rec.AppName +
-                       "\" is not a valid application name (blank, or holds \\, / or a "
-                       "control character)");
+  if (const std::string why = AppNameProblem(rec.AppName); !why.empty())
+    throw PackageError(script + ": MAIN AppName: not a valid application name: " + why);
 
   // A byte order mark says UTF-8; otherwise the texts are in the ANSI code page.
-  std::string head(3, '\0');
-  if (FILE* f = std::fopen(script.c_str(), "rb")) {
-    head.resize(std::fread(head.data(), 1, 3, f));
-    std::fclose(f);
-  }
+  const std::string head = qpack::ReadRegularHead(script, 3);
   const bool utf8 = head == "\xEF\xBB\xBF";
   const auto text = [&](const char* key, const std::string& value) {
     if (!utf8) return Windows1252ToUtf8(value);

@@ -18,8 +18,13 @@ struct Problem {
   std::string text;
 };
 
+// text fit to print: control characters (C0, DEL, and C1 in UTF-8) and
+// bytes that are no UTF-8 as \xNN, so that no name from a package can move
+// the cursor or print a line of its own.
+std::string Printable(const std::string& text);
+
 // "setup.ini:23: FILES Name4: error: text"; the line and key parts are left
-// out where they are empty.
+// out where they are empty. Printable throughout.
 std::string FormatProblem(const Problem& p);
 
 class Report {

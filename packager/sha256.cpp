@@ -7,6 +7,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include "packager/safe_files.hpp"
+
 namespace {
 
 constexpr uint32_t kRound[64] = {
@@ -107,8 +109,7 @@ std::string Sha256Hex(const std::string& bytes) {
 }
 
 std::string Sha256HexOfFile(const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!f) throw std::runtime_error(path + ": cannot read the file");
+  const qpack::FileStream f = qpack::OpenRegularFile(path);
   Sha256 sha;
   char buf[65536];
   size_t n;

@@ -10,6 +10,7 @@
 #include "packager/args.hpp"
 #include "packager/package_info.hpp"
 #include "packager/run_tool.hpp"
+#include "packager/safe_files.hpp"
 #include "packager/sha256.hpp"
 
 namespace fs = std::filesystem;
@@ -93,8 +94,12 @@ void WarnStaleManifests(const std::string& dir, const std::string& oldHash, std:
   if (!fs::is_directory(manifests, ec)) return;
   for (const auto& entry : fs::directory_iterator(manifests, ec)) {
     if (entry.path().extension() != ".yaml") continue;
-    std::ifstream f(entry.path(), std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(f), {}};
+    std::string text;
+    try {
+      text = qpack::ReadRegularFile(entry.path().string(), size_t{1} << 20);
+    } catch (const std::exception&) {
+      continue;
+    }
     if (text.find(oldHash) != std::string::npos)
       err << "warning: " << entry.path().string()
           << ": carries the SHA-256 of the unsigned setup.exe; write the manifest again\n";
@@ -108,8 +113,11 @@ void Sign(const Options& o, std::ostream& out, std::ostream& err) {
   }
   const PackageInfo package = ReadPackageInfo(o.dir);
   const std::string exe = PackageFile(o.dir, "setup.exe");
-  const std::string signing = exe + ".signing";
   const std::string oldHash = Sha256HexOfFile(exe);
+  // The signed program is written into a fresh directory of ours, and then
+  // replaces setup.exe in one step.
+  qpack::NewDirectory scratch(exe);
+  const std::string signing = scratch.Path() + "/setup.exe";
 
   std::vector<std::string> argv = {kTool, "sign", "-certs", o.cert, "-key",
                                    o.key, "-h",   "sha256", "-n",   package.AppName};
@@ -118,19 +126,14 @@ void Sign(const Options& o, std::ostream& out, std::ostream& err) {
   if (!o.timestamp.empty()) argv.insert(argv.end(), {"-ts", o.timestamp});
   argv.insert(argv.end(), {"-in", exe, "-out", signing});
 
-  std::error_code ec;
-  fs::remove(signing, ec);
   const ToolResult r = RunTool(argv);
   if (!r.started)
     throw PackageError(std::string(kTool) + ": not found; install it (Debian: osslsigncode)");
-  if (r.exitCode != 0 || !HasAuthenticodeSignature(signing)) {
-    fs::remove(signing, ec);
+  if (r.exitCode != 0 || !HasAuthenticodeSignature(signing))
     throw PackageError(exe + ": " + kTool + " could not sign it: " + Tail(r.output));
-  }
-  // Same directory, so the rename replaces setup.exe in one step.
-  fs::rename(signing, exe, ec);
-  if (ec) {
-    fs::remove(signing, ec);
+  try {
+    scratch.Place("setup.exe");
+  } catch (const std::exception&) {
     throw PackageError(exe + ": cannot replace it with the signed program");
   }
   out << "signed " << exe << "; SHA-256 " << Sha256HexOfFile(exe) << "\n";
@@ -140,10 +143,12 @@ void Sign(const Options& o, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 bool HasAuthenticodeSignature(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::string head(4096, '\0');
-  f.read(head.data(), static_cast<std::streamsize>(head.size()));
-  head.resize(static_cast<size_t>(f.gcount()));
+  std::string head;
+  try {
+    head = qpack::ReadRegularHead(path, 4096);
+  } catch (const std::exception&) {
+    return false;  // no regular file: nothing to verify, nothing to run on it
+  }
   if (head.size() < 0x40 || head.compare(0, 2, "MZ") != 0) return false;
   const size_t pe = Le32(head, 0x3C);
   if (pe > head.size() - 24 || head.compare(pe, 4, std::string("PE\0\0", 4)) != 0) return false;

@@ -2,6 +2,9 @@
 #include "packager/yaml_text.hpp"
 
 #include <cstdint>
+#include <stdexcept>
+
+#include "packager/report.hpp"
 
 namespace {
 
@@ -29,6 +32,30 @@ bool IsSpecialWord(const std::string& s) {
   return false;
 }
 
+// Length of the UTF-8 sequence at s[i] and its code point; 0 where the
+// bytes are no (shortest, non-surrogate) UTF-8.
+size_t DecodeUtf8(const std::string& s, size_t i, uint32_t& cp) {
+  const auto c = static_cast<unsigned char>(s[i]);
+  const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+  if (n == 0 || i + n > s.size()) return 0;
+  cp = n == 1 ? c : c & (0x7F >> n);
+  for (size_t k = 1; k < n; ++k) {
+    const auto d = static_cast<unsigned char>(s[i + k]);
+    if ((d & 0xC0) != 0x80) return 0;
+    cp = cp << 6 | (d & 0x3F);
+  }
+  static const uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kLeast[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return n;
+}
+
+// Code points a YAML reader would not keep as they are in a quoted string:
+// controls, and the separators that YAML 1.1 reads as line breaks.
+bool MustEscape(uint32_t cp) {
+  return cp < 0x20 || (cp >= 0x7F && cp < 0xA0) || cp == 0x2028 || cp == 0x2029 || cp == 0xFEFF ||
+         cp == 0xFFFE || cp == 0xFFFF;
+}
+
 bool NeedsQuotes(const std::string& s) {
   if (s.empty() || IsSpecialWord(s)) return true;
   const unsigned char first = static_cast<unsigned char>(s[0]);
@@ -38,10 +65,14 @@ bool NeedsQuotes(const std::string& s) {
   if (s.back() == ' ') return true;
   for (unsigned char c : s)
     if (!IsPlainChar(c)) return true;
-  // C1 controls and the like hide behind bytes >= 0x80.
-  for (size_t i = 0; i + 1 < s.size(); ++i)
-    if (static_cast<unsigned char>(s[i]) == 0xC2 && static_cast<unsigned char>(s[i + 1]) < 0xA0)
-      return true;
+  // C1 controls, line and paragraph separators and the byte order mark hide
+  // behind bytes >= 0x80; so does what is no UTF-8 at all.
+  for (size_t i = 0; i < s.size();) {
+    uint32_t cp = 0;
+    const size_t n = DecodeUtf8(s, i, cp);
+    if (n == 0 || MustEscape(cp)) return true;
+    i += n;
+  }
   return false;
 }
 
@@ -64,23 +95,22 @@ std::string YamlScalar(const std::string& s) {
   if (!NeedsQuotes(s)) return s;
   static const char kDigits[] = "0123456789ABCDEF";
   std::string out = "\"";
-  for (size_t i = 0; i < s.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c == '"' || c == '\\') {
+  for (size_t i = 0; i < s.size();) {
+    uint32_t cp = 0;
+    const size_t n = DecodeUtf8(s, i, cp);
+    if (n == 0)
+      throw std::runtime_error("a text for the manifest is not UTF-8: " + qpack::Printable(s));
+    if (cp == '"' || cp == '\\') {
       out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20 || c == 0x7F) {
-      out += "\\x";
-      out += kDigits[c >> 4];
-      out += kDigits[c & 15];
-    } else if (c == 0xC2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) < 0xA0) {
-      const unsigned char d = static_cast<unsigned char>(s[++i]);  // U+0080..U+009F
-      out += "\\x";
-      out += kDigits[d >> 4];
-      out += kDigits[d & 15];
+      out += static_cast<char>(cp);
+    } else if (MustEscape(cp)) {
+      out += cp < 0x100 ? "\\x" : "\\u";
+      for (int shift = cp < 0x100 ? 4 : 12; shift >= 0; shift -= 4)
+        out += kDigits[(cp >> shift) & 15];
     } else {
-      out += static_cast<char>(c);
+      out.append(s, i, n);
     }
+    i += n;
   }
   return out + "\"";
 }

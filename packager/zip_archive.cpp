@@ -7,18 +7,56 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <map>
 #include <stdexcept>
+
+#include "packager/safe_files.hpp"
 
 namespace qpack {
 
 namespace {
 
 constexpr size_t kChunk = 1 << 16;
+// Deflate makes at most about 1,032 bytes of one; more declared is a lie.
+constexpr uint64_t kMaxDeflateRatio = 1032;
+
+// minizip on a stream that qpack opened itself (only regular files, fresh
+// files for writing): the "file name" it is given is the stream.
+std::FILE* StreamOf(voidpf s) { return static_cast<std::FILE*>(s); }
+voidpf ZCALLBACK OpenStream(voidpf, const void* stream, int) { return const_cast<void*>(stream); }
+uLong ZCALLBACK ReadStream(voidpf, voidpf s, void* buf, uLong n) {
+  return static_cast<uLong>(std::fread(buf, 1, n, StreamOf(s)));
+}
+uLong ZCALLBACK WriteStream(voidpf, voidpf s, const void* buf, uLong n) {
+  return static_cast<uLong>(std::fwrite(buf, 1, n, StreamOf(s)));
+}
+ZPOS64_T ZCALLBACK TellStream(voidpf, voidpf s) {
+#ifdef _WIN32
+  return static_cast<ZPOS64_T>(_ftelli64(StreamOf(s)));
+#else
+  return static_cast<ZPOS64_T>(ftello(StreamOf(s)));
+#endif
+}
+long ZCALLBACK SeekStream(voidpf, voidpf s, ZPOS64_T offset, int origin) {
+  const int whence = origin == ZLIB_FILEFUNC_SEEK_CUR   ? SEEK_CUR
+                     : origin == ZLIB_FILEFUNC_SEEK_END ? SEEK_END
+                                                        : SEEK_SET;
+#ifdef _WIN32
+  return _fseeki64(StreamOf(s), static_cast<__int64>(offset), whence);
+#else
+  return fseeko(StreamOf(s), static_cast<off_t>(offset), whence);
+#endif
+}
+int ZCALLBACK CloseStream(voidpf, voidpf) { return 0; }  // its owner closes it
+int ZCALLBACK StreamError(voidpf, voidpf s) { return std::ferror(StreamOf(s)); }
+
+zlib_filefunc64_def StreamFunctions() {
+  return {OpenStream, ReadStream,  WriteStream, TellStream,
+          SeekStream, CloseStream, StreamError, nullptr};
+}
 
 void AddMember(zipFile zf, const ZipSource& m, const std::string& archive) {
-  std::ifstream in(m.path, std::ios::binary);
-  if (!in) throw std::runtime_error(m.path + ": cannot read");
+  const FileStream in = OpenRegularFile(m.path);
   std::error_code ec;
   const uintmax_t size = std::filesystem::file_size(m.path, ec);
   zip_fileinfo info{};
@@ -29,43 +67,76 @@ void AddMember(zipFile zf, const ZipSource& m, const std::string& archive) {
                             Z_DEFLATED, 9, zip64) != ZIP_OK)
     throw std::runtime_error(archive + ": cannot add " + m.member);
   std::vector<char> buf(kChunk);
-  while (in) {
-    in.read(buf.data(), static_cast<std::streamsize>(buf.size()));
-    const auto got = static_cast<unsigned>(in.gcount());
-    if (got > 0 && zipWriteInFileInZip(zf, buf.data(), got) != ZIP_OK)
+  for (size_t got; (got = std::fread(buf.data(), 1, buf.size(), in.get())) > 0;)
+    if (zipWriteInFileInZip(zf, buf.data(), static_cast<unsigned>(got)) != ZIP_OK)
       throw std::runtime_error(archive + ": cannot write " + m.member);
-  }
-  if (in.bad()) throw std::runtime_error(m.path + ": read error");
+  if (std::ferror(in.get())) throw std::runtime_error(m.path + ": read error");
   if (zipCloseFileInZip(zf) != ZIP_OK) throw std::runtime_error(archive + ": cannot write");
+}
+
+// One central-directory entry, and where its data lies.
+struct Entry {
+  ZipMember member;
+  unz64_file_pos pos{};
+  uint64_t start = 0, packed = 0;
+  bool located = false;
+};
+
+// Reads entry e's data through; sets intact, or the problem.
+void Verify(unzFile uf, Entry& e) {
+  ZipMember& m = e.member;
+  if (unzGoToFilePos64(uf, &e.pos) != UNZ_OK || unzOpenCurrentFile(uf) != UNZ_OK) {
+    m.problem = "damaged: its local header does not match the directory";
+    return;
+  }
+  std::vector<char> buf(kChunk);
+  uint64_t total = 0;
+  int got = 0;
+  while (total <= m.size &&
+         (got = unzReadCurrentFile(uf, buf.data(), static_cast<unsigned>(buf.size()))) > 0)
+    total += static_cast<uint64_t>(got);
+  // Closing after a complete read is where minizip compares the CRC.
+  const bool crc = unzCloseCurrentFile(uf) == UNZ_OK;
+  m.intact = got == 0 && crc && total == m.size;
+  if (!m.intact)
+    m.problem = total != m.size && got >= 0
+                    ? "damaged: holds " + std::to_string(total) +
+                          " bytes where its headers declare " + std::to_string(m.size)
+                    : "damaged: does not read back with its CRC";
 }
 
 }  // namespace
 
 void WriteZip(const std::string& path, const std::vector<ZipSource>& members) {
-  const std::string partial = path + ".partial";
-  zipFile zf = zipOpen64(partial.c_str(), APPEND_STATUS_CREATE);
+  NewFile file(path);
+  zlib_filefunc64_def io = StreamFunctions();
+  zipFile zf = zipOpen2_64(file.Stream(), APPEND_STATUS_CREATE, nullptr, &io);
   if (!zf) throw std::runtime_error(path + ": cannot create");
   try {
     for (const ZipSource& m : members) AddMember(zf, m, path);
   } catch (...) {
     zipClose(zf, nullptr);
-    std::remove(partial.c_str());
     throw;
   }
-  if (zipClose(zf, nullptr) != ZIP_OK) {
-    std::remove(partial.c_str());
-    throw std::runtime_error(path + ": cannot write");
-  }
-  std::error_code ec;
-  std::filesystem::rename(partial, path, ec);
-  if (ec) throw std::runtime_error(path + ": " + ec.message());
+  if (zipClose(zf, nullptr) != ZIP_OK) throw std::runtime_error(path + ": cannot write");
+  file.Commit();
 }
 
 std::vector<ZipMember> ReadZip(const std::string& path) {
-  unzFile uf = unzOpen64(path.c_str());
+  const FileStream file = OpenRegularFile(path);
+  std::error_code ec;
+  const uint64_t archiveSize = std::filesystem::file_size(path, ec);
+  // An archive of no members is its end record alone, at offset 0, which
+  // minizip takes for no end record at all.
+  char head[4] = {};
+  if (archiveSize == 22 && std::fread(head, 1, 4, file.get()) == 4 &&
+      std::string(head, 4) == "PK\x05\x06")
+    return {};
+  std::rewind(file.get());
+  zlib_filefunc64_def io = StreamFunctions();
+  unzFile uf = unzOpen2_64(file.get(), &io);
   if (!uf) throw std::runtime_error("not a ZIP archive, or unreadable");
-  std::vector<ZipMember> members;
-  std::vector<char> buf(kChunk);
+  std::vector<Entry> entries;
   for (int rc = unzGoToFirstFile(uf); rc == UNZ_OK; rc = unzGoToNextFile(uf)) {
     unz_file_info64 info{};
     if (unzGetCurrentFileInfo64(uf, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) break;
@@ -76,17 +147,47 @@ std::vector<ZipMember> ReadZip(const std::string& path) {
                                                  nullptr, 0, nullptr, 0) != UNZ_OK)
       break;
     name.resize(std::min(name.size(), name.find('\0')));
-    ZipMember m{name, info.uncompressed_size, static_cast<int>(info.compression_method)};
-    if ((m.method == 0 || m.method == Z_DEFLATED) && unzOpenCurrentFile(uf) == UNZ_OK) {
-      int got = 0;
-      while ((got = unzReadCurrentFile(uf, buf.data(), static_cast<unsigned>(buf.size()))) > 0) {
-      }
-      // Closing after a complete read is where minizip compares the CRC.
-      m.intact = unzCloseCurrentFile(uf) == UNZ_OK && got == 0;
+    Entry e;
+    e.member = {name, info.uncompressed_size, static_cast<int>(info.compression_method), false, ""};
+    e.packed = info.compressed_size;
+    unzGetFilePos64(uf, &e.pos);
+    // Where the data starts is known once the local header is read.
+    if (unzOpenCurrentFile2(uf, nullptr, nullptr, 1) == UNZ_OK) {
+      e.start = unzGetCurrentFileZStreamPos64(uf);
+      e.located = true;
+      unzCloseCurrentFile(uf);
     }
-    members.push_back(std::move(m));
+    entries.push_back(std::move(e));
+  }
+  // Each byte of data belongs to one member: entries that share data (or
+  // point past the end) are not read, so no number of them costs more.
+  std::map<uint64_t, const Entry*> byStart;
+  for (const Entry& e : entries)
+    if (e.located) byStart.emplace(e.start, &e);
+  for (Entry& e : entries) {
+    ZipMember& m = e.member;
+    if (m.method != 0 && m.method != 8) continue;
+    if (!e.located) {
+      m.problem = "damaged: its local header does not match the directory";
+    } else if (e.start + e.packed > archiveSize || e.start + e.packed < e.start) {
+      m.problem = "damaged: its data runs past the end of setup.dat";
+    } else if ((m.method == 0 && m.size != e.packed) || m.size / kMaxDeflateRatio > e.packed + 1) {
+      m.problem =
+          "damaged: declares " + std::to_string(m.size) + " bytes, more than its data can hold";
+    } else {
+      auto next = byStart.upper_bound(e.start);
+      const Entry* same = byStart.at(e.start);
+      if (same != &e)
+        m.problem = "damaged: its data is the data of " + same->member.name + " too";
+      else if (next != byStart.end() && e.start + e.packed > next->first)
+        m.problem = "damaged: its data overlaps that of " + next->second->member.name;
+      else
+        Verify(uf, e);
+    }
   }
   unzClose(uf);
+  std::vector<ZipMember> members;
+  for (Entry& e : entries) members.push_back(std::move(e.member));
   return members;
 }
 

@@ -21,13 +21,18 @@ void WriteZip(const std::string& path, const std::vector<ZipSource>& members);
 
 struct ZipMember {
   std::string name;
-  uint64_t size = 0;    // unpacked
+  uint64_t size = 0;    // unpacked, as declared
   int method = 0;       // 0 stored, 8 deflated, anything else unknown to the tool
-  bool intact = false;  // read through with the right CRC
+  bool intact = false;  // read through to its declared size with the right CRC
+  std::string problem;  // why it is not intact
 };
 
-// Every member, in archive order, each read through once. Throws
-// std::runtime_error when path is no readable ZIP archive.
+// Every member, in archive order. The data of each member is read once, in
+// constant memory; a member whose data overlaps another's, lies beyond the
+// archive's end or declares more than deflate can make of it is not read
+// at all but called damaged, so the work is bounded by the archive's size
+// (at most about a thousand times it). Throws std::runtime_error when path
+// is no readable ZIP archive.
 std::vector<ZipMember> ReadZip(const std::string& path);
 
 }  // namespace qpack

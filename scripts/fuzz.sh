@@ -11,10 +11,22 @@ core=(filestore/lzrw1kh.cpp filestore/byte_stream.cpp filestore/compress_stream.
   widgets/gif_decoder.cpp setup/ini_file.cpp engine/setup_rec.cpp engine/file_names.cpp)
 flags=(-std=c++20 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
 
-targets=${FUZZ_TARGETS:-fuzz_block fuzz_record fuzz_gif fuzz_script}
+# qpack check's package reading also needs the packager and minizip, which
+# the native build makes from zlib's sources.
+package=(packager/package_check.cpp packager/folder.cpp packager/report.cpp
+  packager/zip_archive.cpp packager/install_names.cpp packager/safe_files.cpp
+  engine/destination.cpp engine/unzip_command.cpp shell/link_rules.cpp)
+minizip=build/host/third_party/minizip
+
+targets=${FUZZ_TARGETS:-fuzz_block fuzz_record fuzz_gif fuzz_script fuzz_package}
 for target in $targets; do
-  if [ ! -x "$out/$target" ] || [ -n "$(find "${core[@]}" filestore/*.hpp widgets/*.hpp setup/*.hpp engine/*.hpp "tests/fuzz/$target.cpp" -newer "$out/$target")" ]; then
-    clang++ "${flags[@]}" "${core[@]}" "tests/fuzz/$target.cpp" -o "$out/$target"
+  extra=()
+  if [ "$target" = fuzz_package ]; then
+    [ -f "$minizip/lib/libminizip.a" ] || third_party/minizip/build.sh "$minizip" native >/dev/null
+    extra=("${package[@]}" -I"$minizip/include" "$minizip/lib/libminizip.a" -lz)
+  fi
+  if [ ! -x "$out/$target" ] || [ -n "$(find "${core[@]}" "${package[@]}" filestore/*.hpp widgets/*.hpp setup/*.hpp engine/*.hpp packager/*.hpp "tests/fuzz/$target.cpp" -newer "$out/$target")" ]; then
+    clang++ "${flags[@]}" "${core[@]}" "tests/fuzz/$target.cpp" "${extra[@]}" -o "$out/$target"
   fi
   mkdir -p "$out/corpus-$target"
   # The GIF parser starts from the shared test images.
@@ -24,6 +36,18 @@ for target in $targets; do
   # The script reader starts from the sample's script.
   if [ "$target" = fuzz_script ] && [ -z "$(ls -A "$out/corpus-$target")" ]; then
     cp samples/product/setup.ini "$out/corpus-$target/"
+  fi
+  # check starts from a small package of the sample's script and two members.
+  if [ "$target" = fuzz_package ] && [ -z "$(ls -A "$out/corpus-$target")" ]; then
+    python3 - "$out/corpus-$target/sample" <<'PY'
+import io, struct, sys, zipfile
+script = open("samples/product/setup.ini", "rb").read()
+z = io.BytesIO()
+with zipfile.ZipFile(z, "w", zipfile.ZIP_DEFLATED) as f:
+    f.writestr("Quorvane Notes.exe", b"MZ" * 100)
+    f.writestr("Docs/readme.txt", b"read me\r\n" * 20)
+open(sys.argv[1], "wb").write(struct.pack("<H", len(script)) + script + z.getvalue())
+PY
   fi
   echo "fuzz: $target for ${seconds}s"
   (cd "$out" && "./$target" -max_total_time="$seconds" -print_final_stats=1 \

@@ -107,7 +107,7 @@ def typical_package(tmp):
 def texts_and_archive(tmp):
     # Texts YAML would misread unquoted, in the ANSI code page; no licence.
     pkg = os.path.join(tmp, "texts")
-    app = 'Notes: "Pro" #1 \u2013 caf\u00e9'
+    app = "@Notes 'Pro' #1 [x] {y} & \u2013 caf\u00e9"
     make_package(pkg, script(app, "Version=1.0\r\nPublisher=no\r\nURL=quorvane.example\r\n"))
     out = os.path.join(tmp, "texts-out")
     docs, err = manifest(pkg, "Quorvane.Pro", "--out", out)
@@ -133,6 +133,20 @@ def texts_and_archive(tmp):
     check((inst["InstallerType"], inst["NestedInstallerType"], inst["NestedInstallerFiles"]) ==
           ("zip", "exe", [{"RelativeFilePath": "setup.exe"}]), "archive form")
     check(inst["Installers"][0]["InstallerSha256"] == sha256(archive), "archive hash")
+
+    # Separators YAML 1.1 reads as line breaks, a byte order mark inside a
+    # value: quoted and escaped, they read back exactly; no UTF-8 is an error.
+    pkg = os.path.join(tmp, "separators")
+    app = "Line\u2028Para\u2029Mark\ufeffEnd"
+    make_package(pkg, ("\ufeff" + script(app, "Version=1\r\nPublisher=P\u2028Q\r\n"))
+                 .encode("utf-8"))
+    docs, _ = manifest(pkg, "Sep.Notes", "--out", os.path.join(tmp, "separators-out"))
+    check((docs["defaultLocale"]["PackageName"], docs["defaultLocale"]["Publisher"]) ==
+          (app, "P\u2028Q"), f"separators {docs['defaultLocale']}")
+    pkg = os.path.join(tmp, "not-utf8")
+    make_package(pkg, b"\xef\xbb\xbf" + script("Caf\xe9", "Version=1\r\n").encode("latin-1"))
+    r = run("manifest", pkg, "--id", "Caf.Notes", "--out", os.path.join(tmp, "not-utf8-out"))
+    check(r.returncode == 1 and "not UTF-8" in r.stderr, f"not UTF-8: {r.returncode} {r.stderr}")
 
 
 def identifiers(tmp):

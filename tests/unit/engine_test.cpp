@@ -107,9 +107,13 @@ TEST(Destination, RequiredSpaceAndItsMessage) {
 }
 
 TEST(SetupScript, AnApplicationNameMustNameOneKeyOfItsOwn) {
-  for (const char* good : {"Quorvane Notes", "A", " x ", "Caf\xe9"})
+  for (const char* good : {"Quorvane Notes", "A", " x", "Caf\xe9", "App 2.0", "Console", "COM10"})
     EXPECT_TRUE(IsValidAppName(good)) << good;
   for (const char* bad : {"", " ", "   ", "a\\b", "\\", "a/b", "tab\there", "nl\n", "\x7f"})
+    EXPECT_FALSE(IsValidAppName(bad)) << bad;
+  // It must name a folder of its own, too.
+  for (const char* bad : {".", "..", "App.", "App ", "a:b", "a*b", "a?b", "a|b", "a\"b", "<a>",
+                          "CON", "nul", "Com1", "LPT9.txt", "aux .x"})
     EXPECT_FALSE(IsValidAppName(bad)) << bad;
 }
 
