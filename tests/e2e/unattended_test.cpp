@@ -122,8 +122,14 @@ TEST_F(Unattended, EveryEndHasItsExitCode) {
     EXPECT_EQ(Run(ok), 3);
     CloseHandle(running);
   }
-  // Cancel in the progress window: the close box, as soon as it shows.
+  // Cancel in the progress window: the close box, as soon as it shows, while
+  // a gigabyte is still being written.
   RemoveTree(inst_);
+  ASSERT_TRUE(CopyFileA(HostPath(LARGE_ZIP).c_str(), (dir_ + "\\setup.dat").c_str(), FALSE));
+  WriteFile(dir_ + "\\setup.ini", "[MAIN]\r\nAppName=" + app_ +
+                                      "\r\nDiskSpace=2000000000\r\n"
+                                      "Program=\r\n[FILES]\r\nName0=zeros.bin*\r\nGroup0=Main*\r\n"
+                                      "ShortCut0=No*\r\nDescritpion0=Z*\r\n");
   SetupProcess setup(dir_ + "\\setup.exe", "/SP /ACCEPTLICENSE /NOLAUNCH /D=" + inst_, tmp_);
   HWND window = setup.WaitForWindow("QvProgress", 20000);
   ASSERT_NE(window, nullptr);
