@@ -13,6 +13,18 @@
 #include "shell/path_rules.hpp"
 #include "shell/wide_text.hpp"
 
+namespace {
+
+std::string Hex(unsigned long n) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string s;
+  do s.insert(s.begin(), kDigits[n % 16]);
+  while (n /= 16);
+  return s;
+}
+
+}  // namespace
+
 // A hidden directory of our own inside dir (so on the target's volume),
 // removed with whatever was left in it.
 class TExtractor::PrivateDirectory {
@@ -20,15 +32,14 @@ class TExtractor::PrivateDirectory {
   explicit PrivateDirectory(const std::string& dir) {
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-      char name[32];
-      wsprintfA(name, "\\~qs%lx%x.tmp", GetCurrentProcessId(), ++counter);
-      const std::string candidate = dir + name;
+      const std::string candidate =
+          dir + "\\~qs" + Hex(GetCurrentProcessId()) + Hex(++counter) + ".tmp";
       if (CreateDirectoryW(LongPath(candidate).c_str(), nullptr))
         path_ = candidate;
       else if (GetLastError() != ERROR_ALREADY_EXISTS)
         break;
     }
-    if (!path_.empty()) SetFileAttributesW(LongPath(path_).c_str(), FILE_ATTRIBUTE_HIDDEN);
+    if (!path_.empty()) SetAttributes(path_, FILE_ATTRIBUTE_HIDDEN);
   }
   ~PrivateDirectory() {
     if (!path_.empty()) RemoveTree(path_);
@@ -89,7 +100,7 @@ void TExtractor::PrepareArchive() {
     return;
   }
   archivePath_ = DirectoryPart(toolPath_) + "setup.dat";
-  if (!CopyFileA(source.c_str(), archivePath_.c_str(), FALSE)) {
+  if (!CopyFileTo(source, archivePath_)) {
     prompts_.Message("Can not copy archive locally.");
     throw EEndProgram{0, EEndProgram::kArchiveNotCopied};
   }
@@ -108,14 +119,15 @@ void TExtractor::EndForLength(const std::string& message) {
 
 unsigned long TExtractor::RunTool(const std::string& params,
                                   const std::function<int64_t()>& progress) {
-  SHELLEXECUTEINFOA sei{};
+  const std::wstring file = Wide(toolPath_), parameters = Wide(params);
+  SHELLEXECUTEINFOW sei{};
   sei.cbSize = sizeof sei;
   sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-  sei.lpVerb = "open";
-  sei.lpFile = toolPath_.c_str();
-  sei.lpParameters = params.c_str();
+  sei.lpVerb = L"open";
+  sei.lpFile = file.c_str();
+  sei.lpParameters = parameters.c_str();
   sei.nShow = SW_HIDE;
-  if (!ShellExecuteExA(&sei) || !sei.hProcess) return GetLastError();
+  if (!ShellExecuteExW(&sei) || !sei.hProcess) return GetLastError();
   // A tool that is still writing is never ended: only one whose file has
   // neither appeared nor grown for StallLimitMs.
   DWORD code = STILL_ACTIVE;
@@ -147,13 +159,24 @@ bool TExtractor::ExtractFile(const std::string& name, const std::string& dir) {
   Fail(ERROR_FILE_NOT_FOUND);
   // An empty directory would put the private one, and so the file, in the
   // root of the current drive.
-  if ((!inProcess_ && !FileExists(archivePath_)) || name.empty() || dir.empty()) return false;
+  const bool tool = !inProcess_ && ToolCanTake(name, dir);
+  if ((tool && !FileExists(archivePath_)) || name.empty() || dir.empty()) return false;
   // A path below dir only: never "..", a drive or a root.
   if (HasFolderPart(name) && RelativePath(name) != name) {
     Fail(ERROR_FILE_NOT_FOUND, "Error - " + name + " is not where its name says after extraction");
     return false;
   }
-  return inProcess_ ? ExtractInProcess(name, dir) : ExtractWithTool(name, dir);
+  return tool ? ExtractWithTool(name, dir) : ExtractInProcess(name, dir);
+}
+
+bool TExtractor::ToolCanTake(const std::string& name, const std::string& dir) const {
+  // The tool reads its command line in the ANSI code page: only one that
+  // carries every character exactly, and a member name it matches as
+  // written, go to it; any other file is read here, with the same result.
+  std::string ansi;
+  return std::all_of(name.begin(), name.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; }) &&
+         ToAnsiExactly(UnzipParameters(archivePath_, MemberName(name), dir), ansi);
 }
 
 bool TExtractor::ExtractWithTool(const std::string& name, const std::string& dir) {
@@ -182,8 +205,9 @@ bool TExtractor::ExtractWithTool(const std::string& name, const std::string& dir
 bool TExtractor::PlaceFile(const std::string& name, const std::string& scratch,
                            const std::string& dir) {
   const std::string extracted = scratch + "\\" + name;
-  WIN32_FIND_DATAA found;
-  HANDLE h = IsPlainName(name) ? FindFirstFileA(extracted.c_str(), &found) : INVALID_HANDLE_VALUE;
+  WIN32_FIND_DATAW found;
+  HANDLE h = IsPlainName(name) ? FindFirstFileW(LongPath(extracted).c_str(), &found)
+                               : INVALID_HANDLE_VALUE;
   if (h != INVALID_HANDLE_VALUE) FindClose(h);
   if (h == INVALID_HANDLE_VALUE || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
     Fail(ERROR_FILE_NOT_FOUND, "Error - " + name + " is not where its name says after extraction");
@@ -191,10 +215,10 @@ bool TExtractor::PlaceFile(const std::string& name, const std::string& scratch,
   }
   // The member's own spelling of the file's name, as the tool would have
   // left it; its folders are the ones the script names.
-  const std::string parent = RelativeParent(name);
-  const std::string from = ContainingDirectory(extracted) + "\\" + found.cFileName;
-  const std::string to = dir + (parent.empty() ? "" : "\\" + parent) + "\\" + found.cFileName;
-  if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+  const std::string parent = RelativeParent(name), spelled = Narrow(found.cFileName);
+  const std::string from = ContainingDirectory(extracted) + "\\" + spelled;
+  const std::string to = dir + (parent.empty() ? "" : "\\" + parent) + "\\" + spelled;
+  if (!MoveFileTo(from, to, MOVEFILE_REPLACE_EXISTING)) {
     Fail(GetLastError());
     return false;
   }
@@ -207,6 +231,8 @@ bool TExtractor::ExtractInProcess(const std::string& name, const std::string& di
   if (target.size() >= MAX_PATH)
     EndForLength("Path too long!\r\n" + target + "\r\nChoose a shorter installation path.\r\n" +
                  "Setup incomplete!");
+  // The paced road reads here too, where the tool cannot take a file.
+  if (!reader_.IsOpen()) reader_.Open(archivePath_);
   if (!reader_.IsOpen()) {
     Fail(FileExists(archivePath_) ? ZipReader::kUnreadable : ERROR_FILE_NOT_FOUND);
     return false;
@@ -248,5 +274,5 @@ void TExtractor::DropScratch() { scratch_.clear(); }
 
 void TExtractor::RemoveArchiveCopy() {
   if (!archivePath_.empty() && archivePath_ != SourceArchive() && FileExists(archivePath_))
-    DeleteFileA(archivePath_.c_str());
+    DeleteFileAt(archivePath_);
 }

@@ -52,6 +52,7 @@ class TExtractor {
 
  private:
   std::string SourceArchive() const { return programDir_ + "setup.dat"; }
+  bool ToolCanTake(const std::string& name, const std::string& dir) const;
   bool ExtractWithTool(const std::string& name, const std::string& dir);
   bool ExtractInProcess(const std::string& name, const std::string& dir);
   [[noreturn]] void EndForLength(const std::string& message);

@@ -1,7 +1,6 @@
 // Installation log lines, file form and record grammar.
 #include "engine/install_log.hpp"
 
-#include <cstdio>
 #include <set>
 #include <utility>
 
@@ -11,12 +10,22 @@ std::string TInstallLog::Text() const {
   return text;
 }
 
-bool TInstallLog::SaveToFile(const std::string& path) const {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const std::string text = Text();
-  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  return std::fclose(f) == 0 && ok;
+namespace {
+
+const char kUtf8Mark[] = "\xEF\xBB\xBF";
+
+}  // namespace
+
+std::string TInstallLog::FileBytes(const TAnsiCodec& codec) const {
+  std::string ansi;
+  if (codec.toAnsi(Text(), ansi)) return ansi;
+  return kUtf8Mark + Text();
+}
+
+std::vector<std::string> TInstallLog::LinesOfFile(const std::string& bytes,
+                                                  const TAnsiCodec& codec) {
+  if (bytes.compare(0, 3, kUtf8Mark) == 0) return SplitLines(bytes.substr(3));
+  return SplitLines(codec.fromAnsi(bytes));
 }
 
 std::vector<std::string> TInstallLog::SplitLines(const std::string& text) {
@@ -30,19 +39,6 @@ std::vector<std::string> TInstallLog::SplitLines(const std::string& text) {
   }
   if (start < text.size()) lines.push_back(text.substr(start));
   return lines;
-}
-
-bool TInstallLog::LoadFromFile(const std::string& path, std::vector<std::string>& lines) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::string text;
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-  const bool ok = !std::ferror(f);
-  std::fclose(f);
-  if (ok) lines = SplitLines(text);
-  return ok;
 }
 
 TLogRecord TInstallLog::Classify(const std::string& line, std::string& path) {

@@ -13,20 +13,29 @@ enum class TLogRecord {
   Folder,      // ">>>> " and a path ending in "\": a folder made for files; remove it once empty
 };
 
+// How text meets the ANSI code page; the Windows side gives the system's.
+struct TAnsiCodec {
+  // utf8 in the code page, false when some character has no exact form.
+  bool (*toAnsi)(const std::string& utf8, std::string& ansi);
+  std::string (*fromAnsi)(const std::string& ansi);
+};
+
 class TInstallLog {
  public:
   void Add(const std::string& line) { lines_.push_back(line); }
   const std::vector<std::string>& Lines() const { return lines_; }
 
-  // The file's bytes: every line, the last included, ends with CR LF.
+  // The text: every line, the last included, ends with CR LF.
   std::string Text() const;
-  // Writes the file, replacing one of that name; false on failure.
-  bool SaveToFile(const std::string& path) const;
+  // setup.log's bytes: the text in the ANSI code page, as it always was,
+  // when every character has its form there; else UTF-8 after a byte order
+  // mark.
+  std::string FileBytes(const TAnsiCodec& codec) const;
+  // The lines of setup.log's bytes, of either form.
+  static std::vector<std::string> LinesOfFile(const std::string& bytes, const TAnsiCodec& codec);
 
   // Splits a file's text at CR LF, lone CR or lone LF.
   static std::vector<std::string> SplitLines(const std::string& text);
-  // Reads a whole file into lines; false when it cannot be read.
-  static bool LoadFromFile(const std::string& path, std::vector<std::string>& lines);
 
   // The kind of a line and, for a record, the path it names.
   static TLogRecord Classify(const std::string& line, std::string& path);

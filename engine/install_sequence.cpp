@@ -9,18 +9,20 @@
 
 #include "engine/destination.hpp"
 #include "engine/file_names.hpp"
+#include "engine/log_file.hpp"
 #include "engine/registry_entries.hpp"
 #include "shell/file_ops.hpp"
 #include "shell/link_rules.hpp"
 #include "shell/path_rules.hpp"
 #include "shell/shell_folders.hpp"
 #include "shell/shell_link.hpp"
+#include "shell/wide_text.hpp"
 
 namespace {
 
 double FreeBytes(const std::string& root) {
   ULARGE_INTEGER free{};
-  if (!GetDiskFreeSpaceExA(root.c_str(), &free, nullptr, nullptr)) return 0;
+  if (!GetDiskFreeSpaceExW(Wide(root).c_str(), &free, nullptr, nullptr)) return 0;
   return static_cast<double>(free.QuadPart);
 }
 
@@ -74,7 +76,7 @@ std::string TInstaller::ProgramFile() const {
 
 bool TInstaller::SaveLog() {
   KeepEarlierRecords();
-  return log_.SaveToFile(opt_.InstPath + "\\setup.log");
+  return ::SaveLog(log_, opt_.InstPath + "\\setup.log");
 }
 
 void TInstaller::KeepEarlierRecords() {
@@ -162,8 +164,7 @@ bool TInstaller::InstallFiles() {
   }
   EndFiles();
   const std::string self = opt_.InstPath + "\\" + FileNamePart(opt_.ProgramPath);
-  if (!CopyFileA(opt_.ProgramPath.c_str(), self.c_str(), FALSE))
-    log_.Add(">Error - Can not copy " + self);
+  if (!CopyFileTo(opt_.ProgramPath, self)) log_.Add(">Error - Can not copy " + self);
   extractor_.RemoveArchiveCopy();
   return true;
 }
@@ -204,7 +205,7 @@ void TInstaller::CreateShortcuts() {
   const std::string group = opt_.Folders.ProgramsDir + "\\" + opt_.Folder;
   ForceDirectories(group + "\\");
   log_.Add("Group " + opt_.Folder + " created");
-  SetCurrentDirectoryA(opt_.InstPath.c_str());
+  SetCurrentDirectoryTo(opt_.InstPath);
   const size_t count = rec_.Files.Count() == 0 ? 1 : (rec_.Files.Count() - 1) / 4 + 1;
   for (size_t i = 0; i < count; ++i) {
     const std::string n = std::to_string(i);
@@ -237,7 +238,7 @@ void TInstaller::CreateShortcuts() {
                 {opt_.QuickLaunch, opt_.Folders.QuickLaunchDir, "QuickLaunch shortcut created"}};
   for (const Copy& c : copies) {
     if (!c.chosen || c.dir.empty()) continue;
-    CopyFileA(mainLink.c_str(), (c.dir + "\\" + app + ".lnk").c_str(), FALSE);
+    CopyFileTo(mainLink, c.dir + "\\" + app + ".lnk");
     log_.Add(c.message);
     log_.Add(">> " + c.dir + "\\" + app + ".lnk");
   }
@@ -254,7 +255,7 @@ void TInstaller::CreateShortcuts() {
 void TInstaller::Run() {
   // Installing over an earlier installation: what it had and this one does
   // not replace stays in the new log.
-  TInstallLog::LoadFromFile(opt_.InstPath + "\\setup.log", earlierLog_);
+  LoadLog(opt_.InstPath + "\\setup.log", earlierLog_);
   if (opt_.AllUsers) {
     if (!opt_.Folders.CommonDesktopDir.empty())
       opt_.Folders.DesktopDir = opt_.Folders.CommonDesktopDir;
@@ -282,7 +283,7 @@ void TInstaller::Run() {
   prompts_.Message(resultMessage_);
   const std::string exe = ProgramFile();
   if (!ok || opt_.NoLaunch || exe.empty()) return;
-  const auto r = reinterpret_cast<INT_PTR>(
-      ShellExecuteA(nullptr, "Open", exe.c_str(), nullptr, opt_.InstPath.c_str(), SW_SHOW));
+  const auto r = reinterpret_cast<INT_PTR>(ShellExecuteW(
+      nullptr, L"Open", Wide(exe).c_str(), nullptr, Wide(opt_.InstPath).c_str(), SW_SHOW));
   if (r < 32) prompts_.Message("Can not launch " + exe);
 }

@@ -39,7 +39,7 @@ class KeyWriter {
 
   void Close() { reg_.CloseKey(); }
   // A value the earlier installation wrote and this one has none for.
-  void Drop(const std::string& name) { RegDeleteValueA(reg_.CurrentKey(), name.c_str()); }
+  void Drop(const std::string& name) { reg_.DeleteValue(name); }
 
  private:
   template <class F>

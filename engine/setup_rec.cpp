@@ -27,9 +27,15 @@ void ReadSection(TProfileSource& p, const char* section, TLineList& list) {
 
 }  // namespace
 
-std::string ShortString(const std::string& s) {
-  return s.size() > kShortStringMax ? s.substr(0, kShortStringMax) : s;
+std::string CutToCharacters(const std::string& s, size_t count) {
+  size_t chars = 0;
+  for (size_t i = 0; i < s.size(); ++i)
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80 && chars++ == count)
+      return s.substr(0, i);
+  return s;
 }
+
+std::string ShortString(const std::string& s) { return CutToCharacters(s, kShortStringMax); }
 
 ptrdiff_t TLineList::Find(const std::string& key) const {
   if (!indexed_) {
@@ -124,8 +130,9 @@ std::string AppNameProblem(const std::string& name) {
   while (!stem.empty() && stem.back() == ' ') stem.pop_back();
   static const char* const kDevices[] = {"con", "prn", "aux", "nul"};
   bool device = std::find(std::begin(kDevices), std::end(kDevices), stem) != std::end(kDevices);
-  device = device || (stem.size() == 4 && (stem.rfind("com", 0) == 0 || stem.rfind("lpt", 0) == 0) &&
-                      stem[3] >= '1' && stem[3] <= '9');
+  device =
+      device || (stem.size() == 4 && (stem.rfind("com", 0) == 0 || stem.rfind("lpt", 0) == 0) &&
+                 stem[3] >= '1' && stem[3] <= '9');
   if (device) return "is a name Windows keeps for a device, so it names no folder of its own";
   return "";
 }
@@ -176,7 +183,7 @@ void ReplaceMacro(std::string& text, size_t capacity, const std::string& macro,
   const size_t at = LowerCase(text).find(LowerCase(macro));
   if (at == std::string::npos) return;
   text.replace(at, macro.size(), replacement);
-  if (text.size() > capacity) text.resize(capacity);
+  text = CutToCharacters(text, capacity);
 }
 
 void ExpandGroupDirs(TSetupRec& rec, const std::string& appPath, const std::string& windowsDir) {

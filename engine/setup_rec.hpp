@@ -11,6 +11,9 @@
 // Texts taken from the script have room for this many characters.
 constexpr size_t kShortStringMax = 255;
 
+// Texts are UTF-8: s cut after its first count characters (code points),
+// never inside one.
+std::string CutToCharacters(const std::string& s, size_t count);
 // Cuts s to its first kShortStringMax characters.
 std::string ShortString(const std::string& s);
 

@@ -4,8 +4,10 @@
 #include <windows.h>
 
 #include "engine/install_log.hpp"
+#include "engine/log_file.hpp"
 #include "shell/file_ops.hpp"
 #include "shell/path_rules.hpp"
+#include "shell/wide_text.hpp"
 
 namespace {
 
@@ -19,19 +21,20 @@ std::string WithoutTrailingSlash(std::string dir) {
 // to another volume would copy it and leave it in place), and deleted at
 // restart. True only when the name is really gone.
 bool DeleteRunningFile(const std::string& path, const std::string& dir) {
-  if (DeleteFileA(path.c_str()) || !FileExists(path)) return true;
+  if (DeleteFileAt(path) || !FileExists(path)) return true;
   const std::string parent = ParentOnSameVolume(dir);
-  char parking[MAX_PATH] = {};
-  if (!parent.empty() && GetTempFileNameA(parent.c_str(), "~un", 0, parking)) {
-    if (MoveFileExA(path.c_str(), parking, MOVEFILE_REPLACE_EXISTING) && !FileExists(path)) {
-      SetFileAttributesA(parking, FILE_ATTRIBUTE_HIDDEN);
-      MoveFileExA(parking, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  wchar_t reserved[MAX_PATH] = {};
+  if (!parent.empty() && GetTempFileNameW(Wide(parent).c_str(), L"~un", 0, reserved)) {
+    const std::string parking = Narrow(reserved);
+    if (MoveFileTo(path, parking, MOVEFILE_REPLACE_EXISTING) && !FileExists(path)) {
+      SetAttributes(parking, FILE_ATTRIBUTE_HIDDEN);
+      MoveFileTo(parking, "", MOVEFILE_DELAY_UNTIL_REBOOT);
       return true;
     }
-    DeleteFileA(parking);  // the name reserved for the move
+    DeleteFileAt(parking);  // the name reserved for the move
   }
   // Not movable: at least it goes at the next restart.
-  MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+  MoveFileTo(path, "", MOVEFILE_DELAY_UNTIL_REBOOT);
   return false;
 }
 
@@ -45,13 +48,13 @@ void RemoveLoggedFiles(const std::vector<std::string>& lines) {
     // at the root of whatever drive is current now, which is not ours.
     if (kind == TLogRecord::None || IsRootFileOfNoDrive(path)) continue;
     if (kind == TLogRecord::Folder) {
-      if (!ContainingDirectory(path + "\\x").empty()) RemoveDirectoryA(path.c_str());
+      if (!ContainingDirectory(path + "\\x").empty()) RemoveDirectoryAt(path);
       continue;
     }
-    DeleteFileA(path.c_str());
+    DeleteFileAt(path);
     if (kind != TLogRecord::FileAndDir) continue;
     const std::string dir = ContainingDirectory(path);
-    if (!dir.empty()) RemoveDirectoryA(dir.c_str());  // only if empty
+    if (!dir.empty()) RemoveDirectoryAt(dir);  // only if empty
   }
 }
 
@@ -61,15 +64,14 @@ TUninstallOutcome RemoveInstallation(const std::string& programDir) {
   const std::string logPath = dir + "setup.log";
   if (!FileExists(logPath)) return TUninstallOutcome::LogMissing;
   std::vector<std::string> lines;
-  TInstallLog::LoadFromFile(logPath, lines);
+  LoadLog(logPath, lines);
   RemoveLoggedFiles(lines);
-  DeleteFileA(logPath.c_str());
+  DeleteFileAt(logPath);
   DeleteRunningFile(dir + "setup.exe", dir);
   // The current directory must not hold the directory either.
-  char tmp[MAX_PATH] = {};
-  if (GetTempPathA(MAX_PATH, tmp)) SetCurrentDirectoryA(tmp);
-  return RemoveDirectoryA(WithoutTrailingSlash(dir).c_str()) ? TUninstallOutcome::Removed
-                                                             : TUninstallOutcome::SomeLeft;
+  if (const std::string tmp = TempDirectory(); !tmp.empty()) SetCurrentDirectoryTo(tmp);
+  return RemoveDirectoryAt(WithoutTrailingSlash(dir)) ? TUninstallOutcome::Removed
+                                                      : TUninstallOutcome::SomeLeft;
 }
 
 std::string OutcomeMessage(TUninstallOutcome outcome) {

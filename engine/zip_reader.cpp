@@ -161,6 +161,9 @@ bool ZipReader::Open(const std::string& path, uint64_t offset, uint64_t size) {
     if (!name.empty() && unzGetCurrentFileInfo64(s->zip, &info, name.data(), info.size_filename,
                                                  nullptr, 0, nullptr, 0) != UNZ_OK)
       break;
+    // Names are UTF-8 where the archive says so (qpack's always are); older
+    // archives hold them in the ANSI code page, as their scripts were.
+    if (!(info.flag & (1u << 11))) name = FromAnsi(name);
     unz64_file_pos pos{};
     if (unzGetFilePos64(s->zip, &pos) == UNZ_OK) s->members[LowerAscii(name)] = {pos, name};
   }

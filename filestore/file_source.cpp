@@ -3,6 +3,7 @@
 
 #include "shell/file_ops.hpp"
 #include "shell/owned.hpp"
+#include "shell/wide_text.hpp"
 
 #include "filestore/compress_stream.hpp"
 
@@ -10,11 +11,11 @@ namespace filestore {
 namespace {
 
 std::string SystemMessage(DWORD code) {
-  char buf[512] = {};
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           code, 0, buf, sizeof buf, nullptr);
-  while (n > 0 && (buf[n - 1] == '\r' || buf[n - 1] == '\n' || buf[n - 1] == ' ')) buf[--n] = 0;
-  return n ? std::string(buf) : "error " + std::to_string(code);
+  wchar_t buf[512] = {};
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           code, 0, buf, 512, nullptr);
+  while (n > 0 && (buf[n - 1] == L'\r' || buf[n - 1] == L'\n' || buf[n - 1] == L' ')) buf[--n] = 0;
+  return n ? Narrow(buf) : "error " + std::to_string(code);
 }
 
 [[noreturn]] void Fail(const std::string& what) {
@@ -26,16 +27,14 @@ std::string SystemMessage(DWORD code) {
 HANDLE CreateTempFile(const std::string& extension, std::string& path) {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  char dir[MAX_PATH + 1] = {};
-  DWORD len = GetTempPathA(MAX_PATH, dir);
-  if (len == 0 || len > MAX_PATH) Fail("Cannot find the temporary directory");
-  std::string prefix(dir, len);
+  std::string prefix = TempDirectory();
+  if (prefix.empty()) Fail("Cannot find the temporary directory");
   if (!prefix.empty() && prefix.back() == '\\') prefix.pop_back();
   prefix += "\\~fs" + std::to_string(now.wSecond);
   for (unsigned n = 0; n < 100000; ++n) {
     std::string candidate = prefix + std::to_string(n) + extension;
-    if (GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
-    HANDLE h = CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    if (GetFileAttributesW(LongPath(candidate).c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+    HANDLE h = CreateFileW(LongPath(candidate).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
       path = candidate;
@@ -88,7 +87,7 @@ std::string ExtractFileExt(const std::string& path) {
 }
 
 TFileSource::~TFileSource() {
-  if (tempCreated_) DeleteFileA(fileName_.c_str());
+  if (tempCreated_) DeleteFileAt(fileName_);
 }
 
 void TFileSource::SetCompress(bool value) {
@@ -101,7 +100,7 @@ std::string TFileSource::FileName() const {
 }
 
 void TFileSource::SetFileName(const std::string& path) {
-  if (tempCreated_) DeleteFileA(fileName_.c_str());
+  if (tempCreated_) DeleteFileAt(fileName_);
   fileName_ = path;
   tempCreated_ = false;
   extension_ = ExtractFileExt(path);
@@ -122,8 +121,8 @@ void TFileSource::ReadData(ByteReader& stream) {
 void TFileSource::WriteData(ByteWriter& stream) const {
   if (!FileExists(fileName_))
     throw EFileSource(name_ + " cannot store file: " + fileName_ + " (file is missing)");
-  HANDLE h = CreateFileA(fileName_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(LongPath(fileName_).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) Fail("Cannot open " + fileName_);
   OwnedHandle file(h);
   LARGE_INTEGER size{};
@@ -136,7 +135,8 @@ void TFileSource::WriteData(ByteWriter& stream) const {
 }
 
 void TFileSource::LoadFromResource(HMODULE module, const char* resourceName) {
-  HRSRC res = FindResourceA(module, resourceName, MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+  HRSRC res =
+      FindResourceW(module, Wide(resourceName).c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
   if (!res) Fail(std::string("Cannot find resource ") + resourceName);
   HGLOBAL mem = LoadResource(module, res);
   const void* data = mem ? LockResource(mem) : nullptr;

@@ -41,11 +41,6 @@ bool SplitKey(const std::string& key, const std::vector<std::string>& stems, std
   return false;
 }
 
-bool HasNonAscii(const std::string& s) {
-  return std::any_of(s.begin(), s.end(),
-                     [](char c) { return static_cast<unsigned char>(c) > 127; });
-}
-
 std::string Quote(const std::string& s) { return "\"" + s + "\""; }
 
 // A Windows path as the system resolves it, for comparing: letter case,
@@ -107,6 +102,11 @@ class Checker {
     CheckFilesValueEnds();
     CheckDiskSpace();
     CheckLeftoverMembers();
+    if (ini_.AnsiAbove127())
+      report_.Warning("setup.ini", 0, "",
+                      "holds bytes above 127 but no byte order mark: setup reads it in the end "
+                      "user's ANSI code page, which may show other letters; save it as UTF-8 "
+                      "with a mark");
     if (!IsFile(dir_ + "/license.txt"))
       report_.Warning("license.txt", 0, "", "missing: the package shows no licence agreement");
     VerifySignature();
@@ -295,9 +295,6 @@ class Checker {
           Error("FILES", "Name" + num, "holds only the extra character: setup reads no name");
         continue;
       }
-      if (HasNonAscii(name))
-        Warning("FILES", "Name" + num,
-                "not ASCII: setup and the unzip tool read names in the end user's code page");
       if (const std::string problem = NameProblem(name, toolRoad); !problem.empty()) {
         Error("FILES", "Name" + num, problem);
         continue;

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "engine/setup_rec.hpp"
+#include "engine/text_codes.hpp"
 #include "packager/safe_files.hpp"
 #include "packager/yaml_text.hpp"
 #include "setup/ini_file.hpp"
@@ -12,18 +13,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-bool IsValidUtf8(const std::string& s) {
-  for (size_t i = 0; i < s.size();) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (n == 0 || i + n > s.size()) return false;
-    for (size_t k = 1; k < n; ++k)
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    i += n;
-  }
-  return true;
-}
 
 void RequireFile(const std::string& dir, const std::string& name, const char* why) {
   std::error_code ec;
@@ -52,11 +41,9 @@ PackageInfo ReadPackageInfo(const std::string& dir) {
   if (const std::string why = AppNameProblem(rec.AppName); !why.empty())
     throw PackageError(script + ": MAIN AppName: not a valid application name: " + why);
 
-  // A byte order mark says UTF-8; otherwise the texts are in the ANSI code page.
-  const std::string head = qpack::ReadRegularHead(script, 3);
-  const bool utf8 = head == "\xEF\xBB\xBF";
+  // The reader turns every encoding into UTF-8; a file that says UTF-8 may
+  // still hold bytes that are none.
   const auto text = [&](const char* key, const std::string& value) {
-    if (!utf8) return Windows1252ToUtf8(value);
     if (!IsValidUtf8(value))
       throw PackageError(script + ": MAIN " + key +
                          ": not UTF-8 though the file starts with "

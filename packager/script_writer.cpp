@@ -1,6 +1,7 @@
 // Writing a starting setup.ini.
 #include "packager/script_writer.hpp"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <stdexcept>
@@ -149,7 +150,11 @@ std::string MakeScript(const std::string& appName, const std::string& program,
     s += "ShortCut" + n + "=" + (main ? "Yes" : "No") + end + kEol;
     s += "Descritpion" + n + "=" + (main ? appName : Stem(BaseName(order[i]->rel))) + end + kEol;
   }
-  return s;
+  // Text beyond ASCII is UTF-8, and says so: setup reads a script without
+  // the mark in the end user's ANSI code page.
+  const bool ascii =
+      std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  return ascii ? s : "\xEF\xBB\xBF" + s;
 }
 
 }  // namespace qpack

@@ -36,7 +36,8 @@ std::string ChooseProgram(const std::vector<FolderFile>& files, const std::strin
 // desktop option copies), and FastInstall=1 where the paced road's unzip
 // tool could not take some name. files are Installable ones; a file whose
 // path would be too long below the default installation path is left out,
-// and named in skipped.
+// and named in skipped. The script is UTF-8 with a byte order mark where it
+// holds more than ASCII, plain ASCII otherwise.
 std::string MakeScript(const std::string& appName, const std::string& program,
                        const std::vector<FolderFile>& files, std::vector<Skipped>& skipped);
 

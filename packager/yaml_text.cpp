@@ -76,19 +76,6 @@ bool NeedsQuotes(const std::string& s) {
   return false;
 }
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 }  // namespace
 
 std::string YamlScalar(const std::string& s) {
@@ -113,23 +100,6 @@ std::string YamlScalar(const std::string& s) {
     i += n;
   }
   return out + "\"";
-}
-
-std::string Windows1252ToUtf8(const std::string& s) {
-  // 0x80..0x9F; the five unassigned bytes keep their C1 code points, as
-  // Windows maps them.
-  static const uint16_t kHigh[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  std::string out;
-  for (unsigned char c : s) {
-    if (c >= 0x80 && c < 0xA0)
-      AppendUtf8(out, kHigh[c - 0x80]);
-    else
-      AppendUtf8(out, c);
-  }
-  return out;
 }
 
 size_t Utf8Length(const std::string& s) {

@@ -10,13 +10,14 @@
 #include <map>
 #include <stdexcept>
 
+#include "engine/text_codes.hpp"
 #include "packager/safe_files.hpp"
 
 namespace qpack {
 
 namespace {
 
-constexpr size_t kChunk = 1 << 16;
+constexpr size_t kChunk = 1 << 20;
 // Deflate makes at most about 1,032 bytes of one; more declared is a lie.
 constexpr uint64_t kMaxDeflateRatio = 1032;
 
@@ -63,8 +64,10 @@ void AddMember(zipFile zf, const ZipSource& m, const std::string& archive) {
   info.tmz_date.tm_mday = 1;  // 1980-01-01 00:00:00, the first date ZIP can hold
   info.tmz_date.tm_year = 1980;
   const int zip64 = !ec && size >= 0xFFFFFFFFu ? 1 : 0;
-  if (zipOpenNewFileInZip64(zf, m.member.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
-                            Z_DEFLATED, 9, zip64) != ZIP_OK)
+  // Names are UTF-8, and say so (bit 11), as both of setup's roads read them.
+  if (zipOpenNewFileInZip4_64(zf, m.member.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                              Z_DEFLATED, 9, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY,
+                              nullptr, 0, 0, 1u << 11, zip64) != ZIP_OK)
     throw std::runtime_error(archive + ": cannot add " + m.member);
   std::vector<char> buf(kChunk);
   for (size_t got; (got = std::fread(buf.data(), 1, buf.size(), in.get())) > 0;)
@@ -147,6 +150,8 @@ std::vector<ZipMember> ReadZip(const std::string& path) {
                                                  nullptr, 0, nullptr, 0) != UNZ_OK)
       break;
     name.resize(std::min(name.size(), name.find('\0')));
+    // Older archives hold names in the ANSI code page, as their scripts were.
+    if (!(info.flag & (1u << 11))) name = Windows1252ToUtf8(name);
     Entry e;
     e.member = {name, info.uncompressed_size, static_cast<int>(info.compression_method), false, ""};
     e.packed = info.compressed_size;

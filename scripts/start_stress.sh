@@ -32,9 +32,15 @@ for ((b = 0; b * 5 < n; b++)); do
     busy=$!
   fi
   count=$((n - b * 5 < 5 ? n - b * 5 : 5))
+  # What Wine says on the side goes with its batch, for starts that fail.
   wine "$win_tree/start_stress.exe" "$(winpath "$exe")" "$work" "$count" "$((b + 1))" \
-    "$((b * 5 + 1))" 2>/dev/null | tr -d '\r' | grep '^start [0-9]' | sed "s/\$/$([ -n "$busy" ] && echo ' [busy core]')/" \
-    >>"$out/starts.txt" || true
+    "$((b * 5 + 1))" 2>"$out/batch.err" | tr -d '\r' | grep '^start [0-9]' |
+    sed "s/\$/$([ -n "$busy" ] && echo ' [busy core]')/" | tee -a "$out/starts.txt" |
+    grep -v 'window after' >/dev/null && {
+      echo "== batch $((b + 1)), starts $((b * 5 + 1)) to $((b * 5 + count)), $(date +%T)"
+      grep -v '^fixme' "$out/batch.err" | sort | uniq -c | head -40
+    } >>"$out/wine-errors.txt"
+  rm -f "$out/batch.err"
   stop_busy
 done
 cp "$out"/work/backtrace-*.txt "$out"/ 2>/dev/null || true

@@ -18,6 +18,7 @@ if ! git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror; then
   echo "test.sh: sources differ from .clang-format (run clang-format -i on them)"
   status=1
 fi
+scripts/check_wide.sh || status=1
 ctest --test-dir build/host --output-on-failure | tee -a "$log" || status=1
 ctest --test-dir "$win_tree" --output-on-failure | tee -a "$log" || status=1
 

@@ -1,13 +1,15 @@
 // Controls from layout rows, fonts, and owner-drawn labels.
 #include "setup/controls.hpp"
+#include "widgets/window_text.hpp"
 
 #include <algorithm>
 
 HWND CreateControl(HWND parent, const LayoutRow& c, bool visible, HFONT font) {
-  HWND h = CreateWindowExA(
-      0, c.cls, c.text, WS_CHILD | (visible ? WS_VISIBLE : 0) | c.style, c.x, c.y, c.w, c.h, parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  HWND h = CreateWindowExW(0, Wide(c.cls).c_str(), Wide(c.text).c_str(),
+                           WS_CHILD | (visible ? WS_VISIBLE : 0) | c.style, c.x, c.y, c.w, c.h,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+                           GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return h;
 }
 
@@ -15,18 +17,14 @@ void ShowControls(HWND parent, const std::vector<int>& ids, bool visible) {
   for (int id : ids) ShowWindow(GetDlgItem(parent, id), visible ? SW_SHOW : SW_HIDE);
 }
 
-std::string ControlText(HWND control) {
-  char buf[1024] = {};
-  GetWindowTextA(control, buf, sizeof buf);
-  return buf;
-}
+std::string ControlText(HWND control) { return GetText(control); }
 
 namespace {
 
 HFONT MakeFont(const char* face, int height, int weight) {
-  return CreateFontA(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+  return CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, face);
+                     DEFAULT_PITCH | FF_DONTCARE, Wide(face).c_str());
 }
 
 }  // namespace

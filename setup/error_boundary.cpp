@@ -1,5 +1,6 @@
 // Errors to message boxes.
 #include "setup/error_boundary.hpp"
+#include "widgets/window_text.hpp"
 
 #include "setup/application.hpp"
 #include "widgets/base_window.hpp"
@@ -8,7 +9,7 @@
 void ShowProgramError(HWND window, const std::exception& e) {
   HWND owner = window ? GetAncestor(window, GA_ROOT) : nullptr;
   if (owner && !IsWindowVisible(owner)) owner = nullptr;
-  MessageBoxA(owner, e.what(), Application::Title.c_str(), MB_OK);
+  ShowBox(owner, e.what(), Application::Title, MB_OK);
 }
 
 void InstallErrorBoundary() {

@@ -1,5 +1,6 @@
 // The Abort/Ignore box, built as an in-memory dialog template.
 #include "setup/file_error_box.hpp"
+#include "widgets/window_text.hpp"
 
 #include <vector>
 
@@ -53,11 +54,10 @@ struct BoxData {
 INT_PTR CALLBACK BoxProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_INITDIALOG) {
     const auto* d = reinterpret_cast<const BoxData*>(lp);
-    SetWindowTextA(dlg, d->caption->c_str());
-    SetDlgItemTextA(dlg, kTextId, d->text->c_str());
-    SendDlgItemMessageA(
-        dlg, kIconId, STM_SETICON,
-        reinterpret_cast<WPARAM>(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_WARNING))), 0);
+    SetText(dlg, *d->caption);
+    SetText(GetDlgItem(dlg, kTextId), *d->text);
+    SendDlgItemMessageW(dlg, kIconId, STM_SETICON,
+                        reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_WARNING)), 0);
     MessageBeep(MB_ICONWARNING);
     return TRUE;
   }
@@ -86,8 +86,8 @@ int FileErrorBox::Ask(HWND owner, const std::string& text, const std::string& ca
   t.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 44, 54, 50, 14, IDABORT, 0x0080, L"&Abort");
   t.Item(BS_PUSHBUTTON | WS_TABSTOP, 104, 54, 50, 14, IDIGNORE, 0x0080, L"&Ignore");
   BoxData data{&text, &caption};
-  const INT_PTR r = DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
-                                            reinterpret_cast<LPCDLGTEMPLATEA>(t.Bytes().data()),
+  const INT_PTR r = DialogBoxIndirectParamW(GetModuleHandleW(nullptr),
+                                            reinterpret_cast<LPCDLGTEMPLATEW>(t.Bytes().data()),
                                             owner, BoxProc, reinterpret_cast<LPARAM>(&data));
   return r == IDABORT ? IDABORT : IDIGNORE;
 }

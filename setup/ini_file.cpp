@@ -2,7 +2,9 @@
 #include "setup/ini_file.hpp"
 
 #include <fstream>
+
 #include <iterator>
+#include "engine/text_codes.hpp"
 
 namespace {
 
@@ -41,15 +43,28 @@ std::string Unquote(const std::string& s) {
 }
 
 std::string Cut(const std::string& s, size_t bufferSize) {
-  return s.size() > bufferSize - 1 ? s.substr(0, bufferSize - 1) : s;
+  return CutToCharacters(s, bufferSize - 1);
 }
 
 }  // namespace
 
-TIniFile::TIniFile(const std::string& bytes) {
+TIniFile::TIniFile(const std::string& raw) {
+  // A byte order mark says UTF-8 or UTF-16; without one the script is in
+  // the ANSI code page, which here is Western Windows' own.
+  std::string bytes;
+  if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    encoding_ = Encoding::Utf8;
+    bytes = raw.substr(3);
+  } else if (raw.compare(0, 2, "\xFF\xFE") == 0) {
+    encoding_ = Encoding::Utf16;
+    bytes = Utf16LeToUtf8(raw.substr(2));
+  } else {
+    encoding_ = Encoding::Ansi;
+    bytes = Windows1252ToUtf8(raw);
+    above127_ = bytes.size() != raw.size();
+  }
   size_t pos = 0;
   size_t number = 1;  // of the line at pos, as an editor counts them
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
   while (pos < bytes.size()) {
     // Lines end at any run of CR and LF.
     size_t end = bytes.find_first_of("\r\n", pos);

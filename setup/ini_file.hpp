@@ -1,5 +1,7 @@
 // An INI reader that answers as Windows' private-profile calls do, for host
-// tools and native tests. Portable.
+// tools and native tests: a script with a UTF-8 or UTF-16LE byte order mark
+// is Unicode, one without is in the ANSI code page (taken as Windows-1252).
+// Answers are UTF-8. Portable.
 #pragma once
 
 #include <string>
@@ -13,8 +15,14 @@ class TIniFile : public TProfileSource {
   // The buffer the setup program reads values with.
   static constexpr size_t kValueBuffer = 1024;
 
+  enum class Encoding { Ansi, Utf8, Utf16 };
+
   explicit TIniFile(const std::string& bytes);
   static TIniFile FromFile(const std::string& path);
+  Encoding TextEncoding() const { return encoding_; }
+  // A script without a mark that holds bytes above 127: read in a code page
+  // that the end user's machine may not share.
+  bool AnsiAbove127() const { return above127_; }
 
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& def) override;
@@ -47,4 +55,6 @@ class TIniFile : public TProfileSource {
   const Section* Find(const std::string& name) const;
 
   std::vector<Section> sections_;
+  Encoding encoding_ = Encoding::Ansi;
+  bool above127_ = false;
 };

@@ -1,5 +1,6 @@
 // The licence window.
 #include "setup/license_window.hpp"
+#include "widgets/window_text.hpp"
 
 #include "setup/control_ids.hpp"
 
@@ -9,10 +10,10 @@ constexpr int kWidth = 427, kHeight = 273, kStrip = 57, kBorder = 8;
 
 HWND Child(HWND parent, const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
            int id, HFONT font) {
-  HWND c = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  HWND c = CreateWindowExW(0, Wide(cls).c_str(), Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style,
+                           x, y, w, h, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return c;
 }
 
@@ -45,7 +46,7 @@ void LicenseWindow::SetText(const std::string& text) {
     crlf += c;
     if (c == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) crlf += '\n';
   }
-  SetDlgItemTextA(hwnd_, ids::kLicenseText, crlf.c_str());
+  ::SetText(GetDlgItem(hwnd_, ids::kLicenseText), crlf);
 }
 
 int LicenseWindow::ShowModal(HWND owner) {
@@ -54,10 +55,10 @@ int LicenseWindow::ShowModal(HWND owner) {
   ShowWindow(hwnd_, SW_SHOW);
   SetFocus(GetDlgItem(hwnd_, IDOK));
   MSG msg;
-  while (result_ == 0 && GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (IsDialogMessageA(hwnd_, &msg)) continue;
+  while (result_ == 0 && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (IsDialogMessageW(hwnd_, &msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   if (msg.message == WM_QUIT && result_ == 0) {
     PostQuitMessage(static_cast<int>(msg.wParam));

@@ -11,22 +11,23 @@
 #include "setup/license_window.hpp"
 #include "setup/main_window.hpp"
 #include "setup/unattended.hpp"
+#include "widgets/window_text.hpp"
 
 namespace {
 
-int ShowError(const char* text) {
-  MessageBoxA(nullptr, text, Application::Title.c_str(), MB_OK);
+int ShowError(const std::string& text) {
+  ShowBox(nullptr, text, Application::Title, MB_OK);
   return 1;
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&icc);
   Application::Title = "Setup";
   InstallErrorBoundary();
-  const std::string commandLine = GetCommandLineA();
+  const std::string commandLine = Narrow(GetCommandLineW());
   const TRunSwitches switches = ParseSwitches(commandLine);
   if (switches.Unattended()) {
     // No one is at the screen: the system's own boxes (no disk in a drive,
@@ -34,7 +35,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     return RunUnattended(switches, commandLine);
   }
-  if (!switches.Error.empty()) return ShowError(switches.Error.c_str());
+  if (!switches.Error.empty()) return ShowError(switches.Error);
   int exitCode = 0;
   try {
     MainWindow mainWindow;
@@ -46,10 +47,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     if (!mainWindow.QuitRequested()) {
       ShowWindow(mainWindow.Handle(), show);
       UpdateWindow(mainWindow.Handle());
-      PostMessageA(mainWindow.Handle(), WM_APP_FIRSTSHOWN, 0, 0);
+      PostMessageW(mainWindow.Handle(), WM_APP_FIRSTSHOWN, 0, 0);
     }
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) mainWindow.TakeMessage(msg);
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) mainWindow.TakeMessage(msg);
     exitCode = static_cast<int>(msg.wParam);
   } catch (const std::exception& e) {
     ShowProgramError(nullptr, e);

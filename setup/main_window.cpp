@@ -1,10 +1,12 @@
 // The main window.
 #include "setup/main_window.hpp"
+#include "widgets/window_text.hpp"
 
 #include <commctrl.h>
 
 #include "engine/install_sequence.hpp"
 #include "engine/registry_entries.hpp"
+#include "engine/text_codes.hpp"
 #include "engine/uninstall.hpp"
 #include "setup/application.hpp"
 #include "setup/command_line.hpp"
@@ -13,6 +15,7 @@
 #include "setup/setup_script.hpp"
 #include "setup/start_up.hpp"
 #include "setup/window_prompts.hpp"
+#include "shell/file_ops.hpp"
 #include "shell/shell_folders.hpp"
 
 namespace {
@@ -26,28 +29,24 @@ constexpr int kStripHeight = 41;
 const LayoutRow kFrameControls[] = {
     {kProductNotice, "STATIC", "Quorvane Setup", kLabelStyle, 394, 83, 14, 119},
     {kStatusLabel, "STATIC", "", kLabelStyle, 1, 131, 405, 16},
-    {kFileProgress, PROGRESS_CLASSA, "", 0, 130, 176, 150, 13},
+    {kFileProgress, "msctls_progress32", "", 0, 130, 176, 150, 13},
 };
 const LayoutRow kStripControls[] = {
     {kCancelButton, "BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 188, 311, 75, 25},
     {kSetupButton, "BUTTON", "Setup", BS_DEFPUSHBUTTON | WS_TABSTOP, 276, 311, 75, 25},
-    {kStripProgress, PROGRESS_CLASSA, "", 0, 16, 317, 151, 13},
+    {kStripProgress, "msctls_progress32", "", 0, 16, 317, 151, 13},
 };
 const LabelLook kFrameLooks[] = {
     {kProductNotice, true, TTextStyle::tsNone, 11, false, kOrange, TAlignment::taLeftJustify},
     {kStatusLabel, false, TTextStyle::tsNone, 12, false, kOrange, TAlignment::taCenter},
 };
 
-bool ReadWholeFile(const std::string& path, std::string& text) {
-  OwnedHandle h(
-      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!h) return false;
-  char buf[65536];
-  DWORD n = 0;
-  bool ok = true;
-  while ((ok = ReadFile(h.Get(), buf, sizeof buf, &n, nullptr) != FALSE) && n > 0)
-    text.append(buf, n);
-  return ok;
+// license.txt is UTF-8 or UTF-16 after a byte order mark, else in the ANSI
+// code page, as it always was.
+std::string LicenceText(const std::string& bytes) {
+  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return bytes.substr(3);
+  if (bytes.compare(0, 2, "\xFF\xFE") == 0) return Utf16LeToUtf8(bytes.substr(2));
+  return FromAnsi(bytes);
 }
 
 void Bevel(HDC dc, RECT r, UINT outer, UINT inner, int gap) {
@@ -57,9 +56,9 @@ void Bevel(HDC dc, RECT r, UINT outer, UINT inner, int gap) {
 }
 
 LONG ButtonType(HWND h) {
-  char cls[16] = {};
-  GetClassNameA(h, cls, sizeof cls);
-  return lstrcmpiA(cls, "Button") == 0 ? GetWindowLongA(h, GWL_STYLE) & BS_TYPEMASK : -1;
+  wchar_t cls[16] = {};
+  GetClassNameW(h, cls, 16);
+  return lstrcmpiW(cls, L"Button") == 0 ? GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK : -1;
 }
 
 bool IsPushButton(HWND h) {
@@ -94,8 +93,7 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::ShowMessage(const std::string& text) const {
-  MessageBoxA(IsWindowVisible(hwnd_) ? hwnd_ : nullptr, text.c_str(), Application::Title.c_str(),
-              MB_OK);
+  ShowBox(IsWindowVisible(hwnd_) ? hwnd_ : nullptr, text, Application::Title, MB_OK);
 }
 
 void MainWindow::EndProgram(int exitCode) {
@@ -114,7 +112,7 @@ void MainWindow::OnCreate() {
   if (ColorDepth() <= 8) labels_.Find(kProductNotice)->Font.Color = kFuchsia;
   Application::Title = "Setup";
   const std::string script = ProgramDir() + "setup.ini";
-  if (GetFileAttributesA(script.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  if (!PathExists(script)) {
     MessageBeep(0);
     ShowMessage(
         "Error - setup.ini File Missing!\r\nMake sure all files are extracted to disk.\r\n"
@@ -136,7 +134,8 @@ void MainWindow::OnCreate() {
 }
 
 bool MainWindow::StartUninstallMode() {
-  if (!IsUninstallArgument(SplitCommandLine(GetCommandLineA()), uninstallName_)) return false;
+  if (!IsUninstallArgument(SplitCommandLine(Narrow(GetCommandLineW())), uninstallName_))
+    return false;
   // "/u:" alone would name the whole Uninstall key, every program's entry.
   if (!IsValidAppName(uninstallName_)) {
     RefuseToStart("Invalid argument \"/u:" + uninstallName_ +
@@ -150,7 +149,7 @@ bool MainWindow::StartUninstallMode() {
   uninstallMode_ = true;
   ShowWindow(Control(kProductNotice), SW_HIDE);
   startPage_.Hide();
-  SetWindowTextA(hwnd_, ("Uninstall " + uninstallName_).c_str());
+  SetText(hwnd_, "Uninstall " + uninstallName_);
   // Without the stored bitmap the panel keeps its plain face; its buttons
   // still work.
   uninstallPanel_.Prepare(uninstallName_, stored_.uninstallBitmap.FileName());
@@ -173,7 +172,7 @@ void MainWindow::PresetInstallPages() {
   // Over an earlier installation, its place is the default.
   if (const std::string earlier = ExistingInstallPath(setupRec_.AppName); !earlier.empty())
     setupRec_.InstPath = ShortString(earlier);
-  SetWindowTextA(hwnd_, ShortString("Setup [" + setupRec_.AppName + "]").c_str());
+  SetText(hwnd_, ShortString("Setup [" + setupRec_.AppName + "]"));
   startPage_.SetWelcome(setupRec_.AppName, ColorDepth() <= 8 ? kFuchsia : kOrange);
   optionsPage_.Preset(setupRec_, folders_);
 }
@@ -188,13 +187,13 @@ void MainWindow::FirstShown() {
 
 void MainWindow::LicenseStep() {
   const std::string path = ProgramDir() + "license.txt";
-  if (uninstallMode_ || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  if (uninstallMode_ || !PathExists(path)) return;
   std::string text;
   if (!licenseWindow_ || !ReadWholeFile(path, text)) {
     ShowMessage("Can not load license.txt!");
     return;
   }
-  licenseWindow_->SetText(text);
+  licenseWindow_->SetText(LicenceText(text));
   if (licenseWindow_->ShowModal(hwnd_) != IDOK) EndProgram(0);
 }
 
@@ -202,8 +201,8 @@ void MainWindow::ShowOptionsPage() {
   keyPreview_ = false;
   startPage_.Hide();
   RECT r{0, 0, kClientWidth, kOptionsClientHeight};
-  AdjustWindowRectEx(&r, GetWindowLongA(hwnd_, GWL_STYLE), FALSE,
-                     GetWindowLongA(hwnd_, GWL_EXSTYLE));
+  AdjustWindowRectEx(&r, GetWindowLongW(hwnd_, GWL_STYLE), FALSE,
+                     GetWindowLongW(hwnd_, GWL_EXSTYLE));
   SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   onOptionsPage_ = true;
@@ -236,7 +235,7 @@ bool MainWindow::PreviewKey(const MSG& msg) {
     // As in a dialog, the press is a command: the focus stays where it is.
     HWND focus = GetFocus();
     HWND button = IsPushButton(focus) && IsChild(hwnd_, focus) ? focus : Control(kSetupButton);
-    SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+    SendMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
     return true;
   }
@@ -245,9 +244,9 @@ bool MainWindow::PreviewKey(const MSG& msg) {
 
 void MainWindow::TakeMessage(MSG& msg) {
   if (PreviewKey(msg)) return;
-  if (hwnd_ && IsDialogMessageA(hwnd_, &msg)) return;  // Tab, Shift+Tab, Space
+  if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) return;  // Tab, Shift+Tab, Space
   TranslateMessage(&msg);
-  DispatchMessageA(&msg);
+  DispatchMessageW(&msg);
 }
 
 void MainWindow::OnCommand(int id, int code) {
@@ -263,9 +262,7 @@ void MainWindow::SetupClicked() {
   if (busy_) return;  // a second press while installing does nothing
   TInstallOptions options;
   optionsPage_.Capture(options);
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  options.ProgramPath = self;
+  options.ProgramPath = ModulePath();
   options.ToolPath = stored_.unzipTool.FileName();
   options.Folders = folders_;
   options.Fast = setupRec_.FastInstall;  // the script may opt in to the fast road
@@ -334,7 +331,7 @@ void MainWindow::PaintBackdrop(HDC dc) {
           1);
   background_->PaintMessage(dc);
   if (!uninstallMode_) {
-    HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    HICON icon = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON");
     DrawIconEx(dc, 40, 200, icon, 32, 32, 0, nullptr, DI_NORMAL);
   }
 }

@@ -1,5 +1,6 @@
 // The options page.
 #include "setup/options_page.hpp"
+#include "widgets/window_text.hpp"
 
 #include "setup/control_ids.hpp"
 #include "setup/directory_picker.hpp"
@@ -39,9 +40,9 @@ LabelLook Navy(int id, TAlignment align = TAlignment::taLeftJustify) {
   return {id, false, TTextStyle::tsNone, 12, false, kNavy, align};
 }
 
-bool Checked(HWND box) { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool Checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 void Check(HWND box, bool on) {
-  SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 }  // namespace
@@ -59,8 +60,8 @@ void OptionsPage::Create(HWND parent, Fonts& fonts, LabelLayer& labels) {
 }
 
 void OptionsPage::Preset(const TSetupRec& rec, const TShellFolders& folders) {
-  SetWindowTextA(Control(kPathEdit), rec.InstPath.c_str());
-  SetWindowTextA(Control(kFolderEdit), rec.FolderName.c_str());
+  SetText(Control(kPathEdit), rec.InstPath);
+  SetText(Control(kFolderEdit), rec.FolderName);
   Check(Control(kStartUpBox), rec.RunOnStart);
   Check(Control(kDesktopBox), rec.OnDesktop);
   Check(Control(kQuickLaunchBox), rec.OnQuickLaunch);
@@ -72,7 +73,8 @@ void OptionsPage::Preset(const TSetupRec& rec, const TShellFolders& folders) {
   ListSubDirs(folders.CommonProgramsDir, names);
   SortUnique(names);
   for (const std::string& name : names)
-    SendMessageA(Control(kFolderList), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    SendMessageW(Control(kFolderList), LB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(Wide(name).c_str()));
 }
 
 void OptionsPage::SetVisible(bool visible) {
@@ -95,6 +97,6 @@ bool OptionsPage::HandleCommand(int id, int code) {
   if (id != kBrowseButton || code != BN_CLICKED) return false;
   std::string chosen;
   if (DirectoryPicker::Choose(parent_, ControlText(Control(kPathEdit)), chosen))
-    SetWindowTextA(Control(kPathEdit), chosen.c_str());
+    SetText(Control(kPathEdit), chosen);
   return true;
 }

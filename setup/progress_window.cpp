@@ -1,5 +1,6 @@
 // The progress window of unattended runs.
 #include "setup/progress_window.hpp"
+#include "widgets/window_text.hpp"
 
 #include <commctrl.h>
 
@@ -9,7 +10,7 @@ enum { kText = 300, kBar, kCancel };
 
 const LayoutRow kControls[] = {
     {kText, "STATIC", "", SS_LEFTNOWORDWRAP | SS_PATHELLIPSIS, 12, 12, 336, 16},
-    {kBar, PROGRESS_CLASSA, "", 0, 12, 36, 336, 14},
+    {kBar, "msctls_progress32", "", 0, 12, 36, 336, 14},
     {kCancel, "BUTTON", "Cancel", BS_DEFPUSHBUTTON | WS_TABSTOP, 273, 62, 75, 25},
 };
 
@@ -26,25 +27,25 @@ bool ProgressWindow::Create(const std::string& caption) {
 }
 
 void ProgressWindow::SetText(const std::string& text) {
-  SetDlgItemTextA(hwnd_, kText, text.c_str());
+  ::SetText(GetDlgItem(hwnd_, kText), text);
   UpdateWindow(GetDlgItem(hwnd_, kText));
 }
 
 void ProgressWindow::SetPercent(int percent) {
-  SendDlgItemMessageA(hwnd_, kBar, PBM_SETPOS, percent, 0);
+  SendDlgItemMessageW(hwnd_, kBar, PBM_SETPOS, percent, 0);
 }
 
 bool ProgressWindow::Pump() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));  // for whoever loops next
       cancelled_ = true;
       break;
     }
-    if (hwnd_ && IsDialogMessageA(hwnd_, &msg)) continue;
+    if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return cancelled_;
 }

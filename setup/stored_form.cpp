@@ -4,7 +4,7 @@
 #include "filestore/compress_stream.hpp"
 
 StoredForm::StoredForm() {
-  HMODULE self = GetModuleHandleA(nullptr);
+  HMODULE self = GetModuleHandleW(nullptr);
   unzipTool.SetCompress(true);
   unzipTool.SetDisplayLabel("UnZip");
   unzipTool.SetExtension(".exe");
@@ -13,7 +13,7 @@ StoredForm::StoredForm() {
   uninstallBitmap.SetExtension(".bmp");
   uninstallBitmap.LoadFromResource(self, "IMGZIP3");
   // The picture travels as a 4-byte length and the GIF bytes.
-  HRSRC res = FindResourceA(self, "GIFIMAGE1", MAKEINTRESOURCEA(10));
+  HRSRC res = FindResourceW(self, L"GIFIMAGE1", MAKEINTRESOURCEW(10));
   HGLOBAL mem = res ? LoadResource(self, res) : nullptr;
   if (const void* data = mem ? LockResource(mem) : nullptr) {
     filestore::MemoryReader in(data, SizeofResource(self, res));

@@ -1,5 +1,6 @@
 // Unattended installation and removal.
 #include "setup/unattended.hpp"
+#include "shell/wide_text.hpp"
 
 #include <windows.h>
 
@@ -22,8 +23,8 @@ class RunLog {
  public:
   explicit RunLog(const std::string& path) {
     if (!path.empty())
-      file_.Reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+      file_.Reset(CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   }
   void Line(const std::string& text) {
     // Multi-line messages stay on one line of the log.
@@ -84,11 +85,7 @@ class LoggedProgress : public TProgress {
   ProgressWindow* window_;
 };
 
-std::string ProgramPath() {
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  return self;
-}
+std::string ProgramPath() { return ModulePath(); }
 
 std::unique_ptr<ProgressWindow> OpenWindow(const TRunSwitches& sw, const std::string& caption) {
   if (!sw.Progress) return nullptr;

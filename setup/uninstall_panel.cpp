@@ -1,5 +1,6 @@
 // The uninstall panel and its buttons.
 #include "setup/uninstall_panel.hpp"
+#include "widgets/window_text.hpp"
 
 #include "setup/control_ids.hpp"
 
@@ -55,17 +56,17 @@ void PanelButton::Paint() {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, hot_ ? RGB(0, 0, 0) : RGB(255, 255, 255));
   Selected font(dc, font_);
-  DrawTextA(dc, text.c_str(), -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  DrawTextW(dc, Wide(text).c_str(), -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   EndPaint(hwnd_, &ps);
 }
 
 LRESULT PanelButton::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_MOUSEMOVE:
-      SendMessageA(GetParent(hwnd_), WM_APP_HOVER, 0, reinterpret_cast<LPARAM>(hwnd_));
+      SendMessageW(GetParent(hwnd_), WM_APP_HOVER, 0, reinterpret_cast<LPARAM>(hwnd_));
       return 0;
     case WM_LBUTTONUP:
-      SendMessageA(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd_), BN_CLICKED),
+      SendMessageW(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd_), BN_CLICKED),
                    reinterpret_cast<LPARAM>(hwnd_));
       return 0;
     case WM_PAINT:
@@ -90,10 +91,10 @@ bool UninstallPanel::Create(HWND parent, Fonts& fonts) {
 }
 
 void UninstallPanel::Prepare(const std::string& name, const std::string& bitmapFile) {
-  SetDlgItemTextA(hwnd_, kUninstallStatus, name.c_str());
+  SetText(GetDlgItem(hwnd_, kUninstallStatus), name);
   if (!bitmapFile.empty())
     bitmap_.Reset(static_cast<HBITMAP>(
-        LoadImageA(nullptr, bitmapFile.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+        LoadImageW(nullptr, Wide(bitmapFile).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
   ShowWindow(hwnd_, SW_SHOW);
 }
 
@@ -101,7 +102,7 @@ void UninstallPanel::ShowProgress(const char* text) {
   ShowControls(hwnd_, {kUninstallTitle, kProceedButton, kAbortButton}, false);
   labels_.Find(kUninstallStatus)->Font.Height = 13;  // 10 points
   HWND status = GetDlgItem(hwnd_, kUninstallStatus);
-  SetWindowTextA(status, text);
+  SetText(status, text);
   InvalidateRect(status, nullptr, FALSE);
   UpdateWindow(status);
 }
@@ -129,7 +130,7 @@ void UninstallPanel::PaintBackdrop(HDC dc) {
     FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
   }
   // Image2: the icon, centred in 45 x 47 at 1, 188.
-  HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+  HICON icon = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON");
   DrawIconEx(dc, 1 + (45 - 32) / 2, 188 + (47 - 32) / 2, icon, 32, 32, 0, nullptr, DI_NORMAL);
 }
 
@@ -142,7 +143,7 @@ LRESULT UninstallPanel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       Hover(reinterpret_cast<HWND>(lp));
       return 0;
     case WM_COMMAND:  // the buttons' clicks are the main window's business
-      return SendMessageA(GetParent(hwnd_), msg, wp, lp);
+      return SendMessageW(GetParent(hwnd_), msg, wp, lp);
   }
   return Default(msg, wp, lp);
 }

@@ -1,5 +1,6 @@
 // The start page.
 #include "setup/welcome_page.hpp"
+#include "widgets/window_text.hpp"
 
 #include "engine/setup_rec.hpp"
 #include "setup/control_ids.hpp"
@@ -28,7 +29,7 @@ void WelcomePage::Create(HWND parent, HFONT font, LabelLayer& labels) {
 void WelcomePage::SetWelcome(const std::string& appName, COLORREF color) {
   HWND welcome = GetDlgItem(parent_, ids::kWelcomeLabel);
   const std::string text = ShortString("Welcome\r\nto\r\n" + appName + "\r\nsetup");
-  SetWindowTextA(welcome, text.c_str());
+  SetText(welcome, text);
   // 142 wide, as high as its four centred lines need.
   auto* label = static_cast<TEmbossLabel*>(labels_->Find(ids::kWelcomeLabel));
   label->Font.Color = color;
@@ -39,7 +40,7 @@ void WelcomePage::SetWelcome(const std::string& appName, COLORREF color) {
 }
 
 void WelcomePage::ShowProceedLine() {
-  SetDlgItemTextA(parent_, ids::kProceedLine, "Click here to proceed or press ESC to abort!");
+  SetText(GetDlgItem(parent_, ids::kProceedLine), "Click here to proceed or press ESC to abort!");
 }
 
 void WelcomePage::Hide() { ShowControls(parent_, {ids::kWelcomeLabel, ids::kProceedLine}, false); }

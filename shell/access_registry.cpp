@@ -3,6 +3,8 @@
 
 #include <vector>
 
+#include "shell/wide_text.hpp"
+
 void TAccessRegistry::SetRootKey(HKEY root) {
   CloseKey();
   root_ = root;
@@ -19,10 +21,10 @@ bool TAccessRegistry::OpenKeyWithAccess(DWORD access, const std::string& key, bo
   HKEY opened = nullptr;
   LONG rc;
   if (canCreate && !path.empty())
-    rc = RegCreateKeyExA(base, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
-                         &opened, nullptr);
+    rc = RegCreateKeyExW(base, Wide(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                         nullptr, &opened, nullptr);
   else
-    rc = RegOpenKeyExA(base, path.c_str(), 0, access, &opened);
+    rc = RegOpenKeyExW(base, Wide(path).c_str(), 0, access, &opened);
   if (rc != ERROR_SUCCESS) return false;
   const std::string newPath = relative && current_ ? currentPath_ + "\\" + path : path;
   CloseKey();
@@ -41,31 +43,38 @@ void TAccessRegistry::CloseKey() {
 
 std::string TAccessRegistry::ReadString(const std::string& name) {
   DWORD type = 0, size = 0;
+  const std::wstring wname = Wide(name);
   if (!current_ ||
-      RegQueryValueExA(current_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+      RegQueryValueExW(current_, wname.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
       size == 0)
     return "";
   if (type != REG_SZ && type != REG_EXPAND_SZ)
     throw ERegistryException("Invalid data type for '" + name + "'");
-  std::vector<char> buf(size + 1, 0);
-  if (RegQueryValueExA(current_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()),
+  std::vector<wchar_t> buf(size / sizeof(wchar_t) + 1, 0);
+  if (RegQueryValueExW(current_, wname.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf.data()),
                        &size) != ERROR_SUCCESS)
     return "";
-  return std::string(buf.data());
+  return Narrow(buf.data());
 }
 
 void TAccessRegistry::WriteString(const std::string& name, const std::string& value) {
-  if (!current_ || RegSetValueExA(current_, name.c_str(), 0, REG_SZ,
-                                  reinterpret_cast<const BYTE*>(value.c_str()),
-                                  static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS)
+  const std::wstring data = Wide(value);
+  if (!current_ ||
+      RegSetValueExW(current_, Wide(name).c_str(), 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(data.c_str()),
+                     static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
     throw ERegistryException("Failed to set data for '" + name + "'");
 }
 
 void TAccessRegistry::WriteInteger(const std::string& name, DWORD value) {
   if (!current_ ||
-      RegSetValueExA(current_, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                     sizeof value) != ERROR_SUCCESS)
+      RegSetValueExW(current_, Wide(name).c_str(), 0, REG_DWORD,
+                     reinterpret_cast<const BYTE*>(&value), sizeof value) != ERROR_SUCCESS)
     throw ERegistryException("Failed to set data for '" + name + "'");
+}
+
+bool TAccessRegistry::DeleteValue(const std::string& name) {
+  return current_ && RegDeleteValueW(current_, Wide(name).c_str()) == ERROR_SUCCESS;
 }
 
 bool TAccessRegistry::DeleteKey(const std::string& key) {
@@ -75,5 +84,5 @@ bool TAccessRegistry::DeleteKey(const std::string& key) {
   // would take every sibling along.
   if (path.empty() || path.back() == '\\') return false;
   const HKEY base = relative && current_ ? current_ : root_;
-  return RegDeleteTreeA(base, path.c_str()) == ERROR_SUCCESS;
+  return RegDeleteTreeW(base, Wide(path).c_str()) == ERROR_SUCCESS;
 }

@@ -42,6 +42,8 @@ class TAccessRegistry {
   void WriteString(const std::string& name, const std::string& value);
   // A REG_DWORD value; throws ERegistryException like WriteString.
   void WriteInteger(const std::string& name, DWORD value);
+  // Removes a value of the current key; false when there was none to remove.
+  bool DeleteValue(const std::string& name);
   // Deletes a key with all its subkeys and values (same path rules as
   // OpenKey); false when it could not. A path that is empty or ends in "\"
   // is refused: it would name a parent key.

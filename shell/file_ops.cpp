@@ -18,6 +18,8 @@ bool FileExists(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool PathExists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
+
 int64_t FileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA d;
   if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &d) ||
@@ -70,4 +72,62 @@ bool ForceDirectories(const std::string& path) {
   if (sep != std::string::npos && sep > 0 && p[sep - 1] != ':' && p.substr(0, sep).size() > 2)
     if (!ForceDirectories(p.substr(0, sep))) return false;
   return CreateDirectoryW(LongPath(p).c_str(), nullptr) || DirectoryExists(p);
+}
+
+bool DeleteFileAt(const std::string& path) { return DeleteFileW(LongPath(path).c_str()); }
+
+bool RemoveDirectoryAt(const std::string& path) { return RemoveDirectoryW(LongPath(path).c_str()); }
+
+bool CopyFileTo(const std::string& from, const std::string& to) {
+  return CopyFileW(LongPath(from).c_str(), LongPath(to).c_str(), FALSE);
+}
+
+bool MoveFileTo(const std::string& from, const std::string& to, unsigned long flags) {
+  const std::wstring target = to.empty() ? L"" : LongPath(to);
+  return MoveFileExW(LongPath(from).c_str(), to.empty() ? nullptr : target.c_str(), flags);
+}
+
+bool SetAttributes(const std::string& path, unsigned long attributes) {
+  return SetFileAttributesW(LongPath(path).c_str(), attributes);
+}
+
+bool SetCurrentDirectoryTo(const std::string& path) {
+  return SetCurrentDirectoryW(Wide(path).c_str());
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+  OwnedHandle h(CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr));
+  if (!h) return false;
+  bytes.clear();
+  char buf[65536];
+  DWORD n = 0;
+  bool ok = true;
+  while ((ok = ReadFile(h.Get(), buf, sizeof buf, &n, nullptr) != FALSE) && n > 0)
+    bytes.append(buf, n);
+  return ok;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+  OwnedHandle h(CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  return h &&
+         WriteFile(h.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+std::string ModulePath() {
+  std::wstring buf(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    if (n < buf.size()) return Narrow(buf.substr(0, n));
+    buf.resize(buf.size() * 2);
+  }
+}
+
+std::string TempDirectory() {
+  wchar_t buf[MAX_PATH + 1] = {};
+  const DWORD n = GetTempPathW(MAX_PATH + 1, buf);
+  return n > 0 && n <= MAX_PATH ? Narrow(std::wstring(buf, n)) : "";
 }

@@ -2,6 +2,7 @@
 #include "shell/shell_folders.hpp"
 
 #include "shell/access_registry.hpp"
+#include "shell/wide_text.hpp"
 
 namespace {
 
@@ -67,13 +68,13 @@ std::vector<std::string> ReadShellFolders(TShellFolders& folders) {
 }
 
 std::string GetWindowsDir() {
-  char buf[MAX_PATH] = {};
-  UINT n = GetWindowsDirectoryA(buf, MAX_PATH);
-  return std::string(buf, n < MAX_PATH ? n : 0);
+  wchar_t buf[MAX_PATH] = {};
+  UINT n = GetWindowsDirectoryW(buf, MAX_PATH);
+  return Narrow(std::wstring(buf, n < MAX_PATH ? n : 0));
 }
 
 bool AppIsRunning(const std::string& name) {
-  HANDLE h = CreateMutexA(nullptr, FALSE, name.c_str());
+  HANDLE h = CreateMutexW(nullptr, FALSE, Wide(name).c_str());
   if (!h) return false;
   if (GetLastError() == ERROR_ALREADY_EXISTS) return true;  // the caller ends the program
   CloseHandle(h);

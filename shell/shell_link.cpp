@@ -9,6 +9,7 @@
 #include <shlobj.h>
 
 #include "shell/access_registry.hpp"
+#include "shell/wide_text.hpp"
 
 namespace {
 
@@ -19,7 +20,11 @@ const char* const kFolderValues[] = {"",           "Desktop",  "Favorites", "Fon
                                      "Start Menu", "Startup",  "Templates"};
 
 // At most 255 characters, as the link object is handed them.
-std::string Cut255(const std::string& s) { return s.size() > 255 ? s.substr(0, 255) : s; }
+std::wstring Cut255(const std::string& s) {
+  std::wstring w = Wide(s);
+  if (w.size() > 255) w.resize(255);
+  return w;
+}
 
 }  // namespace
 
@@ -32,10 +37,10 @@ void TShellLink::SetLangType(TLangType value) {
   if (value == TLangType::ltEnglish)
     g_texts = {"\"CoCreateInstance\" failed.", "\"PersistFile QueryInterface\" failed.",
                "Write error.", "Read error.", "Link not found."};
-  else  // Windows-1252: 0xE9 is e with an acute accent
-    g_texts = {"\"CoCreateInstance\" a \xE9\x63hou\xE9.",
-               "\"PersistFile QueryInterface\" a \xE9\x63hou\xE9.", "Erreur en \xE9\x63riture.",
-               "Erreur en lecture.", "Lien non trouv\xE9."};
+  else  // UTF-8: C3 A9 is e with an acute accent
+    g_texts = {"\"CoCreateInstance\" a \xC3\xA9\x63hou\xC3\xA9.",
+               "\"PersistFile QueryInterface\" a \xC3\xA9\x63hou\xC3\xA9.",
+               "Erreur en \xC3\xA9\x63riture.", "Erreur en lecture.", "Lien non trouv\xC3\xA9."};
 }
 
 std::string TShellLink::FolderPath() const {
@@ -66,8 +71,8 @@ bool TShellLink::SaveLink() {
       if (SUCCEEDED(hr)) CoUninitialize();
     }
   } uninit{init};
-  OwnedCom<IShellLinkA> link;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  OwnedCom<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                               reinterpret_cast<void**>(link.Receive()))))
     throw EShellLink(g_texts.CoCreateInstance);
   OwnedCom<IPersistFile> file;
@@ -81,9 +86,7 @@ bool TShellLink::SaveLink() {
   link.Get()->SetShowCmd(showCommand_);
   link.Get()->SetHotkey(hotKey_);
   link.Get()->SetIconLocation(Cut255(FileIcon.FileName).c_str(), FileIcon.IconIndex);
-  wchar_t wide[MAX_PATH] = {};
-  if (fileName_.empty() || fileName_.size() >= MAX_PATH ||
-      !MultiByteToWideChar(CP_ACP, 0, fileName_.c_str(), -1, wide, MAX_PATH))
-    return false;
-  return SUCCEEDED(file.Get()->Save(wide, TRUE));
+  const std::wstring name = Wide(fileName_);
+  if (name.empty() || name.size() >= MAX_PATH) return false;
+  return SUCCEEDED(file.Get()->Save(name.c_str(), TRUE));
 }

@@ -7,29 +7,45 @@
 
 namespace {
 
-constexpr UINT kProgramCodePage = CP_ACP;
-
-}  // namespace
-
-std::wstring Wide(const std::string& text) {
+std::wstring ToWide(UINT codePage, const std::string& text) {
   if (text.empty()) return {};
-  const int n = MultiByteToWideChar(kProgramCodePage, 0, text.data(), static_cast<int>(text.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(kProgramCodePage, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                      n);
+  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
   return wide;
 }
 
+}  // namespace
+
+std::wstring Wide(const std::string& text) { return ToWide(CP_UTF8, text); }
+
 std::string Narrow(const std::wstring& text) {
   if (text.empty()) return {};
-  const int n = WideCharToMultiByte(kProgramCodePage, 0, text.data(), static_cast<int>(text.size()),
-                                    nullptr, 0, nullptr, nullptr);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                    0, nullptr, nullptr);
   std::string narrow(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(kProgramCodePage, 0, text.data(), static_cast<int>(text.size()),
-                      narrow.data(), n, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n,
+                      nullptr, nullptr);
   return narrow;
 }
+
+bool ToAnsiExactly(const std::string& utf8, std::string& ansi) {
+  ansi.clear();
+  const std::wstring wide = Wide(utf8);
+  if (wide.empty()) return true;
+  BOOL lossy = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                    static_cast<int>(wide.size()), nullptr, 0, nullptr, &lossy);
+  if (n <= 0 || lossy) return false;
+  ansi.assign(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                      ansi.data(), n, nullptr, &lossy);
+  // Some code pages map characters to bytes that read back as others.
+  return !lossy && ToWide(CP_ACP, ansi) == wide;
+}
+
+std::string FromAnsi(const std::string& ansi) { return Narrow(ToWide(CP_ACP, ansi)); }
 
 std::wstring LongPath(const std::string& path) {
   const std::wstring wide = Wide(path);

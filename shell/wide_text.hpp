@@ -1,12 +1,21 @@
-// Where the program's text meets the system's UTF-16: the one pair of
-// conversions, and the long form of a path.
+// Where the program's text meets the system's: inside, text is UTF-8 in
+// std::string; the system takes UTF-16. This pair of conversions is the one
+// place that converts, with the ANSI code page for the few narrow
+// boundaries that remain (setup.log without a mark, the unzip tool's
+// command line, scripts and logs of earlier programs).
 #pragma once
 
 #include <string>
 
-// The program's text (in the ANSI code page) as UTF-16, and back.
-std::wstring Wide(const std::string& text);
-std::string Narrow(const std::wstring& text);
+// UTF-8 to UTF-16 and back.
+std::wstring Wide(const std::string& utf8);
+std::string Narrow(const std::wstring& wide);
+
+// utf8 in the ANSI code page, when every character has its exact form
+// there (no best fit, no "?"); false otherwise.
+bool ToAnsiExactly(const std::string& utf8, std::string& ansi);
+// Text in the ANSI code page, as UTF-8.
+std::string FromAnsi(const std::string& ansi);
 
 // The full path of path in the form that passes the system's 260-character
 // limit ("\\?\C:\..." or "\\?\UNC\server\share\..."); relative paths are

@@ -11,6 +11,8 @@
 #include <functional>
 #include <stdexcept>
 
+#include "shell/wide_text.hpp"
+
 struct WindowErrors {
   // Set by the program to show its errors; called with the window at fault.
   static inline std::function<void(HWND, const std::exception&)> Report;
@@ -25,7 +27,7 @@ class BaseWindow {
   virtual ~BaseWindow() {
     if (!hwnd_) return;
     // The derived part is gone already: its last messages go to the default.
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
   HWND Handle() const { return hwnd_; }
@@ -34,14 +36,14 @@ class BaseWindow {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     T* self = nullptr;
     if (msg == WM_NCCREATE) {
-      auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+      auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
       self = static_cast<T*>(cs->lpCreateParams);
       self->hwnd_ = hwnd;
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     } else {
-      self = reinterpret_cast<T*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+      self = reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
-    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
     LRESULT r = 0;
     try {
       r = self->HandleMessage(msg, wp, lp);
@@ -51,7 +53,7 @@ class BaseWindow {
       if (WindowErrors::Report) WindowErrors::Report(hwnd, std::runtime_error("Unexpected error"));
     }
     if (msg == WM_NCDESTROY) {
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       self->hwnd_ = nullptr;
     }
     return r;
@@ -62,21 +64,22 @@ class BaseWindow {
   bool CreateOwnWindow(const char* className, const char* caption, DWORD style, DWORD exStyle,
                        int x, int y, int w, int h, HWND parent = nullptr, int id = 0,
                        HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) {
-    HINSTANCE inst = GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc{};
-    if (!GetClassInfoExA(inst, className, &wc)) {
+    HINSTANCE inst = GetModuleHandleW(nullptr);
+    const std::wstring name = Wide(className);
+    WNDCLASSEXW wc{};
+    if (!GetClassInfoExW(inst, name.c_str(), &wc)) {
       wc.cbSize = sizeof wc;
       wc.lpfnWndProc = T::WindowProc;
       wc.hInstance = inst;
-      wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+      wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
       wc.hbrBackground = background;
-      wc.hIcon = LoadIconA(inst, "MAINICON");
-      wc.lpszClassName = className;
-      if (!RegisterClassExA(&wc)) return false;
+      wc.hIcon = LoadIconW(inst, L"MAINICON");
+      wc.lpszClassName = name.c_str();
+      if (!RegisterClassExW(&wc)) return false;
     }
     HMENU menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
-    return CreateWindowExA(exStyle, className, caption, style, x, y, w, h, parent, menu, inst,
-                           this) != nullptr;
+    return CreateWindowExW(exStyle, name.c_str(), Wide(caption).c_str(), style, x, y, w, h, parent,
+                           menu, inst, this) != nullptr;
   }
 
   // A top-level window with a client area of clientW x clientH, at (x, y),
@@ -93,7 +96,7 @@ class BaseWindow {
     return CreateOwnWindow(className, caption, style, exStyle, x, y, w, h);
   }
 
-  LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcA(hwnd_, msg, wp, lp); }
+  LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
 
   HWND hwnd_ = nullptr;
 };

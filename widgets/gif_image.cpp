@@ -2,6 +2,7 @@
 // animation.
 #include "widgets/gif_image.hpp"
 
+#include "shell/file_ops.hpp"
 #include "shell/owned.hpp"
 
 #include <algorithm>
@@ -94,11 +95,10 @@ bool TGIFImage::ReadData(const std::vector<uint8_t>& stored) {
 }
 
 bool TGIFImage::SetFileName(const std::string& path) {
-  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) return false;
   fileName_ = path;
-  std::ifstream f(path, std::ios::binary);
-  const std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(f), {});
-  return Parse(bytes.data(), bytes.size());
+  return Parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 bool TGIFImage::Parse(const uint8_t* data, size_t size) {

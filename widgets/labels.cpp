@@ -1,6 +1,8 @@
 // Embossed and rotated labels.
 #include "widgets/labels.hpp"
 
+#include "shell/wide_text.hpp"
+
 #include "widgets/rotate_math.hpp"
 
 namespace {
@@ -39,21 +41,22 @@ RECT Moved(const RECT& rc, int d) {
 }  // namespace
 
 HFONT TCustomLabel::MakeFont(int escapement) const {
-  LOGFONTA lf{};
+  LOGFONTW lf{};
   lf.lfHeight = -Font.Height;
   lf.lfWeight = Font.Bold ? FW_BOLD : FW_NORMAL;
   lf.lfUnderline = Font.Underline;
   lf.lfEscapement = lf.lfOrientation = escapement;
   lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynA(lf.lfFaceName, Font.Name.c_str(), LF_FACESIZE);
-  return CreateFontIndirectA(&lf);
+  lstrcpynW(lf.lfFaceName, Wide(Font.Name).c_str(), LF_FACESIZE);
+  return CreateFontIndirectW(&lf);
 }
 
 SIZE TCustomLabel::TextExtent(HDC dc) const {
   HFONT font = MakeFont();
   HGDIOBJ old = SelectObject(dc, font);
   SIZE ext{};
-  GetTextExtentPoint32A(dc, Caption.c_str(), static_cast<int>(Caption.size()), &ext);
+  const std::wstring caption = Wide(Caption);
+  GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &ext);
   SelectObject(dc, old);
   DeleteObject(font);
   return ext;
@@ -74,19 +77,19 @@ void TEmbossLabel::Paint(HDC dc, const RECT& rc) const {
   // Always word-breaking, whatever WordWrap says.
   const UINT flags =
       AlignFlags(Alignment) | DT_EXPANDTABS | DT_WORDBREAK | (ShowAccelChar ? 0 : DT_NOPREFIX);
-  const std::string text = Caption.substr(0, 255);
+  const std::wstring text = Wide(Caption).substr(0, 255);
   COLORREF first, second;
   if (EmbossColors(TextStyle, first, second)) {
     RECT r = Moved(rc, 1);
     SetTextColor(dc, first);
-    DrawTextA(dc, text.c_str(), -1, &r, flags);
+    DrawTextW(dc, text.c_str(), -1, &r, flags);
     r = Moved(rc, -1);
     SetTextColor(dc, second);
-    DrawTextA(dc, text.c_str(), -1, &r, flags);
+    DrawTextW(dc, text.c_str(), -1, &r, flags);
   }
   RECT r = rc;
   SetTextColor(dc, Enabled ? Font.Color : GetSysColor(COLOR_GRAYTEXT));
-  DrawTextA(dc, text.c_str(), -1, &r, flags);
+  DrawTextW(dc, text.c_str(), -1, &r, flags);
   SelectObject(dc, old);
   DeleteObject(font);
 }
@@ -95,8 +98,8 @@ int TEmbossLabel::TextHeight(HDC dc, int width) const {
   HFONT font = MakeFont();
   HGDIOBJ old = SelectObject(dc, font);
   RECT r{0, 0, width, 0};
-  const std::string text = Caption.substr(0, 255);
-  DrawTextA(dc, text.c_str(), -1, &r,
+  const std::wstring text = Wide(Caption).substr(0, 255);
+  DrawTextW(dc, text.c_str(), -1, &r,
             AlignFlags(Alignment) | DT_EXPANDTABS | DT_WORDBREAK | DT_CALCRECT |
                 (ShowAccelChar ? 0 : DT_NOPREFIX));
   SelectObject(dc, old);
@@ -121,7 +124,7 @@ void TRotateLabel::DrawPass(HDC dc, const RECT& rc, COLORREF color) const {
     HFONT font = MakeFont();
     HGDIOBJ old = SelectObject(dc, font);
     RECT r = rc;
-    DrawTextA(dc, Caption.c_str(), -1, &r,
+    DrawTextW(dc, Wide(Caption).c_str(), -1, &r,
               AlignFlags(Alignment) | DT_EXPANDTABS | (WordWrap ? DT_WORDBREAK : 0) |
                   (ShowAccelChar ? 0 : DT_NOPREFIX));
     SelectObject(dc, old);
@@ -132,7 +135,8 @@ void TRotateLabel::DrawPass(HDC dc, const RECT& rc, COLORREF color) const {
   HFONT plain = MakeFont();
   HGDIOBJ old = SelectObject(dc, plain);
   SIZE ext{};
-  GetTextExtentPoint32A(dc, Caption.c_str(), static_cast<int>(Caption.size()), &ext);
+  const std::wstring caption = Wide(Caption);
+  GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &ext);
   const widgets::RotatedText t = widgets::RotateText(escapement_, ext.cx, ext.cy);
   int x = rc.left + t.dx;
   const int y = rc.top + t.dy;
@@ -141,7 +145,7 @@ void TRotateLabel::DrawPass(HDC dc, const RECT& rc, COLORREF color) const {
   if (!AutoSize && Alignment == TAlignment::taRightJustify) x += width - t.w;
   HFONT turned = MakeFont(escapement_ * 10);
   SelectObject(dc, turned);
-  TextOutA(dc, x, y, Caption.c_str(), static_cast<int>(Caption.size()));
+  TextOutW(dc, x, y, caption.c_str(), static_cast<int>(caption.size()));
   SelectObject(dc, old);
   DeleteObject(turned);
   DeleteObject(plain);

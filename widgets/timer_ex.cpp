@@ -6,6 +6,8 @@
 // owner waits for it to say so before it changes anything the worker reads.
 #include "widgets/timer_ex.hpp"
 
+#include "shell/wide_text.hpp"
+
 namespace {
 
 constexpr UINT WM_SYNC_TICK = WM_APP + 0x40;
@@ -23,7 +25,7 @@ int PlatformPriority(TThreadPriority p) {
 void WaitTakingSentMessages(HANDLE handle) {
   while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
     MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
   }
 }
 
@@ -37,8 +39,8 @@ struct TTimerEx::Worker {
 
   Worker() {
     InitializeCriticalSection(&lock);
-    changed = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    parked = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    changed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    parked = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   }
   ~Worker() {
     if (thread) CloseHandle(thread);
@@ -110,13 +112,13 @@ DWORD WINAPI TTimerEx::Worker::Main(LPVOID param) {
     if (direct)
       owner->SafeTick();  // the owner waits for `parked` before it goes
     else
-      SendMessageA(w->syncWindow, WM_SYNC_TICK, reinterpret_cast<WPARAM>(w.get()), 0);
+      SendMessageW(w->syncWindow, WM_SYNC_TICK, reinterpret_cast<WPARAM>(w.get()), 0);
   }
   return 0;
 }
 
 std::function<void(const std::exception&)> TTimerEx::HandleException = [](const std::exception& e) {
-  MessageBoxA(nullptr, e.what(), "Error", MB_OK | MB_ICONERROR);
+  MessageBoxW(nullptr, Wide(e.what()).c_str(), L"Error", MB_OK | MB_ICONERROR);
 };
 
 TTimerEx::TTimerEx() {

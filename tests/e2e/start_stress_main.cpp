@@ -23,8 +23,8 @@ void SaveBacktraces(DWORD pid, const std::string& file) {
   std::snprintf(attach, sizeof attach, "attach 0x%lx\n", pid);
   wintest::WriteFile(commands, std::string(attach) + "bt all\ndetach\nquit\n");
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  HANDLE out = CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0,
-                           nullptr);
+  HANDLE out =
+      CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
   STARTUPINFOA si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
@@ -76,8 +76,8 @@ int main(int argc, char** argv) {
       if (code == -1) {
         ++hangs;
         SaveBacktraces(setup.Pid(), trace);
-        std::printf("start %d (%s): no window after 20 s, still running; backtraces: %s\n", i,
-                    mode, trace.c_str());
+        std::printf("start %d (%s): no window after 20 s, still running; backtraces: %s\n", i, mode,
+                    trace.c_str());
       } else {
         ++ended;
         HWND box = setup.FindWindow("#32770");

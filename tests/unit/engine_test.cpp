@@ -9,6 +9,7 @@
 #include "engine/file_names.hpp"
 #include "engine/install_log.hpp"
 #include "engine/setup_rec.hpp"
+#include "engine/text_codes.hpp"
 
 namespace {
 
@@ -21,14 +22,37 @@ TEST(InstallLog, SavedWithCrLfAfterEveryLineAndReadBackFromAnyLineEnd) {
   EXPECT_EQ(log.Text(),
             "Installing files...\r\n>>>> C:\\Program Files\\App\\app.exe\r\n\r\n>> "
             "C:\\Users\\me\\Desktop\\App.lnk\r\n");
-  const std::string path =
-      (std::filesystem::temp_directory_path() / "install-log-test.log").string();
-  ASSERT_TRUE(log.SaveToFile(path));
-  std::vector<std::string> lines;
-  ASSERT_TRUE(TInstallLog::LoadFromFile(path, lines));
-  EXPECT_EQ(lines, log.Lines());
-  std::remove(path.c_str());
-  EXPECT_FALSE(TInstallLog::LoadFromFile(path, lines));
+  // In the ANSI code page (here Latin-1) as it always was where the text
+  // fits; UTF-8 after a mark where it does not; both read back.
+  const TAnsiCodec latin1{[](const std::string& utf8, std::string& ansi) {
+                            ansi.clear();
+                            for (size_t i = 0; i < utf8.size(); ++i) {
+                              const auto c = static_cast<unsigned char>(utf8[i]);
+                              if (c < 0x80) {
+                                ansi += utf8[i];
+                              } else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size()) {
+                                ansi += static_cast<char>(
+                                    (c & 3) << 6 | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
+                              } else {
+                                return false;
+                              }
+                            }
+                            return true;
+                          },
+                          [](const std::string& ansi) {
+                            std::string utf8;
+                            for (const char c : ansi)
+                              AppendUtf8(utf8, static_cast<unsigned char>(c));
+                            return utf8;
+                          }};
+  EXPECT_EQ(log.FileBytes(latin1), log.Text());
+  EXPECT_EQ(TInstallLog::LinesOfFile(log.FileBytes(latin1), latin1), log.Lines());
+  log.Add(">>>> C:\\Café\\x");  // fits
+  EXPECT_NE(log.FileBytes(latin1).find(">>>> C:\\Caf\xE9\\x\r\n"), std::string::npos);
+  log.Add(">>>> C:\\Łódź\\x");  // Łódź does not
+  const std::string bytes = log.FileBytes(latin1);
+  EXPECT_EQ(bytes, "\xEF\xBB\xBF" + log.Text());
+  EXPECT_EQ(TInstallLog::LinesOfFile(bytes, latin1), log.Lines());
 
   EXPECT_EQ(TInstallLog::SplitLines("a\rb\nc\r\nd"),
             (std::vector<std::string>{"a", "b", "c", "d"}));

@@ -80,8 +80,8 @@ TEST_F(ShellLink, NamesFoldersAndTexts) {
   link.SetLangType(TLangType::ltEnglish);
   EXPECT_EQ(ShellLinkTexts().CoCreateInstance, "\"CoCreateInstance\" failed.");
   TShellLink second;  // a new instance puts every text back to French
-  EXPECT_EQ(ShellLinkTexts().CoCreateInstance, "\"CoCreateInstance\" a \xE9\x63hou\xE9.");
-  EXPECT_EQ(ShellLinkTexts().NotFound, "Lien non trouv\xE9.");
+  EXPECT_EQ(ShellLinkTexts().CoCreateInstance, "\"CoCreateInstance\" a échoué.");
+  EXPECT_EQ(ShellLinkTexts().NotFound, "Lien non trouvé.");
 }
 
 }  // namespace
