@@ -7,6 +7,17 @@ bool HasFolderPart(const std::string& name) {
   return name.find_first_of("\\/:") != std::string::npos;
 }
 
+bool IsDeviceName(const std::string& name) {
+  std::string stem = name.substr(0, name.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (char& c : stem)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (const char* device : {"con", "prn", "aux", "nul"})
+    if (stem == device) return true;
+  return stem.size() == 4 && (stem.compare(0, 3, "com") == 0 || stem.compare(0, 3, "lpt") == 0) &&
+         stem[3] >= '1' && stem[3] <= '9';
+}
+
 namespace {
 
 // What is wrong with one part of a path, or nullptr.
@@ -19,6 +30,7 @@ const char* PartProblem(const std::string& part) {
              "file name";
   if (part.back() == '.' || part.back() == ' ')
     return "has a part that ends in a dot or blank, which Windows drops";
+  if (IsDeviceName(part)) return "has a part that Windows keeps for a device (such as CON or AUX)";
   return nullptr;
 }
 

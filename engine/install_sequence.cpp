@@ -105,8 +105,11 @@ void TInstaller::EndFiles() {
 
 void TInstaller::MakeFolders(const std::string& dir, const std::string& relativeFolder) {
   // Each directory is asked for once: thousands of files share a few.
-  if (knownDirs_.insert(dir).second) ForceDirectories(dir);
+  if (knownDirs_.insert(dir).second && !DirectoryExists(dir) && ForceDirectories(dir))
+    madeGroupDirs_.insert(dir);
   if (relativeFolder.empty()) return;
+  // A group's folder that holds only folders is removed by no file's record.
+  if (madeGroupDirs_.erase(dir)) madeFolders_.push_back(dir);
   std::string folder = dir;
   for (size_t start = 0; start <= relativeFolder.size();) {
     const size_t end = std::min(relativeFolder.find('\\', start), relativeFolder.size());
@@ -283,7 +286,9 @@ void TInstaller::Run() {
   prompts_.Message(resultMessage_);
   const std::string exe = ProgramFile();
   if (!ok || opt_.NoLaunch || exe.empty()) return;
-  const auto r = reinterpret_cast<INT_PTR>(ShellExecuteW(
-      nullptr, L"Open", Wide(exe).c_str(), nullptr, Wide(opt_.InstPath).c_str(), SW_SHOW));
+  // It works in its own folder, as its shortcut has it.
+  const std::string folder = HasFolderPart(rec_.Program) ? ContainingDirectory(exe) : opt_.InstPath;
+  const auto r = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(nullptr, L"Open", Wide(exe).c_str(), nullptr, Wide(folder).c_str(), SW_SHOW));
   if (r < 32) prompts_.Message("Can not launch " + exe);
 }

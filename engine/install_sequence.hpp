@@ -85,6 +85,7 @@ class TInstaller {
   TInstallResult result_ = TInstallResult::Completed;
   std::vector<std::string> madeFolders_;  // in the order made, parents first
   std::set<std::string> knownDirs_;       // asked for or made by this run
+  std::set<std::string> madeGroupDirs_;   // groups' directories this run made
   std::vector<std::string> earlierLog_;   // records of an installation this one replaces
   bool earlierKept_ = false;
   std::string resultMessage_ = "Error - Setup incomplete!";

@@ -101,6 +101,28 @@ std::string ReadValue(const std::string& key, const std::string& name) {
   }
 }
 
+bool SamePath(const std::string& a, const std::string& b) {
+  const auto lower = [](std::string s) {
+    for (char& c : s)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+  };
+  return lower(a) == lower(b);
+}
+
+// The App Paths key named after program's file, when it still points at
+// program: an installation removes or replaces only its own.
+void DeleteOwnAppPath(const std::string& program) {
+  const size_t sep = program.rfind('\\');
+  if (sep == std::string::npos) return;
+  const std::string key = kAppPaths + program.substr(sep + 1);
+  if (!SamePath(ReadValue(key, ""), program)) return;
+  TAccessRegistry reg;
+  reg.Access = kAccess;
+  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  reg.DeleteKey(key);
+}
+
 }  // namespace
 
 std::string ProgramPath(const TAppEntry& entry) {
@@ -131,6 +153,9 @@ bool CreateKeys(TProgress& progress, TInstallLog& log, const TAppEntry& entry) {
   const std::string& instPath = entry.InstPath;
   progress.Status("Creating Keys...");
   log.Add("Creating Keys...");
+  // An earlier version's program of another name leaves no key behind.
+  const std::string earlier = ReadValue(kUninstall + appName, "DisplayIcon");
+  if (!SamePath(earlier, ProgramPath(entry))) DeleteOwnAppPath(earlier);
   KeyWriter w(log);
   if (w.OpenRegKey(kMaker + appName)) {
     w.Write("Path", instPath, appName + "\\Path=" + instPath);
@@ -167,15 +192,21 @@ std::string ExistingInstallPath(const std::string& appName) {
 }
 
 void DeleteUninstallKeys(const std::string& name) {
-  const std::string icon = ReadValue(kUninstall + name, "DisplayIcon");
+  const std::string key = kUninstall + name;
+  const std::string icon = ReadValue(key, "DisplayIcon");
+  std::string place = ReadValue(key, "InstallLocation");
+  if (place.empty()) place = ReadValue(kMaker + name, "Path");
+  // The key named after the application goes when it points at this
+  // installation's program (an installation that wrote no icon had it as
+  // <path>\<name>.exe); another product's key of that name stays.
+  const std::string named = kAppPaths + name + ".exe";
+  const std::string value = ReadValue(named, "");
   TAccessRegistry reg;
   reg.Access = kAccess;
   reg.SetRootKey(HKEY_LOCAL_MACHINE);
-  reg.DeleteKey(kAppPaths + name + ".exe");
-  // Another product's program of the same file name keeps its key.
-  if (const size_t sep = icon.rfind('\\'); sep != std::string::npos) {
-    const std::string key = kAppPaths + icon.substr(sep + 1);
-    if (!icon.empty() && ReadValue(key, "") == icon) reg.DeleteKey(key);
-  }
-  reg.DeleteKey(kUninstall + name);
+  if (!value.empty() &&
+      (SamePath(value, icon) || (!place.empty() && SamePath(value, place + "\\" + name + ".exe"))))
+    reg.DeleteKey(named);
+  DeleteOwnAppPath(icon);
+  reg.DeleteKey(key);
 }

@@ -126,14 +126,8 @@ std::string AppNameProblem(const std::string& name) {
     return "holds one of < > : \" | ? *, which Windows allows in no folder name";
   if (name.back() == '.' || name.back() == ' ')
     return "ends in a dot or blank, so it names no folder of its own";
-  std::string stem = LowerCase(name.substr(0, name.find('.')));
-  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-  static const char* const kDevices[] = {"con", "prn", "aux", "nul"};
-  bool device = std::find(std::begin(kDevices), std::end(kDevices), stem) != std::end(kDevices);
-  device =
-      device || (stem.size() == 4 && (stem.rfind("com", 0) == 0 || stem.rfind("lpt", 0) == 0) &&
-                 stem[3] >= '1' && stem[3] <= '9');
-  if (device) return "is a name Windows keeps for a device, so it names no folder of its own";
+  if (IsDeviceName(name))
+    return "is a name Windows keeps for a device, so it names no folder of its own";
   return "";
 }
 

@@ -32,6 +32,7 @@ const Command kCommands[] = {
 
 const char* const kInitHelp =
     "usage: qpack init FOLDER [--name NAME] [--program PATH] [-o FILE] [--force]\n"
+    "                  [--follow-links]\n"
     "Writes a starting setup script for the files under FOLDER (to FOLDER/setup.ini, or FILE):\n"
     "  AppName      NAME; else the name of the only .exe at FOLDER's top; else FOLDER's name\n"
     "  InstPath     <program files>\\AppName; FolderName AppName; OnDesktop 1\n"
@@ -43,7 +44,8 @@ const char* const kInitHelp =
     "               program first, with ShortCut Yes\n"
     "A setup.ini and license.txt at FOLDER's top are the package's own and not listed.\n"
     "Links, devices, FIFOs, sockets, unreadable files and files that setup could not install\n"
-    "as named are left out, each with a warning.\n"
+    "as named are left out, each with a warning; --follow-links lists links that lead to\n"
+    "something inside FOLDER.\n"
     "An existing script is kept unless --force is given. Exit: 0 written, 1 failed, 2 usage.\n";
 
 const std::string kCheckHelp = std::string(
@@ -115,7 +117,7 @@ int RunInitCommand(const Context&, const std::vector<std::string>& args, std::os
       return kExitProblems;
     }
     RefuseLink(target);  // even with --force
-    const FolderListing listing = ListFolder(folder);
+    const FolderListing listing = ListFolder(folder, a.Has("--follow-links"));
     std::vector<Skipped> skipped = listing.skipped;
     const std::vector<FolderFile> files = Installable(listing.files, skipped);
     const std::string appName = ChooseAppName(folder, files, a.Value("--name"));

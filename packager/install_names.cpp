@@ -13,6 +13,8 @@ std::string NameProblem(const std::string& name, bool toolRoad) {
     if (RelativePath(name, &why).empty()) return why + ": setup refuses to install it";
   } else if (name == "." || name == "..") {
     return "is no file name: setup fails to install it";
+  } else if (IsDeviceName(name)) {
+    return "is a name Windows keeps for a device (such as CON or AUX): setup fails to install it";
   } else {
     for (const char c : name)
       if (static_cast<unsigned char>(c) < 0x20 || std::strchr("<>\"|?*", c))

@@ -138,11 +138,17 @@ class Checker {
           report_.Error("setup.dat", 0, m.name,
                         "compressed by method " + std::to_string(m.method) +
                             ", which the unzip tool cannot read (only stored or deflated)");
+        else if (m.unverified)
+          report_.Warning("setup.dat", 0, m.name,
+                          "not read through: it unpacks to " + std::to_string(m.size) +
+                              " bytes, more than the check reads of an archive this size; setup "
+                              "still checks its CRC as it installs it");
         else if (!m.intact)
           report_.Error("setup.dat", 0, m.name, m.problem);
         // The unzip tool matches without regard to case and extracts the
         // later of two: the check would judge the other.
         const std::string name = m.name;
+        byBase_.emplace(LowerAscii(BaseName(name)), name);
         if (!members_.emplace(LowerAscii(name), std::move(m)).second)
           report_.Error("setup.dat", 0, name,
                         "a second member of this name (letter case aside): setup would install "
@@ -325,6 +331,14 @@ class Checker {
                   " and setup.dat in a download folder; shorten InstPath or the group's Dir, or "
                   "set FastInstall=1");
     }
+    // Windows tells no file from a folder of the same name, letter case aside.
+    for (const auto& [target, n] : targets)
+      for (size_t sep = target.rfind('\\'); sep != std::string::npos && sep > 0;
+           sep = target.rfind('\\', sep - 1))
+        if (const auto it = targets.find(target.substr(0, sep)); it != targets.end())
+          Error("FILES", "Name" + std::to_string(it->second),
+                "installs a file where Name" + std::to_string(n) +
+                    " needs a folder (letter case makes no difference on Windows)");
     if (!launch.empty() && !launchable)
       Error("MAIN", "Program",
             "no FILES entry installs " + Quote(rec_.Program) +
@@ -349,8 +363,8 @@ class Checker {
     std::string text = "no member " + Quote(name) + " in setup.dat";
     const std::string raw = Raw("FILES", "Name" + num);
     std::string nested;
-    for (const auto& [lower, m] : members_)
-      if (!HasFolderPart(name) && SameTextAscii(BaseName(m.name), name)) nested = m.name;
+    if (const auto it = byBase_.find(LowerAscii(name)); it != byBase_.end() && !HasFolderPart(name))
+      nested = it->second;
     if (Member(raw))
       text += ": the value lacks its extra last character (setup reads " + Quote(name) +
               "; write " + Quote(raw + "*") + ")";
@@ -450,7 +464,8 @@ class Checker {
   TIniFile ini_;
   TSetupRec rec_, expanded_;
   std::string instPath_;
-  std::map<std::string, ZipMember> members_;  // by lower-case name
+  std::map<std::string, ZipMember> members_;   // by lower-case name
+  std::map<std::string, std::string> byBase_;  // lower-case file-name part to a member
   std::set<std::string> used_;
   bool haveArchive_ = false;
   size_t filesNumbered_ = 0;

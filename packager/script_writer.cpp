@@ -31,6 +31,8 @@ std::string Unfit(const std::string& rel) {
   if (SameTextAscii(rel, "setup.exe") || SameTextAscii(rel, "setup.log"))
     return "setup keeps its own " + rel + " in the installation path";
   if (name[0] == ' ') return "begins with a blank, which setup's script reader drops";
+  if (rel.find('\\') != std::string::npos)
+    return "holds \\, which Windows takes for a folder of its own";
   return NameProblem(name, false);
 }
 
@@ -39,9 +41,16 @@ std::string Unfit(const std::string& rel) {
 std::vector<FolderFile> Installable(const std::vector<FolderFile>& files,
                                     std::vector<Skipped>& skipped) {
   std::vector<FolderFile> kept;
-  std::map<std::string, std::string> byPath;  // Windows tells paths apart without letter case
+  std::map<std::string, std::string> byPath;   // Windows tells paths apart without letter case
+  std::map<std::string, std::string> folders;  // every folder some file needs, by lower case
+  for (const FolderFile& f : files)
+    for (size_t sep = f.rel.rfind('/'); sep != std::string::npos && sep > 0;
+         sep = f.rel.rfind('/', sep - 1))
+      folders.emplace(LowerAscii(f.rel.substr(0, sep)), f.rel);
   for (const FolderFile& f : files) {
     std::string why = Unfit(f.rel);
+    if (const auto it = folders.find(LowerAscii(f.rel)); why.empty() && it != folders.end())
+      why = "a file where " + it->second + " needs a folder on Windows";
     if (why.empty())
       if (const auto [it, added] = byPath.emplace(LowerAscii(f.rel), f.rel); !added)
         why = "the same path as " + it->second + " on Windows";

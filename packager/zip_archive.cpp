@@ -17,7 +17,7 @@ namespace qpack {
 
 namespace {
 
-constexpr size_t kChunk = 1 << 20;
+constexpr size_t kChunk = 1 << 16;
 // Deflate makes at most about 1,032 bytes of one; more declared is a lie.
 constexpr uint64_t kMaxDeflateRatio = 1032;
 
@@ -86,13 +86,12 @@ struct Entry {
 };
 
 // Reads entry e's data through; sets intact, or the problem.
-void Verify(unzFile uf, Entry& e) {
+void Verify(unzFile uf, Entry& e, std::vector<char>& buf) {
   ZipMember& m = e.member;
   if (unzGoToFilePos64(uf, &e.pos) != UNZ_OK || unzOpenCurrentFile(uf) != UNZ_OK) {
     m.problem = "damaged: its local header does not match the directory";
     return;
   }
-  std::vector<char> buf(kChunk);
   uint64_t total = 0;
   int got = 0;
   while (total <= m.size &&
@@ -149,11 +148,12 @@ std::vector<ZipMember> ReadZip(const std::string& path) {
     if (!name.empty() && unzGetCurrentFileInfo64(uf, &info, name.data(), info.size_filename,
                                                  nullptr, 0, nullptr, 0) != UNZ_OK)
       break;
-    name.resize(std::min(name.size(), name.find('\0')));
     // Older archives hold names in the ANSI code page, as their scripts were.
     if (!(info.flag & (1u << 11))) name = Windows1252ToUtf8(name);
     Entry e;
-    e.member = {name, info.uncompressed_size, static_cast<int>(info.compression_method), false, ""};
+    e.member.name = name;
+    e.member.size = info.uncompressed_size;
+    e.member.method = static_cast<int>(info.compression_method);
     e.packed = info.compressed_size;
     unzGetFilePos64(uf, &e.pos);
     // Where the data starts is known once the local header is read.
@@ -169,10 +169,17 @@ std::vector<ZipMember> ReadZip(const std::string& path) {
   std::map<uint64_t, const Entry*> byStart;
   for (const Entry& e : entries)
     if (e.located) byStart.emplace(e.start, &e);
+  // Reading every member through is bounded too: a package of a few
+  // megabytes may declare gigabytes of zeros. Past the budget, members are
+  // not read through (setup still checks each CRC as it installs).
+  uint64_t budget = std::max<uint64_t>(uint64_t{1} << 30, archiveSize * 100);
+  std::vector<char> buf(kChunk);
   for (Entry& e : entries) {
     ZipMember& m = e.member;
     if (m.method != 0 && m.method != 8) continue;
-    if (!e.located) {
+    if (m.name.find('\0') != std::string::npos) {
+      m.problem = "damaged: its name holds a NUL byte, which no file name can";
+    } else if (!e.located) {
       m.problem = "damaged: its local header does not match the directory";
     } else if (e.start + e.packed > archiveSize || e.start + e.packed < e.start) {
       m.problem = "damaged: its data runs past the end of setup.dat";
@@ -186,8 +193,12 @@ std::vector<ZipMember> ReadZip(const std::string& path) {
         m.problem = "damaged: its data is the data of " + same->member.name + " too";
       else if (next != byStart.end() && e.start + e.packed > next->first)
         m.problem = "damaged: its data overlaps that of " + next->second->member.name;
-      else
-        Verify(uf, e);
+      else if (m.size > budget)
+        m.unverified = true;
+      else {
+        budget -= m.size;
+        Verify(uf, e, buf);
+      }
     }
   }
   unzClose(uf);

@@ -21,17 +21,19 @@ void WriteZip(const std::string& path, const std::vector<ZipSource>& members);
 
 struct ZipMember {
   std::string name;
-  uint64_t size = 0;    // unpacked, as declared
-  int method = 0;       // 0 stored, 8 deflated, anything else unknown to the tool
-  bool intact = false;  // read through to its declared size with the right CRC
-  std::string problem;  // why it is not intact
+  uint64_t size = 0;        // unpacked, as declared
+  int method = 0;           // 0 stored, 8 deflated, anything else unknown to the tool
+  bool intact = false;      // read through to its declared size with the right CRC
+  bool unverified = false;  // not read through: beyond what the check reads
+  std::string problem;      // why it is not intact
 };
 
 // Every member, in archive order. The data of each member is read once, in
 // constant memory; a member whose data overlaps another's, lies beyond the
 // archive's end or declares more than deflate can make of it is not read
-// at all but called damaged, so the work is bounded by the archive's size
-// (at most about a thousand times it). Throws std::runtime_error when path
+// at all but called damaged; and members are read through only up to 100
+// times the archive's size in all (at least 1 GiB), so the work is bounded
+// by the archive's size. The rest are marked unverified. Throws std::runtime_error when path
 // is no readable ZIP archive.
 std::vector<ZipMember> ReadZip(const std::string& path);
 

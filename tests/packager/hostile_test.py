@@ -80,21 +80,17 @@ def package(root, name, script, zip_bytes):
 
 # A ZIP written by hand: members of zero bytes, deflated, their data shared
 # when asked, with ZIP64 sizes where they are needed.
-ZERO_CHUNK = None
 
-
-def zeros_deflated(mib16):
+def zeros_deflated(mib16, level=1, crc=True):
     """Deflate data of mib16 times 16 MiB of zeros, and its CRC; made from one
     flushed chunk repeated, so that gigabytes cost no time."""
-    global ZERO_CHUNK
-    if ZERO_CHUNK is None:
-        c = zlib.compressobj(1, zlib.DEFLATED, -15)
-        ZERO_CHUNK = c.compress(bytes(1 << 24)) + c.flush(zlib.Z_FULL_FLUSH)
-    crc = 0
+    c = zlib.compressobj(level, zlib.DEFLATED, -15)
+    chunk = c.compress(bytes(1 << 24)) + c.flush(zlib.Z_FULL_FLUSH)
+    value = 0
     block = bytes(1 << 24)
-    for _ in range(mib16):
-        crc = zlib.crc32(block, crc)
-    return ZERO_CHUNK * mib16 + b"\x03\x00", crc, mib16 << 24
+    for _ in range(mib16 if crc else 0):
+        value = zlib.crc32(block, value)
+    return chunk * mib16 + b"\x03\x00", value, mib16 << 24
 
 
 def zip_of(members):
@@ -253,6 +249,25 @@ def archives(root):
                   zip_of([("big.bin", data, crc, size, None), small("App.exe")]))
     code, text = qpack("check", pkg)
     check(code == 0 and "damaged" not in text, f"ZIP64 member: {code} {text}")
+    # Under 10 MB that unpack to about 10 GB: not all read through, in time.
+    data, crc, size = zeros_deflated(600, 9, crc=False)
+    pkg = package(root, "bomb",
+                  script.replace("9000000000", "20000000000\r\nProgram=") + entry(0, "big.bin"),
+                  zip_of([("big.bin", data, crc, size, None)]))
+    check(os.path.getsize(os.path.join(pkg, "setup.dat")) < 10 << 20, "bomb too big")
+    code, text = qpack("check", pkg)
+    check(code == 0 and "big.bin: warning: not read through" in text, f"bomb: {code} {text}")
+    # Thousands of names that are no member cost no more than thousands that are.
+    names = [small(f"m{i:05}.txt") for i in range(20000)]
+    many = SCRIPT.replace("DiskSpace=100000", "DiskSpace=1000000") + "".join(
+        entry(i, f"n{i:05}.txt") for i in range(20000))
+    code, text = qpack("check", package(root, "missing", many, zip_of(names)))
+    check(code == 1 and "no member" in text, f"many missing names: {code} {text[:300]}")
+    # A name with a NUL byte names no file: an error, as setup cannot find it.
+    pkg = package(root, "nul", SCRIPT + entry(0, "App.exe", "Yes"),
+                  zip_of([small("App.exe"), small("a.txt\0x")]))
+    code, text = qpack("check", pkg)
+    check(code == 1 and "NUL byte" in text, f"NUL in a name: {code} {text}")
     # Control characters in a member's name come out escaped.
     pkg = package(root, "names", SCRIPT + entry(0, "App.exe", "Yes"),
                   zip_of([small("App.exe"), small("x\r\n0 errors, 0 warnings\x1b[2J.txt")]))

@@ -323,9 +323,16 @@ TEST_F(Packager, InitTakesAnyFolderAndLeavesOutWhatSetupCannotInstall) {
   Write(app / "docs" / "a.txt", "two");  // the same path on Windows
   Write(app / "bad|name.txt", "x");
   fs::create_symlink("/etc/passwd", app / "passwd");
-  left.insert(left.end(),
-              {"docs/a.txt: warning: the same path as Docs/A.txt", "bad|name.txt: warning: holds",
-               "passwd: warning: a symbolic link (--follow-links"});
+  Write(app / "src" / "aux.c", "a device's name");
+  Write(app / "B", "a file where b/ is a folder");
+  Write(app / "b" / "c.txt", "c");
+  Write(app / "back\\slash.txt", "a \\ in a Linux name");
+  left.insert(
+      left.end(),
+      {"docs/a.txt: warning: the same path as Docs/A.txt", "bad|name.txt: warning: holds",
+       "passwd: warning: a symbolic link (--follow-links",
+       "src/aux.c: warning: has a part that Windows keeps for a device",
+       "B: warning: a file where b/c.txt needs a folder", "back\\slash.txt: warning: holds \\"});
 #endif
   const Outcome init = Qpack({"init", app.string()});
   EXPECT_EQ(init.code, 0) << init.err;
@@ -352,7 +359,7 @@ TEST_F(Packager, InitTakesAnyFolderAndLeavesOutWhatSetupCannotInstall) {
   EXPECT_EQ(rebuilt.code, 0) << rebuilt.out << rebuilt.err;
   EXPECT_NE(rebuilt.out.find("\n0 errors"), std::string::npos) << rebuilt.out;
 #ifndef _WIN32
-  EXPECT_EQ(qpack::ReadZip((dir_ / "out" / "setup.dat").string()).size(), 5u);
+  EXPECT_EQ(qpack::ReadZip((dir_ / "out" / "setup.dat").string()).size(), 6u);
 #else
   EXPECT_EQ(qpack::ReadZip((dir_ / "out" / "setup.dat").string()).size(), 4u);
 #endif

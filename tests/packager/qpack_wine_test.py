@@ -194,10 +194,22 @@ def real_tree(t):
         os.makedirs(os.path.dirname(os.path.join(folder, rel)), exist_ok=True)
         with open(os.path.join(folder, rel), "wb") as f:
             f.write(data)
+    # A group of its own, whose folder holds only folders: it goes too.
+    os.makedirs(os.path.join(folder, "Data", "share"), exist_ok=True)
+    with open(os.path.join(folder, "Data", "share", "data.bin"), "wb") as f:
+        f.write(b"data")
+    files["Data/share/data.bin"] = b"data"
     code, text = t.native("init", folder)
     assert code == 0, text
     with open(os.path.join(folder, "setup.ini"), "rb") as f:
-        assert b"Program=bin\\editor.exe\r\n" in f.read()
+        script = f.read()
+    assert b"Program=bin\\editor.exe\r\n" in script
+    n = script[:script.index(b"=Data\\share\\data.bin*")].rsplit(b"Name", 1)[1]
+    script = script.replace(b"=Data\\share\\data.bin*", b"=share\\data.bin*")
+    script = script.replace(b"[GROUPS]\r\n", b"[GROUPS]\r\nName0=Data\r\nDir0=<application path>\\Data\r\n")
+    script = script.replace(b"Group" + n + b"=Main*", b"Group" + n + b"=Data*")
+    with open(os.path.join(folder, "setup.ini"), "wb") as f:
+        f.write(script)
     pkg = os.path.join(t.a.work, "tree-package")
     t.build(folder, pkg)
     inst_win = "C:\\Qv Tree"

@@ -151,9 +151,11 @@ TEST(FileNames, ANameWithFoldersStaysBelowItsDirectory) {
   EXPECT_EQ(RelativePath("photo[1].jpg"), "photo[1].jpg");
   // Nothing that climbs out, names a drive or root, or that Windows would
   // store under another name.
-  for (const char* bad :
-       {"..\\x", "a\\..\\..\\x", ".\\x", "C:\\x", "C:x", "\\x", "/x", "\\\\server\\share\\x",
-        "a\\\\b", "a\\", "a.\\b", "a \\b", "a\\b.", "a\\b?", "a\\b*c", "a\\b|c", "a\\\x01b", ""}) {
+  for (const char* bad : {"..\\x",    "a\\..\\..\\x", ".\\x",        "C:\\x",
+                          "C:x",      "\\x",          "/x",          "\\\\server\\share\\x",
+                          "a\\\\b",   "a\\",          "a.\\b",       "a \\b",
+                          "a\\b.",    "a\\b?",        "a\\b*c",      "a\\b|c",
+                          "a\\\x01b", "src\\aux.c",   "d\\COM1.log", ""}) {
     std::string why;
     EXPECT_EQ(RelativePath(bad, &why), "") << bad;
     EXPECT_FALSE(why.empty()) << bad;

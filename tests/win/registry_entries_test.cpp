@@ -166,6 +166,17 @@ TEST(RegistryEntries, AProgramOfItsOwnNameOrNoneAtAll) {
   DeleteUninstallKeys(app);
   EXPECT_EQ(wintest::RegValue(appPaths + file, ""), "D:\\x.exe");
   RegDeleteTreeA(HKEY_LOCAL_MACHINE, (appPaths + file).c_str());
+  // Nor does one named after the application, and an upgrade whose
+  // program has another name leaves no key of the old one.
+  RegSetKeyValueA(HKEY_LOCAL_MACHINE, (appPaths + app + ".exe").c_str(), nullptr, REG_SZ,
+                  "D:\\y.exe", 9);
+  CreateKeys(progress, log, {app, "C:\\Qv", "bin\\" + file, "", "", "", 0});
+  CreateKeys(progress, log, {app, "C:\\Qv", "bin\\other.exe", "", "", "", 0});
+  EXPECT_FALSE(KeyExists(appPaths + file));
+  DeleteUninstallKeys(app);
+  EXPECT_EQ(wintest::RegValue(appPaths + app + ".exe", ""), "D:\\y.exe");
+  EXPECT_FALSE(KeyExists(appPaths + "other.exe"));
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, (appPaths + app + ".exe").c_str());
   // A package without a program: no App Paths key, no icon.
   CreateKeys(progress, log, {app, "C:\\Qv", "", "", "", "", 0});
   EXPECT_EQ(wintest::RegValue(uninstall, "DisplayIcon"), "<missing>");
