@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/file_names.hpp"
+#include "engine/package_source.hpp"
 #include "shell/file_ops.hpp"
 #include "shell/owned.hpp"
 #include "shell/path_rules.hpp"
@@ -79,9 +80,9 @@ std::string FileNameOf(const std::string& path) {
 
 }  // namespace
 
-TExtractor::TExtractor(std::string programDir, std::string toolPath, TPrompts& prompts,
+TExtractor::TExtractor(ArchivePlace archive, std::string toolPath, TPrompts& prompts,
                        TProgress& progress, TInstallLog& log, bool inProcess)
-    : programDir_(std::move(programDir)),
+    : source_(std::move(archive)),
       toolPath_(std::move(toolPath)),
       prompts_(prompts),
       progress_(progress),
@@ -92,18 +93,29 @@ TExtractor::~TExtractor() = default;
 TExtractor::TExtractor(TExtractor&&) noexcept = default;
 
 void TExtractor::PrepareArchive() {
-  const std::string source = SourceArchive();
+  const std::string& source = source_.path;
   // In-process the archive is read where it lies, on a share as well.
-  if (inProcess_ || (source.size() > 1 && source[1] == ':')) {
+  if (inProcess_ || (source_.WholeFile() && source.size() > 1 && source[1] == ':')) {
     archivePath_ = source;
-    if (inProcess_) reader_.Open(archivePath_);
+    if (inProcess_) OpenReader();
     return;
   }
   archivePath_ = DirectoryPart(toolPath_) + "setup.dat";
-  if (!CopyFileTo(source, archivePath_)) {
+  const bool copied = source_.WholeFile()
+                          ? CopyFileTo(source, archivePath_)
+                          : CopyFileRange(source, source_.offset, source_.size, archivePath_);
+  if (!copied) {
     prompts_.Message("Can not copy archive locally.");
     throw EEndProgram{0, EEndProgram::kArchiveNotCopied};
   }
+}
+
+void TExtractor::OpenReader() {
+  // A copy for the tool is a whole archive; the source may be a range.
+  if (archivePath_ == source_.path)
+    reader_.Open(archivePath_, source_.offset, source_.size);
+  else
+    reader_.Open(archivePath_);
 }
 
 void TExtractor::Fail(unsigned long code, const std::string& text) {
@@ -232,7 +244,7 @@ bool TExtractor::ExtractInProcess(const std::string& name, const std::string& di
     EndForLength("Path too long!\r\n" + target + "\r\nChoose a shorter installation path.\r\n" +
                  "Setup incomplete!");
   // The paced road reads here too, where the tool cannot take a file.
-  if (!reader_.IsOpen()) reader_.Open(archivePath_);
+  if (!reader_.IsOpen()) OpenReader();
   if (!reader_.IsOpen()) {
     Fail(FileExists(archivePath_) ? ZipReader::kUnreadable : ERROR_FILE_NOT_FOUND);
     return false;
@@ -273,6 +285,6 @@ bool TExtractor::ExtractInProcess(const std::string& name, const std::string& di
 void TExtractor::DropScratch() { scratch_.clear(); }
 
 void TExtractor::RemoveArchiveCopy() {
-  if (!archivePath_.empty() && archivePath_ != SourceArchive() && FileExists(archivePath_))
+  if (!archivePath_.empty() && archivePath_ != source_.path && FileExists(archivePath_))
     DeleteFileAt(archivePath_);
 }

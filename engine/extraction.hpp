@@ -14,16 +14,17 @@
 
 class TExtractor {
  public:
-  // programDir ends with a backslash; toolPath is the unzip tool's file.
-  // inProcess takes the fast road: setup.dat is read here, no tool runs.
-  TExtractor(std::string programDir, std::string toolPath, TPrompts& prompts, TProgress& progress,
+  // archive is setup.dat, a file or a range of one; toolPath is the unzip
+  // tool's file. inProcess takes the fast road: setup.dat is read here, no
+  // tool runs.
+  TExtractor(ArchivePlace archive, std::string toolPath, TPrompts& prompts, TProgress& progress,
              TInstallLog& log, bool inProcess = false);
   ~TExtractor();
   TExtractor(TExtractor&&) noexcept;
 
-  // Chooses the archive to read: beside the program on a lettered drive,
-  // else (for the tool) a copy in the tool's directory. Throws EEndProgram
-  // when the copy fails.
+  // Chooses the archive to read: where it lies when it is a file of its own
+  // on a lettered drive, else (for the tool) a copy in the tool's directory.
+  // Throws EEndProgram when the copy fails.
   void PrepareArchive();
   // Extracts name (a file name, or a path below dir with "\" between its
   // parts) into dir; true when the file is there. The file is written into
@@ -51,7 +52,7 @@ class TExtractor {
   unsigned long StallLimitMs = 10000;
 
  private:
-  std::string SourceArchive() const { return programDir_ + "setup.dat"; }
+  void OpenReader();
   bool ToolCanTake(const std::string& name, const std::string& dir) const;
   bool ExtractWithTool(const std::string& name, const std::string& dir);
   bool ExtractInProcess(const std::string& name, const std::string& dir);
@@ -68,7 +69,8 @@ class TExtractor {
   // The fast road's private directory in each target directory.
   std::map<std::string, std::unique_ptr<PrivateDirectory>> scratch_;
 
-  std::string programDir_, toolPath_, archivePath_;
+  ArchivePlace source_;
+  std::string toolPath_, archivePath_;
   TPrompts& prompts_;
   TProgress& progress_;
   TInstallLog& log_;

@@ -1,5 +1,6 @@
 // The install sequence and its file and shortcut steps.
 #include "engine/install_sequence.hpp"
+#include "engine/package_source.hpp"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -35,8 +36,10 @@ TInstaller::TInstaller(TSetupRec& rec, TInstallOptions options, TInstallLog& log
       log_(log),
       prompts_(prompts),
       progress_(progress),
-      extractor_(DirectoryPart(opt_.ProgramPath), opt_.ToolPath, prompts, progress, log,
-                 opt_.Fast) {
+      extractor_(opt_.Archive.path.empty()
+                     ? ArchivePlace{DirectoryPart(opt_.ProgramPath) + "setup.dat"}
+                     : opt_.Archive,
+                 opt_.ToolPath, prompts, progress, log, opt_.Fast) {
   // Before a "Path too long!" end, keep what was installed removable, and
   // leave neither private directories nor the archive copy.
   extractor_.BeforeEnd = [this] {
@@ -166,8 +169,10 @@ bool TInstaller::InstallFiles() {
     if (cancelRequested_) return StopFiles(TInstallResult::Cancelled);
   }
   EndFiles();
-  const std::string self = opt_.InstPath + "\\" + FileNamePart(opt_.ProgramPath);
-  if (!CopyFileTo(opt_.ProgramPath, self)) log_.Add(">Error - Can not copy " + self);
+  // The uninstaller is the bare program, named as its entries name it.
+  const std::string self = opt_.InstPath + "\\setup.exe";
+  if (!CopyBareProgram(opt_.ProgramPath, opt_.ProgramSize, self))
+    log_.Add(">Error - Can not copy " + self);
   extractor_.RemoveArchiveCopy();
   return true;
 }
@@ -272,7 +277,7 @@ void TInstaller::Run() {
     CreateShortcuts();
     KeepEarlierRecords();  // counted in the size, removed by one uninstall
     // The copied setup program stays as the uninstaller: it counts too.
-    const std::string self = opt_.InstPath + "\\" + FileNamePart(opt_.ProgramPath);
+    const std::string self = opt_.InstPath + "\\setup.exe";
     ok = CreateKeys(progress_, log_,
                     {rec_.AppName, opt_.InstPath, rec_.Program, rec_.Version, rec_.Publisher,
                      rec_.URL, InstalledSizeKB(log_.Lines(), self)});

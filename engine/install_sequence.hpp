@@ -21,10 +21,15 @@ struct TInstallOptions {
   bool QuickLaunch = false;
   bool AllUsers = false;    // cbAllUsers
   std::string ProgramPath;  // this program's own file
-  std::string ToolPath;     // the unzip tool's temporary file
-  TShellFolders Folders;    // where shortcuts go
-  bool NoLaunch = false;    // the application is not started at the end
-  bool Fast = false;        // in-process extraction, no pauses between files
+  // Its first bytes that are the program (a single setup file carries its
+  // package after them): what is installed as the uninstaller.
+  uint64_t ProgramSize = UINT64_MAX;
+  // setup.dat; when its path is empty, the file beside the program.
+  ArchivePlace Archive;
+  std::string ToolPath;   // the unzip tool's temporary file
+  TShellFolders Folders;  // where shortcuts go
+  bool NoLaunch = false;  // the application is not started at the end
+  bool Fast = false;      // in-process extraction, no pauses between files
 };
 
 // How a run of the sequence ended, for callers that report it otherwise

@@ -10,6 +10,15 @@
 #include <memory>
 #include <string>
 
+// Where setup.dat lies: a file of its own, or a range of a file (inside a
+// single setup file).
+struct ArchivePlace {
+  std::string path;
+  uint64_t offset = 0;
+  uint64_t size = UINT64_MAX;  // to the file's end
+  bool WholeFile() const { return offset == 0 && size == UINT64_MAX; }
+};
+
 class ZipReader {
  public:
   // The unzip tool's own codes for what goes wrong with the archive, so

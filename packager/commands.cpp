@@ -13,6 +13,7 @@
 #include "packager/safe_files.hpp"
 #include "packager/script_writer.hpp"
 #include "packager/sign.hpp"
+#include "packager/single_file.hpp"
 
 namespace qpack {
 
@@ -49,9 +50,11 @@ const char* const kInitHelp =
     "An existing script is kept unless --force is given. Exit: 0 written, 1 failed, 2 usage.\n";
 
 const std::string kCheckHelp = std::string(
-    "usage: qpack check DIR [--program-files PATH] [--archive PATH] [--ca FILE]\n"
+    "usage: qpack check DIR|FILE [--program-files PATH] [--archive PATH] [--ca FILE]\n"
     "Reads the package in DIR (setup.exe, setup.ini, setup.dat, license.txt) as setup.exe\n"
     "reads it and prints one line per problem: FILE:LINE: SECTION KEY: error|warning: text.\n"
+    "A single file (FILE, or the one in DIR) must hold every part as packed (their SHA-256);\n"
+    "then the parts inside it are checked the same way.\n"
     "Errors break an installation: a missing or invalid AppName; a Program that is no path\n"
     "below the installation path, or that no FILES entry installs; FILES values without their\n"
     "extra last character; numbering gaps, missing or unknown keys; a group that no [GROUPS]\n"
@@ -150,17 +153,36 @@ int RunCheckCommand(const Context&, const std::vector<std::string>& args, std::o
   CheckOptions options;
   options.programFiles = a.Value("--program-files", options.programFiles);
   options.archive = a.Value("--archive", options.archive);
-  options.verifySignature = [ca = a.Value("--ca")](const std::string& dir,
-                                                   std::vector<std::string>& problems) {
+  const std::string ca = a.Value("--ca"), target = a.positional[0];
+  options.verifySignature = [ca](const std::string& dir, std::vector<std::string>& problems) {
     return VerifySignatureIfAny(dir, problems, ca);
   };
   std::error_code ec;
-  if (!std::filesystem::is_directory(a.positional[0], ec)) {
-    err << Printable(a.positional[0]) << ": error: no such directory\n";
+  const bool isFile = std::filesystem::is_regular_file(target, ec);
+  if (!isFile && !std::filesystem::is_directory(target, ec)) {
+    err << Printable(target) << ": error: no such directory\n";
     return kExitProblems;
   }
   Report report;
-  CheckPackage(a.positional[0], options, report);
+  const std::string single = isFile ? target : FindSingleFile(target);
+  if (single.empty()) {
+    CheckPackage(target, options, report);
+  } else {
+    // The parts are checked where they are unpacked, the signature on the
+    // file itself.
+    const std::string name = std::filesystem::path(single).filename().string();
+    try {
+      NewDirectory parts((std::filesystem::temp_directory_path() / "qpack-check").string());
+      UnpackSingleFile(single, parts.Path());
+      options.verifySignature = [ca, single](const std::string&,
+                                             std::vector<std::string>& problems) {
+        return VerifyFileSignatureIfAny(single, problems, ca);
+      };
+      CheckPackage(parts.Path(), options, report);
+    } catch (const std::exception& e) {
+      report.Error(name, 0, "", Printable(e.what()));
+    }
+  }
   out << report.Text();
   return report.Count(Severity::Error) > 0 ? kExitProblems : kExitOk;
 }

@@ -10,7 +10,7 @@
 #include "packager/args.hpp"
 #include "packager/package_info.hpp"
 #include "packager/safe_files.hpp"
-#include "packager/sha256.hpp"
+#include "engine/sha256.hpp"
 #include "packager/yaml_text.hpp"
 
 namespace fs = std::filesystem;
@@ -178,7 +178,7 @@ Manifest Compose(const Options& o, std::ostream& err) {
   m.archive = !o.archive.empty();
   const std::string installer = m.archive ? o.archive : PackageFile(o.dir, "setup.exe");
   try {
-    m.sha256 = Sha256HexOfFile(installer);
+    m.sha256 = qpack::Sha256HexOfFile(installer);
   } catch (const std::runtime_error& e) {
     throw PackageError(e.what());
   }

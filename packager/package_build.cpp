@@ -11,6 +11,7 @@
 #include "packager/package_check.hpp"
 #include "packager/safe_files.hpp"
 #include "packager/script_writer.hpp"
+#include "packager/single_file.hpp"
 #include "packager/zip_archive.hpp"
 #include "setup/ini_file.hpp"
 
@@ -22,9 +23,12 @@ namespace {
 
 const char* const kBuildHelp =
     "usage: qpack build FOLDER -o OUTDIR [--script FILE] [--setup SETUP_EXE] [--name NAME]\n"
-    "                   [--program PATH] [--follow-links] [--force]\n"
+    "                   [--program PATH] [--single] [--follow-links] [--force]\n"
     "Makes the package in OUTDIR: setup.exe, setup.ini, setup.dat and, when FOLDER has one at\n"
-    "its top, license.txt; then checks it as 'qpack check OUTDIR' does.\n"
+    "its top, license.txt; then checks it as 'qpack check OUTDIR' does. With --single, OUTDIR\n"
+    "gets one file instead, <AppName>-<Version>-setup.exe (<AppName>-setup.exe without a\n"
+    "Version): the program with the other three inside it, checked the same way; the same\n"
+    "input gives the same bytes.\n"
     "  setup.ini  FILE, else FOLDER/setup.ini, else one made as 'qpack init' makes it (with\n"
     "             NAME and PATH)\n"
     "  setup.dat  one member per file the script lists, named as the script names it,\n"
@@ -36,8 +40,8 @@ const char* const kBuildHelp =
     "under FOLDER.\n"
     "Links, devices, FIFOs, sockets and unreadable files in FOLDER are errors and never read;\n"
     "--follow-links packs links that lead to something inside FOLDER. OUTDIR must be new,\n"
-    "empty or hold an earlier package (setup.exe, setup.ini, setup.dat, license.txt and\n"
-    "nothing else), which is replaced; --force builds into any directory. Every file is\n"
+    "empty or hold an earlier package (setup.exe, setup.ini, setup.dat, license.txt or single\n"
+    "files, nothing else), which is replaced; --force builds into any directory. Every file is\n"
     "written fresh and renamed into place, never through a link. Scripts are read up to\n"
     "16 MiB.\n"
     "Exit: 0 built without errors, 1 not built or the check found errors, 2 usage or an\n"
@@ -73,6 +77,9 @@ std::string ForeignEntry(const std::string& dir) {
     const bool known =
         std::find_if(std::begin(kPackageFiles), std::end(kPackageFiles),
                      [&](const char* p) { return name == p; }) != std::end(kPackageFiles);
+    if (!e.is_symlink(ec) && e.is_regular_file(ec) && !known &&
+        IsIntactSingleFile(e.path().string()))
+      continue;  // an earlier single file
     if (!known || e.is_symlink(ec) || !e.is_regular_file(ec)) return name;
     if (name != "license.txt") ++ours;
     if (first.empty()) first = name;
@@ -125,25 +132,63 @@ class Builder {
     std::sort(members.begin(), members.end(),
               [](const ZipSource& a, const ZipSource& b) { return a.member < b.member; });
     fs::create_directories(outDir_);
-    // Every file is written fresh and renamed into place: never through a link.
-    for (const char* name : kPackageFiles) RefuseLink(outDir_ + "/" + name);
-    WriteZip(outDir_ + "/setup.dat", members);
-    WriteNewFile(outDir_ + "/setup.ini", script_);
-    CopyNewFile(setupExe, outDir_ + "/setup.exe");
-    if (IsFile(folder_ + "/license.txt")) {
-      CopyNewFile(folder_ + "/license.txt", outDir_ + "/license.txt");
-    } else {
-      std::error_code ec;
-      fs::remove(outDir_ + "/license.txt", ec);  // the earlier package's
+    if (!args_.Has("--single")) {
+      WritePackage(outDir_, setupExe, members);
+      RemoveEarlierSingleFiles("");
+      CheckPackage(outDir_, CheckOptions{}, report_);
+      out_ << report_.Text();
+      out_ << "built " << Printable(outDir_) << ": " << members.size() << " members in setup.dat ("
+           << fs::file_size(outDir_ + "/setup.dat") << " bytes)\n";
+      return report_.Count(Severity::Error) > 0 ? kExitProblems : kExitOk;
     }
-    CheckPackage(outDir_, CheckOptions{}, report_);
+    // The four files are made and checked in a directory of our own, then
+    // go into the one file.
+    const std::string single = outDir_ + "/" + SingleFileName(rec_.AppName, rec_.Version);
+    NewDirectory stage(single);
+    WritePackage(stage.Path(), setupExe, members);
+    CheckPackage(stage.Path(), CheckOptions{}, report_);
     out_ << report_.Text();
-    out_ << "built " << Printable(outDir_) << ": " << members.size() << " members in setup.dat ("
-         << fs::file_size(outDir_ + "/setup.dat") << " bytes)\n";
-    return report_.Count(Severity::Error) > 0 ? kExitProblems : kExitOk;
+    if (report_.Count(Severity::Error) > 0) {
+      err_ << "qpack: " << Printable(single) << " not built\n";
+      return kExitProblems;
+    }
+    WriteSingleFile(setupExe, stage.Path(), single);
+    std::error_code ec;
+    for (const char* name : kPackageFiles) fs::remove(outDir_ + "/" + name, ec);  // earlier ones
+    RemoveEarlierSingleFiles(single);
+    out_ << "built " << Printable(single) << ": " << members.size() << " members, "
+         << fs::file_size(single) << " bytes\n";
+    return kExitOk;
   }
 
  private:
+  void WritePackage(const std::string& dir, const std::string& setupExe,
+                    const std::vector<ZipSource>& members) {
+    // Every file is written fresh and renamed into place: never through a link.
+    for (const char* name : kPackageFiles) RefuseLink(dir + "/" + name);
+    WriteZip(dir + "/setup.dat", members);
+    WriteNewFile(dir + "/setup.ini", script_);
+    CopyNewFile(setupExe, dir + "/setup.exe");
+    if (IsFile(folder_ + "/license.txt")) {
+      CopyNewFile(folder_ + "/license.txt", dir + "/license.txt");
+    } else {
+      std::error_code ec;
+      fs::remove(dir + "/license.txt", ec);  // the earlier package's
+    }
+  }
+
+  // An earlier build's single file goes (its version may have been
+  // another), all but keep.
+  void RemoveEarlierSingleFiles(const std::string& keep) {
+    std::error_code ec;
+    std::vector<fs::path> earlier;
+    for (const fs::directory_entry& e : fs::directory_iterator(outDir_, ec))
+      if (!e.is_symlink(ec) && e.is_regular_file(ec) && e.path().filename() != "setup.exe" &&
+          e.path().string() != keep && IsIntactSingleFile(e.path().string()))
+        earlier.push_back(e.path());
+    for (const fs::path& p : earlier) fs::remove(p, ec);
+  }
+
   std::string FindSetupExe() {
     std::vector<std::string> candidates = ctx_.setupCandidates;
     if (!args_.Value("--setup").empty()) candidates = {args_.Value("--setup")};
@@ -255,7 +300,8 @@ int RunBuildCommand(const Context& context, const std::vector<std::string>& args
   Args a;
   int code = 0;
   if (!ParseCommandArgs(args, {"-o", "--script", "--setup", "--name", "--program"},
-                        {"--force", "--follow-links"}, 1, kBuildHelp, out, err, a, code))
+                        {"--force", "--follow-links", "--single"}, 1, kBuildHelp, out, err, a,
+                        code))
     return code;
   if (a.Value("-o").empty()) {
     err << kBuildHelp;

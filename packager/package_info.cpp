@@ -7,6 +7,7 @@
 #include "engine/setup_rec.hpp"
 #include "engine/text_codes.hpp"
 #include "packager/safe_files.hpp"
+#include "packager/single_file.hpp"
 #include "packager/yaml_text.hpp"
 #include "setup/ini_file.hpp"
 
@@ -29,6 +30,14 @@ std::string PackageFile(const std::string& dir, const std::string& name) {
 PackageInfo ReadPackageInfo(const std::string& dir) {
   std::error_code ec;
   if (!fs::is_directory(dir, ec)) throw PackageError(dir + ": not a directory");
+  if (const std::string single = qpack::FindSingleFile(dir); !single.empty()) {
+    qpack::NewDirectory parts((fs::temp_directory_path() / "qpack-parts").string());
+    qpack::UnpackSingleFile(single, parts.Path());
+    PackageInfo info = ReadPackageInfo(parts.Path());
+    info.dir = dir;
+    info.single = single;
+    return info;
+  }
   RequireFile(dir, "setup.exe", "the installer itself");
   RequireFile(dir, "setup.ini", "the setup script");
   RequireFile(dir, "setup.dat", "the archive of the application's files");

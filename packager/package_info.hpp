@@ -18,11 +18,13 @@ struct PackageInfo {
   // writes into the Uninstall entry (AppName is also that entry's key name).
   std::string AppName, Version, Publisher, URL;
   bool hasLicense = false;  // license.txt: unattended runs need /ACCEPTLICENSE
+  std::string single;       // the single setup file, when dir holds one instead
 };
 
 // Reads the package as setup.exe will: the script through the program's own
-// reader. Throws PackageError when setup.exe, setup.ini or setup.dat is
-// missing or the script has no valid AppName.
+// reader (a single setup file's parts where they lie inside it). Throws
+// PackageError when setup.exe, setup.ini or setup.dat is missing, a single
+// file is damaged, or the script has no valid AppName.
 PackageInfo ReadPackageInfo(const std::string& dir);
 
 // dir joined with a file name.

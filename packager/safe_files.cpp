@@ -1,5 +1,6 @@
 // Reading and writing files with care.
 #include "packager/safe_files.hpp"
+#include "engine/sha256.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -213,6 +214,16 @@ void CopyNewFile(const std::string& from, const std::string& path) {
     if (std::fwrite(buf.data(), 1, n, f.Stream()) != n) Fail(path, "cannot be written");
   if (std::ferror(in.get())) Fail(from, "read error");
   f.Commit();
+}
+
+std::string Sha256HexOfFile(const std::string& path) {
+  const FileStream f = OpenRegularFile(path);
+  Sha256 sha;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) sha.Update(buf, n);
+  if (std::ferror(f.get())) throw std::runtime_error(path + ": read error");
+  return HexDigest(sha.Final());
 }
 
 }  // namespace qpack

@@ -73,5 +73,8 @@ class NewDirectory {
 void WriteNewFile(const std::string& path, const std::string& bytes);
 // Copies the regular file from to path as a NewFile.
 void CopyNewFile(const std::string& from, const std::string& path);
+// Upper-case hex SHA-256 of a regular file's contents. Throws
+// std::runtime_error naming the file when it cannot be read.
+std::string Sha256HexOfFile(const std::string& path);
 
 }  // namespace qpack

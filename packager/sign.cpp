@@ -7,11 +7,12 @@
 #include <iterator>
 #include <sstream>
 
+#include "engine/carried_package.hpp"
+#include "engine/sha256.hpp"
 #include "packager/args.hpp"
 #include "packager/package_info.hpp"
 #include "packager/run_tool.hpp"
 #include "packager/safe_files.hpp"
-#include "packager/sha256.hpp"
 
 namespace fs = std::filesystem;
 
@@ -23,9 +24,10 @@ const char kTool[] = "osslsigncode";
 
 const char kUsage[] =
     "usage: qpack sign DIR --cert CERT --key KEY [options]\n"
-    "Signs DIR/setup.exe with Authenticode (SHA-256) through osslsigncode. The\n"
-    "signed program replaces setup.exe only when signing succeeded; a signature\n"
-    "already there is replaced.\n"
+    "Signs DIR/setup.exe, or the single setup file DIR holds instead, with\n"
+    "Authenticode (SHA-256) through osslsigncode; the signature covers the\n"
+    "package a single file carries. The signed program replaces the file only\n"
+    "when signing succeeded; a signature already there is replaced.\n"
     "\n"
     "  --cert FILE       the certificate (PEM or DER), with its chain if any\n"
     "  --key FILE        its private key (PEM or DER)\n"
@@ -52,12 +54,6 @@ bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& er
   if (!ParsePackageArgs(args, fields, o.dir, error)) return false;
   if (o.cert.empty() || o.key.empty()) return error = "--cert and --key are required", false;
   return true;
-}
-
-uint32_t Le32(const std::string& b, size_t at) {
-  uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(b[at + i]);
-  return v;
 }
 
 // The last lines the tool printed, on one line, for an error message.
@@ -112,12 +108,13 @@ void Sign(const Options& o, std::ostream& out, std::ostream& err) {
     if (!file->empty() && !fs::is_regular_file(*file, ec)) throw PackageError(*file + ": missing");
   }
   const PackageInfo package = ReadPackageInfo(o.dir);
-  const std::string exe = PackageFile(o.dir, "setup.exe");
-  const std::string oldHash = Sha256HexOfFile(exe);
+  const std::string exe = package.single.empty() ? PackageFile(o.dir, "setup.exe") : package.single;
+  const std::string name = fs::path(exe).filename().string();
+  const std::string oldHash = qpack::Sha256HexOfFile(exe);
   // The signed program is written into a fresh directory of ours, and then
   // replaces setup.exe in one step.
   qpack::NewDirectory scratch(exe);
-  const std::string signing = scratch.Path() + "/setup.exe";
+  const std::string signing = scratch.Path() + "/" + name;
 
   std::vector<std::string> argv = {kTool, "sign", "-certs", o.cert, "-key",
                                    o.key, "-h",   "sha256", "-n",   package.AppName};
@@ -132,37 +129,24 @@ void Sign(const Options& o, std::ostream& out, std::ostream& err) {
   if (r.exitCode != 0 || !HasAuthenticodeSignature(signing))
     throw PackageError(exe + ": " + kTool + " could not sign it: " + Tail(r.output));
   try {
-    scratch.Place("setup.exe");
+    scratch.Place(name);
   } catch (const std::exception&) {
     throw PackageError(exe + ": cannot replace it with the signed program");
   }
-  out << "signed " << exe << "; SHA-256 " << Sha256HexOfFile(exe) << "\n";
+  out << "signed " << exe << "; SHA-256 " << qpack::Sha256HexOfFile(exe) << "\n";
   WarnStaleManifests(o.dir, oldHash, err);
 }
 
 }  // namespace
 
 bool HasAuthenticodeSignature(const std::string& path) {
-  std::string head;
   try {
-    head = qpack::ReadRegularHead(path, 4096);
+    const carried::PeLayout pe =
+        carried::ReadPeLayout(qpack::ReadRegularHead(path, 4096), fs::file_size(path));
+    return pe.valid && pe.certificateFits && pe.certificateOffset != 0 && pe.certificateSize != 0;
   } catch (const std::exception&) {
     return false;  // no regular file: nothing to verify, nothing to run on it
   }
-  if (head.size() < 0x40 || head.compare(0, 2, "MZ") != 0) return false;
-  const size_t pe = Le32(head, 0x3C);
-  if (pe > head.size() - 24 || head.compare(pe, 4, std::string("PE\0\0", 4)) != 0) return false;
-  const size_t optional = pe + 24;
-  const size_t optionalSize =
-      static_cast<unsigned char>(head[pe + 20]) | static_cast<unsigned char>(head[pe + 21]) << 8;
-  if (optional + optionalSize > head.size() || optionalSize < 4) return false;
-  const unsigned magic = Le32(head, optional) & 0xFFFF;
-  // The data directories follow the fixed fields, 16 bytes further in PE32+.
-  const size_t dirs = optional + (magic == 0x20B ? 112 : magic == 0x10B ? 96 : 0);
-  if (dirs == optional || dirs + 5 * 8 > optional + optionalSize) return false;
-  if (Le32(head, dirs - 4) < 5) return false;  // no certificate table entry
-  const size_t security = dirs + 4 * 8;
-  return Le32(head, security) != 0 && Le32(head, security + 4) != 0;
 }
 
 int RunSignCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -184,7 +168,11 @@ int RunSignCommand(const std::vector<std::string>& args, std::ostream& out, std:
 
 bool VerifySignatureIfAny(const std::string& packageDir, std::vector<std::string>& problems,
                           const std::string& caFile) {
-  const std::string exe = PackageFile(packageDir, "setup.exe");
+  return VerifyFileSignatureIfAny(PackageFile(packageDir, "setup.exe"), problems, caFile);
+}
+
+bool VerifyFileSignatureIfAny(const std::string& exe, std::vector<std::string>& problems,
+                              const std::string& caFile) {
   if (!HasAuthenticodeSignature(exe)) return true;
   std::vector<std::string> argv = {kTool, "verify", "-in", exe};
   if (!caFile.empty()) argv.insert(argv.end(), {"-CAfile", caFile});

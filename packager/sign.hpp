@@ -1,4 +1,5 @@
-// The sign command: Authenticode signature of setup.exe through osslsigncode,
+// The sign command: Authenticode signature of setup.exe (or of the single
+// setup file) through osslsigncode,
 // and the check of a signature that a package carries. Portable.
 #pragma once
 
@@ -22,3 +23,6 @@ bool HasAuthenticodeSignature(const std::string& path);
 // signature is present and does not verify.
 bool VerifySignatureIfAny(const std::string& packageDir, std::vector<std::string>& problems,
                           const std::string& caFile = "");
+// The same for one program file (a single setup file).
+bool VerifyFileSignatureIfAny(const std::string& exe, std::vector<std::string>& problems,
+                              const std::string& caFile = "");

@@ -12,7 +12,7 @@ packages=(
   cmake make g++ googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 wine64-tools
-  xvfb xauth x11-apps imagemagick fonts-liberation
+  xvfb xauth x11-apps imagemagick fonts-liberation fonts-wqy-microhei
   zip unzip lz4 dpkg-dev
   clang libclang-rt-14-dev clang-format
   giflib-tools libgif-dev

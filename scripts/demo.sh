@@ -13,10 +13,11 @@ source scripts/wintree.sh
 
 out=build/demo
 rm -rf "$out" && mkdir -p "$out/product"
-# The product as a packager ships it: setup.exe, setup.ini, setup.dat and
-# license.txt side by side (built into build/win/product; the 64-bit build's
+# The product as a packager ships it: one file, alone in its folder as in a
+# download folder (built into build/win/product-single; the 64-bit build's
 # where this machine cannot run 32-bit programs).
-cp "$win_tree"/product/{setup.exe,setup.ini,setup.dat,license.txt} "$out/product/"
+single="Quorvane Notes-setup.exe"
+cp "$win_tree/product-single/$single" "$out/product/"
 # The package as the packager's tool sees it (it also made it: samples/).
 build/host/qpack check "$out/product" >"$out/check.txt" || true
 # A fresh start: no earlier installation of the sample in the prefix.
@@ -25,7 +26,7 @@ seconds=1
 [ "${USE_DISPLAY:-0}" = 1 ] && seconds=5
 set +e
 winpath() { scripts/wineenv.sh wine winepath -w "$1" | tr -d '\r'; }
-scripts/wineenv.sh wine "$win_tree"/demo_driver.exe "$(winpath "$out/product/setup.exe")" \
+scripts/wineenv.sh wine "$win_tree"/demo_driver.exe "$(winpath "$out/product/$single")" \
   "$(winpath "$out")" "$seconds" | tr -d '\r' >"$out/summary.txt"
 rc=${PIPESTATUS[0]}
 set -e

@@ -1,26 +1,33 @@
 #!/usr/bin/env bash
-# The start-up stress: N starts of setup.exe (default 2,000) in batches of
-# five, each batch in a fresh Wine session (wineserver -k first), every
-# other batch with the second core kept busy. Needs scripts/build.sh to have
-# run. Leaves every start's line, the counts and the backtraces of any hang
-# in build/stress/ (SETUP_EXE=... tries another build of the program). It
-# has a Wine prefix of its own, so the tests can run beside it.
+# The start-up stress: N starts of setup.exe (default 2,000; STRESS_FIRST=K
+# numbers them from K) in batches of five, each batch in a fresh Wine session
+# (wineserver -k first), every other batch with the second core kept busy.
+# Needs scripts/build.sh to have run. Leaves every start's line, the counts
+# and the backtraces of any hang in build/stress/ (STRESS_OUT=DIR writes
+# elsewhere, so two runs can share the machine; SETUP_EXE=... tries another
+# build of the program). It has a Wine prefix of its own, so the tests can run
+# beside it.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 source scripts/wintree.sh
 n=${1:-2000}
-out=build/stress
-rm -rf "$out/work" "$out"/*.txt && mkdir -p "$out"
+# Where the numbering (and the batches' random seeds) starts: a second run
+# beside the first takes other pauses.
+first=${STRESS_FIRST:-1}
+out=${STRESS_OUT:-build/stress}
+rm -rf "$out/work" "$out"/*.txt && mkdir -p "$out" && out=$(cd "$out" && pwd)
 # A Wine prefix of its own: killing its sessions leaves the tests' alone.
-export WINEPREFIX="$top/$out/wine"
+export WINEPREFIX="$out/wine"
+# Wine's own errors (a desktop that did not start, say) go with the batch.
+export WINEDEBUG=fixme-all
 scripts/wineenv.sh init
-exe=$(cd "$out" && pwd)/setup.exe
+exe=$out/setup.exe
 cp "${SETUP_EXE:-$win_tree/setup.exe}" "$exe"
 source scripts/xsession.sh
 wine() { scripts/wineenv.sh wine "$@"; }
 winpath() { wine winepath -w "$1" | tr -d '\r'; }
-work=$(winpath "$(pwd)/$out/work")
+work=$(winpath "$out/work")
 busy=""
 stop_busy() { [ -n "$busy" ] && kill "$busy" 2>/dev/null; busy=""; }
 trap 'stop_busy; _xs_end' EXIT
@@ -33,11 +40,12 @@ for ((b = 0; b * 5 < n; b++)); do
   fi
   count=$((n - b * 5 < 5 ? n - b * 5 : 5))
   # What Wine says on the side goes with its batch, for starts that fail.
-  wine "$win_tree/start_stress.exe" "$(winpath "$exe")" "$work" "$count" "$((b + 1))" \
-    "$((b * 5 + 1))" 2>"$out/batch.err" | tr -d '\r' | grep '^start [0-9]' |
+  from=$((first + b * 5))
+  wine "$win_tree/start_stress.exe" "$(winpath "$exe")" "$work" "$count" "$from" "$from" \
+    2>"$out/batch.err" | tr -d '\r' | grep '^start [0-9]' |
     sed "s/\$/$([ -n "$busy" ] && echo ' [busy core]')/" | tee -a "$out/starts.txt" |
     grep -v 'window after' >/dev/null && {
-      echo "== batch $((b + 1)), starts $((b * 5 + 1)) to $((b * 5 + count)), $(date +%T)"
+      echo "== starts $from to $((from + count - 1)), $(date +%T)"
       grep -v '^fixme' "$out/batch.err" | sort | uniq -c | head -40
     } >>"$out/wine-errors.txt"
   rm -f "$out/batch.err"

@@ -10,7 +10,10 @@
 #include "setup/error_boundary.hpp"
 #include "setup/license_window.hpp"
 #include "setup/main_window.hpp"
+#include "setup/start_up.hpp"
 #include "setup/unattended.hpp"
+#include "shell/file_ops.hpp"
+#include "shell/wide_text.hpp"
 #include "widgets/window_text.hpp"
 
 namespace {
@@ -23,18 +26,32 @@ int ShowError(const std::string& text) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+  // A download folder may hold a planted DLL of a system name: libraries
+  // come from the system folder only.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&icc);
   Application::Title = "Setup";
   InstallErrorBoundary();
   const std::string commandLine = Narrow(GetCommandLineW());
   const TRunSwitches switches = ParseSwitches(commandLine);
+  // A single setup file carries its package; every part is checked before
+  // anything else happens.
+  CarriedPackage carried;
+  const std::string program = ModulePath();
+  const CarriedPackage::Found found = carried.Open(program);
+  Application::Package =
+      found == CarriedPackage::Found::Ready ? carried.Place() : PlaceBeside(ProgramDir(), program);
   if (switches.Unattended()) {
     // No one is at the screen: the system's own boxes (no disk in a drive,
     // a crash) must not wait for a click either; the unzip tool inherits this.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    if (found == CarriedPackage::Found::Damaged)
+      return RefuseUnattended(
+          switches, std::string(CarriedPackage::kDamagedMessage) + " (" + carried.Problem() + ")");
     return RunUnattended(switches, commandLine);
   }
+  if (found == CarriedPackage::Found::Damaged) return ShowError(CarriedPackage::kDamagedMessage);
   if (!switches.Error.empty()) return ShowError(switches.Error);
   int exitCode = 0;
   try {

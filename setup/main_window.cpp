@@ -111,7 +111,7 @@ void MainWindow::OnCreate() {
   if (StartUninstallMode()) return;
   if (ColorDepth() <= 8) labels_.Find(kProductNotice)->Font.Color = kFuchsia;
   Application::Title = "Setup";
-  const std::string script = ProgramDir() + "setup.ini";
+  const std::string script = Application::Package.script;
   if (!PathExists(script)) {
     MessageBeep(0);
     ShowMessage(
@@ -186,8 +186,8 @@ void MainWindow::FirstShown() {
 }
 
 void MainWindow::LicenseStep() {
-  const std::string path = ProgramDir() + "license.txt";
-  if (uninstallMode_ || !PathExists(path)) return;
+  const std::string path = Application::Package.licence;
+  if (uninstallMode_ || path.empty() || !PathExists(path)) return;
   std::string text;
   if (!licenseWindow_ || !ReadWholeFile(path, text)) {
     ShowMessage("Can not load license.txt!");
@@ -262,7 +262,9 @@ void MainWindow::SetupClicked() {
   if (busy_) return;  // a second press while installing does nothing
   TInstallOptions options;
   optionsPage_.Capture(options);
-  options.ProgramPath = ModulePath();
+  options.ProgramPath = Application::Package.program;
+  options.ProgramSize = Application::Package.programSize;
+  options.Archive = Application::Package.archive;
   options.ToolPath = stored_.unzipTool.FileName();
   options.Folders = folders_;
   options.Fast = setupRec_.FastInstall;  // the script may opt in to the fast road

@@ -10,6 +10,7 @@
 #include "engine/install_sequence.hpp"
 #include "engine/registry_entries.hpp"
 #include "engine/uninstall.hpp"
+#include "setup/application.hpp"
 #include "setup/progress_window.hpp"
 #include "setup/setup_script.hpp"
 #include "setup/start_up.hpp"
@@ -85,8 +86,6 @@ class LoggedProgress : public TProgress {
   ProgressWindow* window_;
 };
 
-std::string ProgramPath() { return ModulePath(); }
-
 std::unique_ptr<ProgressWindow> OpenWindow(const TRunSwitches& sw, const std::string& caption) {
   if (!sw.Progress) return nullptr;
   auto window = std::make_unique<ProgressWindow>();
@@ -104,16 +103,16 @@ int Install(const TRunSwitches& sw, RunLog& log) {
   // never written out.
   TShellFolders folders;
   for (const std::string& problem : ReadShellFolders(folders)) log.Line(problem);
-  const std::string dir = ProgramDir();
-  if (!FileExists(dir + "setup.ini"))
+  const PackagePlace& package = Application::Package;
+  if (!FileExists(package.script))
     return Refuse(log, "Error - setup.ini File Missing!", kExitBadInput);
   TSetupRec rec;
-  ReadSetupRec(rec, dir + "setup.ini");
+  ReadSetupRec(rec, package.script);
   if (const std::string error = ScriptError(rec); !error.empty())
     return Refuse(log, error, kExitBadInput);
-  if (!FileExists(dir + "setup.dat"))
+  if (!FileExists(package.archive.path))
     return Refuse(log, "Package error: setup.dat is missing.", kExitBadInput);
-  if (FileExists(dir + "license.txt") && !sw.AcceptLicense)
+  if (FileExists(package.licence) && !sw.AcceptLicense)
     return Refuse(log, "The package has a licence (license.txt); /ACCEPTLICENSE accepts it.",
                   kExitBadInput);
   if (AppIsRunning(rec.AppName))
@@ -129,7 +128,9 @@ int Install(const TRunSwitches& sw, RunLog& log) {
   opt.SendTo = sw.HasShortcuts ? sw.SendTo : rec.OnStartMenu;
   opt.QuickLaunch = sw.HasShortcuts ? sw.QuickLaunch : rec.OnQuickLaunch;
   opt.AllUsers = sw.AllUsers;
-  opt.ProgramPath = ProgramPath();
+  opt.ProgramPath = package.program;
+  opt.ProgramSize = package.programSize;
+  opt.Archive = package.archive;
   opt.Folders = folders;
   opt.NoLaunch = sw.NoLaunch;
   opt.Fast = true;
@@ -182,6 +183,11 @@ int Uninstall(const TRunSwitches& sw, const std::string& name, RunLog& log) {
 }
 
 }  // namespace
+
+int RefuseUnattended(const TRunSwitches& sw, const std::string& text) {
+  RunLog log(sw.LogFile);
+  return Refuse(log, text, kExitBadInput);
+}
 
 int RunUnattended(const TRunSwitches& sw, const std::string& commandLine) {
   RunLog log(sw.LogFile);

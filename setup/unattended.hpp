@@ -19,3 +19,6 @@ enum UnattendedExit : int {
 
 // Installs, or removes the application named by "/u:" in commandLine.
 int RunUnattended(const TRunSwitches& switches, const std::string& commandLine);
+// Ends an unattended run before it starts: text goes to the /LOG file, and
+// the exit code is the one for bad input (1).
+int RefuseUnattended(const TRunSwitches& switches, const std::string& text);

@@ -1,6 +1,8 @@
 // The setup.exe driver.
 #include "tests/e2e/driver.hpp"
 
+#include "tests/win/win_test_util.hpp"
+
 namespace e2e {
 namespace {
 
@@ -25,9 +27,9 @@ BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
   return TRUE;
 }
 
-std::string GetEnv(const char* name) {
-  char buf[MAX_PATH] = {};
-  return GetEnvironmentVariableA(name, buf, MAX_PATH) ? buf : "";
+std::wstring GetEnv(const wchar_t* name) {
+  wchar_t buf[MAX_PATH] = {};
+  return GetEnvironmentVariableW(name, buf, MAX_PATH) ? buf : L"";
 }
 
 }  // namespace
@@ -41,15 +43,17 @@ SetupProcess::SetupProcess(const std::string& commandLine, const std::string& te
   Launch(commandLine, tempDir);
 }
 
-void SetupProcess::Launch(std::string cmd, const std::string& tempDir) {
-  const std::string oldTmp = GetEnv("TMP"), oldTemp = GetEnv("TEMP");
-  SetEnvironmentVariableA("TMP", tempDir.c_str());
-  SetEnvironmentVariableA("TEMP", tempDir.c_str());
-  STARTUPINFOA si{};
+void SetupProcess::Launch(std::string commandLine, const std::string& tempDir) {
+  const std::wstring oldTmp = GetEnv(L"TMP"), oldTemp = GetEnv(L"TEMP");
+  const std::wstring temp = wintest::U(tempDir);
+  SetEnvironmentVariableW(L"TMP", temp.c_str());
+  SetEnvironmentVariableW(L"TEMP", temp.c_str());
+  STARTUPINFOW si{};
   si.cb = sizeof si;
-  CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
-  SetEnvironmentVariableA("TMP", oldTmp.empty() ? nullptr : oldTmp.c_str());
-  SetEnvironmentVariableA("TEMP", oldTemp.empty() ? nullptr : oldTemp.c_str());
+  std::wstring cmd = wintest::U(commandLine);
+  CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
+  SetEnvironmentVariableW(L"TMP", oldTmp.empty() ? nullptr : oldTmp.c_str());
+  SetEnvironmentVariableW(L"TEMP", oldTemp.empty() ? nullptr : oldTemp.c_str());
 }
 
 SetupProcess::~SetupProcess() {
@@ -86,11 +90,10 @@ long SetupProcess::WaitForExit(DWORD timeoutMs) {
 std::string WindowText(HWND hwnd) {
   // WM_GETTEXT, not GetWindowText: only the message reaches the current text
   // of a control in another process.
-  char buf[2048] = {};
+  wchar_t buf[2048] = {};
   DWORD_PTR n = 0;
-  SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_BLOCK, 5000,
-                      &n);
-  return buf;
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(buf), SMTO_BLOCK, 5000, &n);
+  return wintest::N(buf);
 }
 
 int CountPixels(HWND hwnd, COLORREF color) {
@@ -189,9 +192,7 @@ std::vector<std::string> ListItems(HWND listBox) {
     // The wide form: Wine passes only that one whole between processes.
     wchar_t wide[512] = {};
     SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
-    char buf[1024] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, buf, sizeof buf, nullptr, nullptr);
-    items.push_back(buf);
+    items.push_back(wintest::N(wide));
   }
   return items;
 }

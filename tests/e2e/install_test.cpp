@@ -55,9 +55,13 @@ class Install : public ::testing::Test {
       RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
   }
 
+  // Without a byte order mark, as older scripts are: the path in the ANSI
+  // code page.
   void Script(const std::string& files, const std::string& diskSpace = "1000") {
+    std::string ansiPath;
+    for (const wchar_t c : U(inst_)) ansiPath += static_cast<char>(c);  // Latin-1 letters only
     WriteFile(dir_ + "\\setup.ini",
-              "[MAIN]\r\nAppName=Quorvane Notes\r\nInstPath=" + inst_ +
+              "[MAIN]\r\nAppName=Quorvane Notes\r\nInstPath=" + ansiPath +
                   "\r\nFolderName=" + folder_ + "\r\nDiskSpace=" + diskSpace +
                   "\r\nOnDesktop=1\r\n[GROUPS]\r\nName0=Docs\r\n"
                   "Dir0=<application path>\\Docs\r\nName1=Data\r\nDir1=<application path>\\Data\r\n"
@@ -422,14 +426,14 @@ TEST_F(Install, UninstallByTheShortcutLeavesFilesTheApplicationMade) {
 TEST_F(Install, OddPathsRoundTripThroughTheLog) {
   // Blanks, a character above 127 in the ANSI code page, a trailing
   // backslash: what the installation logs, the uninstaller finds.
-  inst_ = dir_ + "\\Caf\xE9 Notes\\";
+  inst_ = dir_ + "\\Café Notes\\";
   ASSERT_TRUE(InstallProduct());
-  EXPECT_TRUE(Exists(dir_ + "\\Caf\xE9 Notes\\Docs\\readme.txt"));
-  DeleteFileA((dir_ + "\\Caf\xE9 Notes\\Data\\NOTES.DAT").c_str());  // a record without file
+  EXPECT_TRUE(Exists(dir_ + "\\Café Notes\\Docs\\readme.txt"));
+  DeleteFileW(U(dir_ + "\\Café Notes\\Data\\NOTES.DAT").c_str());  // a record without file
   const std::string command = RegValue(
       "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorvane Notes", "UninstallString");
   EXPECT_EQ(Uninstall(command), "Application removed!");
-  EXPECT_FALSE(Exists(dir_ + "\\Caf\xE9 Notes"));
+  EXPECT_FALSE(Exists(dir_ + "\\Café Notes"));
   EXPECT_FALSE(Exists(group_));
 }
 

@@ -11,6 +11,15 @@
                  line) packs with init and build, installs with /S and goes
   nsis_tree      Debian's NSIS data folder (333 files, 27 names twice) packs
                  without an error and installs byte for byte
+  unicode_tree   a product named in Latin, Polish and Japanese letters, with
+                 such file names, installed by /S into such a path for a user
+                 whose Desktop and Start menu lie outside the ANSI code page,
+                 and removed again, every name exact
+  single_file    one file built with --single, alone in a download folder with
+                 a blank and a Polish letter: the same bytes from two builds,
+                 signed and verified, installed by /S, removed by its quiet
+                 uninstall string; a changed byte and a cut-short copy
+                 install nothing and say why, and leave no temporary files
 """
 import argparse
 import os
@@ -257,10 +266,224 @@ def nsis_tree(t):
     install_and_remove(t, pkg, app, "C:\\Qv Nsis Data", files)
 
 
+def reg_export(t, key):
+    """The key as regedit exports it (UTF-16), or "" when it is missing."""
+    out = os.path.join(t.a.work, "export.reg")
+    if os.path.exists(out):
+        os.remove(out)
+    code, _ = t.wine("reg", "export", key, winpath(out), "/y", registry_view(t.a.setup))
+    if code != 0 or not os.path.exists(out):
+        return ""
+    with open(out, "rb") as f:
+        return f.read().decode("utf-16")
+
+
+def reg_import(t, text):
+    path = os.path.join(t.a.work, "import.reg")
+    with open(path, "wb") as f:
+        f.write(("Windows Registry Editor Version 5.00\r\n\r\n" + text).encode("utf-16"))
+    code, out = t.wine("regedit", "/S", winpath(path))
+    assert code == 0, out
+
+
+def unicode_tree(t):
+    app = "Café Łódź 東京"
+    folder = os.path.join(t.a.work, "unicode")
+    shutil.rmtree(folder, ignore_errors=True)
+    files = {app + ".exe": b"MZ unicode", "Dokumenty/Łódź — przewodnik.txt": "Łódź".encode(),
+             "東京/データ.txt": "東京".encode()}
+    for rel, data in files.items():
+        os.makedirs(os.path.dirname(os.path.join(folder, rel)), exist_ok=True)
+        with open(os.path.join(folder, rel), "wb") as f:
+            f.write(data)
+    code, text = t.native("init", folder, "--name", app)
+    assert code == 0, text
+    with open(os.path.join(folder, "setup.ini"), "rb") as f:
+        script = f.read()
+    assert script.startswith(b"\xef\xbb\xbf"), "a script beyond ASCII without its mark"
+    menu = "Programy Łódź 東京"
+    with open(os.path.join(folder, "setup.ini"), "wb") as f:
+        f.write(script.replace(("FolderName=" + app).encode(), ("FolderName=" + menu).encode()))
+    pkg = os.path.join(t.a.work, "unicode-package")
+    t.build(folder, pkg)
+    # This user's Start menu lies outside the ANSI code page (Wine keeps the
+    # Desktop where its own profile has it).
+    profile = "C:\\users\\Łukasz 東\\"
+    shell = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"
+    saved = reg_export(t, shell.replace("HKEY_CURRENT_USER", "HKCU"))
+    os.makedirs(os.path.join(t.drive_c, "users", "Łukasz 東", "Programs"), exist_ok=True)
+    reg_import(t, "[%s]\r\n\"Programs\"=\"%sPrograms\"\r\n"
+               % (shell, profile.replace("\\", "\\\\")))
+    try:
+        inst_win = "C:\\Programme\\Łódź Notes"
+        code, text = t.wine(os.path.join(pkg, "setup.exe"), "/S", "/NOLAUNCH",
+                            "/SHORTCUTS=desktop", "/D=" + inst_win)
+        assert code == 0, "setup.exe /S: exit %d %s" % (code, text)
+        inst = os.path.join(t.drive_c, "Programme", "Łódź Notes")
+        for rel, data in files.items():
+            with open(os.path.join(inst, rel), "rb") as f:
+                assert f.read() == data, rel + " installed with other content"
+        user = os.path.join(t.drive_c, "users", "Łukasz 東")
+        assert os.path.exists(os.path.join(user, "Programs", menu, app + ".lnk")), "no menu"
+        with open(os.path.join(inst, "setup.log"), "rb") as f:
+            log = f.read()
+        assert log.startswith(b"\xef\xbb\xbf"), "setup.log beyond ANSI without its mark"
+        assert (">>>> " + inst_win + "\\東京\\データ.txt\r\n").encode() in log, log
+        desktop = next(line[3:] for line in log.decode("utf-8-sig").split("\r\n")
+                       if line.startswith(">> "))
+        assert desktop.endswith("\\Desktop\\" + app + ".lnk"), desktop
+        desktop = os.path.join(t.drive_c, *desktop[3:].split("\\"))
+        assert os.path.exists(desktop), desktop
+        entry = reg_export(t, "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + app)
+        assert '"DisplayName"="%s"' % app in entry, entry
+        code, text = t.wine(inst_win + "\\setup.exe", "/u:" + app, "/S")
+        assert code == 0, "uninstall: exit %d %s" % (code, text)
+        assert not os.path.exists(inst), sorted(os.listdir(inst))
+        assert not os.path.exists(desktop)
+        assert not os.path.exists(os.path.join(user, "Programs", menu))
+        assert reg_export(t, "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + app) == ""
+    finally:
+        if saved:
+            reg_import(t, saved.split("\r\n", 2)[2] if saved.startswith("Windows Registry") else saved)
+
+
+def imported_names(exe):
+    """The functions a PE program imports by name."""
+    with open(exe, "rb") as f:
+        data = f.read()
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    sections, opt_size = struct.unpack_from("<H", data, pe + 6)[0], struct.unpack_from(
+        "<H", data, pe + 20)[0]
+    opt = pe + 24
+    plus = struct.unpack_from("<H", data, opt)[0] == 0x20B
+    imports_rva = struct.unpack_from("<I", data, opt + (120 if plus else 104))[0]
+    table = [struct.unpack_from("<IIII", data, opt + opt_size + 40 * i + 8)
+             for i in range(sections)]
+
+    def at(rva):
+        for size, va, raw_size, raw in table:
+            if va <= rva < va + max(size, raw_size):
+                return raw + rva - va
+        raise ValueError("RVA outside the sections")
+    names, entry = [], at(imports_rva)
+    while struct.unpack_from("<I", data, entry + 12)[0]:
+        thunk = at(struct.unpack_from("<I", data, entry)[0] or
+                   struct.unpack_from("<I", data, entry + 16)[0])
+        while True:
+            value = struct.unpack_from("<Q" if plus else "<I", data, thunk)[0]
+            if not value:
+                break
+            if not value >> (63 if plus else 31):
+                hint = at(value & 0x7FFFFFFF)
+                names.append(data[hint + 2:data.index(b"\0", hint + 2)].decode())
+            thunk += 8 if plus else 4
+        entry += 20
+    return names
+
+
+def temp_leftovers(t):
+    found = []
+    for root, dirs, _ in os.walk(os.path.join(t.drive_c, "users")):
+        found += [d for d in dirs if d.startswith("qvsetup-")]
+    return found
+
+
+def single_file(t):
+    # Libraries only from the system folder, before anything else runs.
+    assert "SetDefaultDllDirectories" in imported_names(t.a.setup)
+    app = "QvSingle"
+    folder = os.path.join(t.a.work, "single")
+    files = make_folder(folder, app)
+    code, text = t.native("init", folder, "--name", app)
+    assert code == 0, text
+    script = os.path.join(folder, "setup.ini")
+    with open(script, "rb") as f:
+        text = f.read().replace(b"[MAIN]\r\n", b"[MAIN]\r\nVersion=2.1\r\n", 1)
+    with open(script, "wb") as f:
+        f.write(text)
+    outs = []
+    for n in (1, 2):
+        out = os.path.join(t.a.work, "single-out%d" % n)
+        shutil.rmtree(out, ignore_errors=True)
+        code, text = t.native("build", folder, "-o", out, "--single", "--setup", t.a.setup)
+        assert code == 0, text
+        assert os.listdir(out) == [app + "-2.1-setup.exe"], os.listdir(out)
+        with open(os.path.join(out, app + "-2.1-setup.exe"), "rb") as f:
+            outs.append(f.read())
+    assert outs[0] == outs[1], "two builds of one folder differ"
+
+    # Signed, verified by osslsigncode and by check.
+    out = os.path.join(t.a.work, "single-out1")
+    key, cert = os.path.join(t.a.work, "key.pem"), os.path.join(t.a.work, "cert.pem")
+    code, text = run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
+                      "-out", cert, "-days", "2", "-subj", "/CN=Single File Test"])
+    assert code == 0, text
+    code, text = t.native("sign", out, "--cert", cert, "--key", key)
+    assert code == 0, text
+    single = os.path.join(out, app + "-2.1-setup.exe")
+    code, text = run(["osslsigncode", "verify", "-in", single, "-CAfile", cert])
+    assert code == 0, text
+    code, text = t.native("check", out, "--ca", cert)
+    assert code == 0 and "0 errors" in text, text
+
+    download = os.path.join(t.a.work, "Downloads of Łukasz")
+    shutil.rmtree(download, ignore_errors=True)
+    os.makedirs(download)
+    with open(single, "rb") as f:
+        good = f.read()
+    # A changed byte in the carried script, and a copy cut short: nothing
+    # installed.
+    with open(t.a.setup, "rb") as f:
+        bare = f.read()
+    at = len(bare) + 20
+    damaged = {"changed.exe": good[:at] + bytes([good[at] ^ 1]) + good[at + 1:],
+               "cut.exe": good[: len(good) * 9 // 10]}
+    inst_win = "C:\\QvSingle Test"
+    inst = os.path.join(t.drive_c, inst_win[3:])
+    shutil.rmtree(inst, ignore_errors=True)
+    for name, data in damaged.items():
+        path = os.path.join(download, name)
+        with open(path, "wb") as f:
+            f.write(data)
+        log = os.path.join(t.a.work, name + ".log")
+        code, _ = t.wine(path, "/S", "/ACCEPTLICENSE", "/LOG=" + winpath(log), "/D=" + inst_win)
+        assert code == 1, "%s: exit %d" % (name, code)
+        with open(log, encoding="utf-8", errors="replace") as f:
+            assert "The setup file is damaged or incomplete. Download it again." in f.read()
+        assert not os.path.exists(inst), name + " installed something"
+        code, text = t.native("check", path)
+        assert code == 1 and "damaged or incomplete" in text, text
+        os.remove(path)
+
+    path = os.path.join(download, app + "-2.1-setup.exe")
+    with open(path, "wb") as f:
+        f.write(good)
+    code, text = t.wine(path, "/S", "/ACCEPTLICENSE", "/NOLAUNCH", "/SHORTCUTS=none",
+                        "/D=" + inst_win)
+    assert code == 0, "single file /S: exit %d %s" % (code, text)
+    for rel, data in files.items():
+        with open(os.path.join(inst, rel), "rb") as f:
+            assert f.read() == data, rel + " installed with other content"
+    # The uninstaller is the bare program (signing rewrote its header's
+    # checksum, which nothing checks for a program).
+    with open(os.path.join(inst, "setup.exe"), "rb") as f:
+        copy = bytearray(f.read())
+    checksum = struct.unpack_from("<I", bare, 0x3C)[0] + 24 + 64
+    copy[checksum:checksum + 4] = bare[checksum:checksum + 4]
+    assert copy == bare, "the installed uninstaller is not the bare program"
+    assert not temp_leftovers(t), temp_leftovers(t)
+    uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + app
+    quiet = reg_value(t, registry_view(t.a.setup), uninstall, "QuietUninstallString")
+    assert quiet == '"%s\\setup.exe" /u:%s /S' % (inst_win, app), quiet
+    code, text = t.wine(inst_win + "\\setup.exe", "/u:" + app, "/S")
+    assert code == 0, "uninstall: exit %d %s" % (code, text)
+    assert not os.path.exists(inst), "left behind: %s" % sorted(os.listdir(inst))
+
+
 def main():
     p = argparse.ArgumentParser()
     p.add_argument("case", choices=["same_output", "round_trip", "unzip_members", "real_tree",
-                                    "nsis_tree"])
+                                    "nsis_tree", "unicode_tree", "single_file"])
     for opt in ("native", "windows", "setup", "unzip", "wineenv", "work", "drive_c"):
         p.add_argument("--" + opt, required=True)
     a = p.parse_args()

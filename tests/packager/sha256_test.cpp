@@ -1,6 +1,7 @@
 // SHA-256 against the standard's examples and against sha256sum on files
 // whose sizes sit around the 64-byte block and the 64 KiB read boundaries.
-#include "packager/sha256.hpp"
+#include "engine/sha256.hpp"
+#include "packager/safe_files.hpp"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -60,11 +61,11 @@ TEST(Sha256, FilesAgreeWithSha256sum) {
     expected.resize(std::fread(expected.data(), 1, 64, p));
     pclose(p);
     for (char& c : expected) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    EXPECT_EQ(Sha256HexOfFile(file.string()), expected) << size << " bytes";
+    EXPECT_EQ(qpack::Sha256HexOfFile(file.string()), expected) << size << " bytes";
   }
   const std::string missing = (dir / "missing").string();
   try {
-    Sha256HexOfFile(missing);
+    qpack::Sha256HexOfFile(missing);
     ADD_FAILURE() << "no error for a missing file";
   } catch (const std::runtime_error& e) {
     EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();

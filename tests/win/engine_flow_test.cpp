@@ -9,6 +9,7 @@
 #include "engine/file_names.hpp"
 #include "engine/install_sequence.hpp"
 #include "engine/registry_entries.hpp"
+#include "engine/uninstall.hpp"
 #include "shell/shell_folders.hpp"
 #include "tests/win/win_test_util.hpp"
 
@@ -84,7 +85,7 @@ class Engine : public ::testing::Test {
   }
 
   TExtractor Extractor(const std::string& tool) {
-    TExtractor x(src_ + "\\", tool, prompts_, progress_, log_);
+    TExtractor x(ArchivePlace{src_ + "\\setup.dat"}, tool, prompts_, progress_, log_);
     x.PrepareArchive();
     return x;
   }
@@ -94,6 +95,27 @@ class Engine : public ::testing::Test {
   RecordingProgress progress_;
   TInstallLog log_;
 };
+
+TEST_F(Engine, BothRoadsReadTheArchiveWhereItLiesInsideAnotherFile) {
+  // As a single setup file carries it: after the program, before a trailer.
+  const std::string zip = ReadFile(src_ + "\\setup.dat");
+  WriteFile(src_ + "\\single.exe", std::string(777, 'P') + zip + std::string(176, 'T'));
+  const ArchivePlace inside{src_ + "\\single.exe", 777, zip.size()};
+  CreateDirectoryA((dir_ + "\\tool").c_str(), nullptr);
+  const std::string tool = dir_ + "\\tool\\unzip.exe";
+  ASSERT_TRUE(CopyFileA(HostPath(UNZIP_EXE).c_str(), tool.c_str(), FALSE));
+  for (const bool inProcess : {false, true}) {
+    TExtractor x(inside, inProcess ? "" : tool, prompts_, progress_, log_, inProcess);
+    x.PrepareArchive();
+    const std::string out = target_ + (inProcess ? "\\fast" : "\\paced");
+    CreateDirectoryA(out.c_str(), nullptr);
+    EXPECT_TRUE(x.ExtractFile("good.txt", out)) << x.LastErrorText();
+    EXPECT_EQ(ReadFile(out + "\\good.txt").substr(0, 14), "new contents\r\n");
+    x.RemoveArchiveCopy();
+    x.DropScratch();
+  }
+  EXPECT_FALSE(Exists(dir_ + "\\tool\\setup.dat"));  // the tool's copy went
+}
 
 TEST_F(Engine, AFailedExtractionLeavesTheOldFileAndNothingElse) {
   WriteFile(target_ + "\\damaged.txt", "old bytes");
@@ -163,7 +185,8 @@ TEST_F(Engine, OnlyAToolThatStallsIsEnded) {
 TEST_F(Engine, TheFastRoadReadsTheArchiveInProcess) {
   WriteFile(target_ + "\\damaged.txt", "old bytes");
   CreateDirectoryA((target_ + "\\sub").c_str(), nullptr);
-  TExtractor x(src_ + "\\", "", prompts_, progress_, log_, true);  // no tool at all
+  TExtractor x(ArchivePlace{src_ + "\\setup.dat"}, "", prompts_, progress_, log_,
+               true);  // no tool at all
   x.PrepareArchive();
   // The unzip tool's codes, so that both roads say the same.
   EXPECT_FALSE(x.ExtractFile("damaged.txt", target_));
@@ -229,6 +252,20 @@ class Sequence : public Engine {
   TSetupRec rec_;
   TInstallOptions opt_;
 };
+
+TEST_F(Engine, AnInstallationOfTheEarlierAnsiProgramIsRemovedCompletely) {
+  // Its setup.log holds paths in the ANSI code page, without a mark.
+  const std::string inst = target_ + "\\Caf\xC3\xA9 App";
+  CreateDirectoryW(U(inst).c_str(), nullptr);
+  CreateDirectoryW(U(inst + "\\R\xC3\xA9sum\xC3\xA9").c_str(), nullptr);
+  WriteFile(inst + "\\R\xC3\xA9sum\xC3\xA9\\na\xC3\xAFve.txt", "x");
+  WriteFile(inst + "\\setup.exe", "MZ");
+  const std::string ansiInst = target_ + "\\Caf\xE9 App";
+  WriteFile(inst + "\\setup.log",
+            "Installing files...\r\n>>>> " + ansiInst + "\\R\xE9sum\xE9\\na\xEFve.txt\r\n");
+  EXPECT_EQ(RemoveInstallation(inst), TUninstallOutcome::Removed);
+  EXPECT_FALSE(Exists(inst));
+}
 
 TEST_F(Sequence, DestinationChecks) {
   {

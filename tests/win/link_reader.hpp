@@ -23,25 +23,31 @@ struct LinkFields {
 inline LinkFields ReadLink(const std::string& file) {
   LinkFields r;
   CoInitialize(nullptr);
-  IShellLinkA* link = nullptr;
+  IShellLinkW* link = nullptr;
   IPersistFile* pf = nullptr;
-  wchar_t wide[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                  reinterpret_cast<void**>(&link))) &&
       SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pf))) &&
-      SUCCEEDED(pf->Load(wide, STGM_READ))) {
-    char buf[MAX_PATH] = {};
+      SUCCEEDED(pf->Load(U(file).c_str(), STGM_READ))) {
+    wchar_t buf[MAX_PATH] = {};
     link->GetPath(buf, MAX_PATH, nullptr, SLGP_RAWPATH);
-    r.path = buf;
+    r.path = N(buf);
+    // The ID list holds the target exactly; Wine's link file also keeps it
+    // as an ANSI path, bent where the code page lacks a letter.
+    PIDLIST_ABSOLUTE ids = nullptr;
+    if (SUCCEEDED(link->GetIDList(&ids)) && ids) {
+      wchar_t exact[MAX_PATH] = {};
+      if (SHGetPathFromIDListW(ids, exact)) r.path = N(exact);
+      CoTaskMemFree(ids);
+    }
     link->GetArguments(buf, MAX_PATH);
-    r.args = buf;
+    r.args = N(buf);
     link->GetWorkingDirectory(buf, MAX_PATH);
-    r.dir = buf;
+    r.dir = N(buf);
     link->GetDescription(buf, MAX_PATH);
-    r.description = buf;
+    r.description = N(buf);
     link->GetIconLocation(buf, MAX_PATH, &r.iconIndex);
-    r.icon = buf;
+    r.icon = N(buf);
     link->GetHotkey(&r.hotKey);
   }
   if (pf) pf->Release();
@@ -55,12 +61,12 @@ inline LinkFields ReadLink(const std::string& file) {
 
 // A string value under HKEY_LOCAL_MACHINE, or "<missing>".
 inline std::string RegValue(const std::string& key, const char* name) {
-  char buf[1024] = {};
+  wchar_t buf[1024] = {};
   DWORD size = sizeof buf;
-  if (RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buf, &size) !=
-      ERROR_SUCCESS)
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, U(key).c_str(), name ? U(name).c_str() : nullptr,
+                   RRF_RT_REG_SZ, nullptr, buf, &size) != ERROR_SUCCESS)
     return "<missing>";
-  return buf;
+  return N(buf);
 }
 
 }  // namespace wintest

@@ -82,6 +82,25 @@ TEST_F(BothReaders, LongValuesAndManyKeys) {
   EXPECT_EQ(TPrivateProfile(dir_ + "\\setup.ini").ReadKeys("FILES").size(), 700u);
 }
 
+TEST_F(BothReaders, UnicodeScriptsWithTheirMarks) {
+  const std::string script =
+      "[MAIN]\r\nAppName=Café Łódź 東京\r\nInstPath=C:\\Programme\\Łódź\r\n[FILES]\r\n"
+      "Name0=東京\\データ.txt*\r\nGroup0=Main*\r\n";
+  Expect("\xEF\xBB\xBF" + script);
+  // UTF-16 little-endian after its mark.
+  std::string utf16 = "\xFF\xFE";
+  for (const wchar_t c : U(script)) {
+    utf16 += static_cast<char>(c & 0xFF);
+    utf16 += static_cast<char>(c >> 8);
+  }
+  Expect(utf16);
+  TSetupRec rec;
+  WriteFile(dir_ + "\\setup.ini", utf16);
+  ReadSetupRec(rec, dir_ + "\\setup.ini");
+  EXPECT_EQ(rec.AppName, "Café Łódź 東京");
+  EXPECT_EQ(rec.Files.Get("Name0"), "東京\\データ.txt");
+}
+
 TEST_F(BothReaders, BytesAbove127) {
   Expect(
       "[MAIN]\nAppName=Caf\xE9 \xC6sir\nInstPath=C:\\Programme\\\xFC\xF6\xE4\n[FILES]\n"

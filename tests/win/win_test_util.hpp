@@ -9,6 +9,21 @@
 
 namespace wintest {
 
+// Texts are UTF-8, as in the program; the system gets them wide.
+inline std::wstring U(const std::string& s) {
+  std::wstring w(s.size() + 1, L'\0');
+  w.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()),
+                                                   w.data(), static_cast<int>(w.size()))));
+  return w;
+}
+inline std::string N(const std::wstring& w) {
+  std::string s(w.size() * 3 + 1, '\0');
+  s.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()),
+                                                   s.data(), static_cast<int>(s.size()), nullptr,
+                                                   nullptr)));
+  return s;
+}
+
 // A path of the Linux host as Wine sees it (drive Z: is the root).
 inline std::string HostPath(const std::string& unixPath) {
   std::string p = "Z:" + unixPath;
@@ -18,13 +33,13 @@ inline std::string HostPath(const std::string& unixPath) {
 }
 
 inline bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return GetFileAttributesW(U(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 inline std::string ReadFile(const std::string& path) {
   std::string data;
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
+  HANDLE h = CreateFileW(U(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return "<missing " + path + ">";
   char buf[65536];
   DWORD n = 0;
@@ -34,7 +49,7 @@ inline std::string ReadFile(const std::string& path) {
 }
 
 inline void WriteFile(const std::string& path, const std::string& data) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  HANDLE h = CreateFileW(U(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD n = 0;
   ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &n, nullptr);
   CloseHandle(h);
@@ -43,32 +58,32 @@ inline void WriteFile(const std::string& path, const std::string& data) {
 // Names in dir matching pattern (e.g. "~fs*.exe").
 inline std::vector<std::string> List(const std::string& dir, const std::string& pattern) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "\\" + pattern).c_str(), &fd);
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(U(dir + "\\" + pattern).c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return names;
   do {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
-  } while (FindNextFileA(h, &fd));
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(N(fd.cFileName));
+  } while (FindNextFileW(h, &fd));
   FindClose(h);
   return names;
 }
 
 inline void RemoveTree(const std::string& dir) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(U(dir + "\\*").c_str(), &fd);
   if (h != INVALID_HANDLE_VALUE) {
     do {
-      std::string name = fd.cFileName;
+      std::string name = N(fd.cFileName);
       if (name == "." || name == "..") continue;
       std::string p = dir + "\\" + name;
       if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         RemoveTree(p);
       else
-        DeleteFileA(p.c_str());
-    } while (FindNextFileA(h, &fd));
+        DeleteFileW(U(p).c_str());
+    } while (FindNextFileW(h, &fd));
     FindClose(h);
   }
-  RemoveDirectoryA(dir.c_str());
+  RemoveDirectoryW(U(dir).c_str());
 }
 
 // A fresh, empty directory under the system temporary directory.
@@ -83,11 +98,11 @@ inline std::string ScratchDir(const std::string& tag) {
 
 // Runs a command line, waits up to timeoutMs; returns the exit code or -1.
 inline long RunProcess(const std::string& commandLine, DWORD timeoutMs = 30000) {
-  STARTUPINFOA si{};
+  STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  std::string cmd = commandLine;
-  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+  std::wstring cmd = U(commandLine);
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                       nullptr, &si, &pi))
     return -1;
   DWORD code = static_cast<DWORD>(-1);

@@ -1,13 +1,8 @@
 // SHA-256 as FIPS 180-4 describes it.
-#include "packager/sha256.hpp"
+#include "engine/sha256.hpp"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <memory>
-#include <stdexcept>
-
-#include "packager/safe_files.hpp"
 
 namespace {
 
@@ -22,16 +17,6 @@ constexpr uint32_t kRound[64] = {
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
 
 uint32_t Rotr(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
-
-std::string Hex(const std::array<uint8_t, 32>& digest) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string hex;
-  for (uint8_t b : digest) {
-    hex += kDigits[b >> 4];
-    hex += kDigits[b & 15];
-  }
-  return hex;
-}
 
 }  // namespace
 
@@ -105,15 +90,15 @@ std::array<uint8_t, 32> Sha256::Final() {
 std::string Sha256Hex(const std::string& bytes) {
   Sha256 sha;
   sha.Update(bytes.data(), bytes.size());
-  return Hex(sha.Final());
+  return HexDigest(sha.Final());
 }
 
-std::string Sha256HexOfFile(const std::string& path) {
-  const qpack::FileStream f = qpack::OpenRegularFile(path);
-  Sha256 sha;
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) sha.Update(buf, n);
-  if (std::ferror(f.get())) throw std::runtime_error(path + ": read error");
-  return Hex(sha.Final());
+std::string HexDigest(const std::array<uint8_t, 32>& digest) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string hex;
+  for (uint8_t b : digest) {
+    hex += kDigits[b >> 4];
+    hex += kDigits[b & 15];
+  }
+  return hex;
 }

@@ -1,5 +1,6 @@
-// SHA-256 of bytes and of files, for installer hashes in manifests. Portable
-// (no crypto library: the tool builds for Windows with MinGW as well).
+// SHA-256, for installer hashes in manifests and the parts a single-file
+// package carries. Portable (no crypto library: setup.exe and qpack build
+// with MinGW as well).
 #pragma once
 
 #include <array>
@@ -23,8 +24,6 @@ class Sha256 {
   uint64_t length_ = 0;  // message length in bytes
 };
 
-// Upper-case hex digest of bytes.
+// Upper-case hex, as manifests want it.
+std::string HexDigest(const std::array<uint8_t, 32>& digest);
 std::string Sha256Hex(const std::string& bytes);
-// Upper-case hex digest of a file's contents, as manifests want it. Throws
-// std::runtime_error naming the file when it cannot be read.
-std::string Sha256HexOfFile(const std::string& path);

@@ -1,0 +1,177 @@
+// Finding and checking the package a single setup file carries.
+#include "engine/package_source.hpp"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "engine/carried_package.hpp"
+#include "engine/sha256.hpp"
+#include "shell/file_ops.hpp"
+#include "shell/wide_text.hpp"
+
+namespace {
+
+bool ReadAt(HANDLE file, uint64_t offset, void* buffer, DWORD size) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD read = 0;
+  return ReadFile(file, buffer, size, &read, &at) && read == size;
+}
+
+// Reads size bytes from offset, hashing them and handing each block to sink.
+template <class Sink>
+bool HashRange(HANDLE file, uint64_t offset, uint64_t size, std::array<uint8_t, 32>& digest,
+               Sink sink) {
+  std::vector<char> buffer(1 << 20);
+  Sha256 sha;
+  while (size > 0) {
+    const DWORD n = static_cast<DWORD>(size < buffer.size() ? size : buffer.size());
+    if (!ReadAt(file, offset, buffer.data(), n) || !sink(buffer.data(), n)) return false;
+    sha.Update(buffer.data(), n);
+    offset += n;
+    size -= n;
+  }
+  digest = sha.Final();
+  return true;
+}
+
+// A folder of our own in the temporary folder: one that did not exist.
+std::string FreshFolder() {
+  const std::string temp = TempDirectory();
+  if (temp.empty()) return "";
+  LARGE_INTEGER counter{};
+  QueryPerformanceCounter(&counter);
+  unsigned seed = GetCurrentProcessId() * 2654435761u ^ static_cast<unsigned>(counter.QuadPart);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    seed = seed * 1103515245u + 12345u;
+    char name[32];
+    wsprintfA(name, "qvsetup-%08x", seed);
+    const std::string folder = temp + name;
+    if (CreateDirectoryW(LongPath(folder).c_str(), nullptr)) return folder + "\\";
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return "";
+  }
+  return "";
+}
+
+}  // namespace
+
+PackagePlace PlaceBeside(const std::string& dir, const std::string& program) {
+  PackagePlace place;
+  place.script = dir + "setup.ini";
+  // A licence that is there but cannot be read is still the wizard's to
+  // report.
+  place.licence = PathExists(dir + "license.txt") ? dir + "license.txt" : "";
+  place.archive.path = dir + "setup.dat";
+  place.program = program;
+  return place;
+}
+
+CarriedPackage::~CarriedPackage() {
+  if (!folder_.empty()) RemoveTree(folder_.substr(0, folder_.size() - 1));
+}
+
+CarriedPackage::Found CarriedPackage::Damaged(const std::string& why) {
+  problem_ = why;
+  return Found::Damaged;
+}
+
+CarriedPackage::Found CarriedPackage::Open(const std::string& program) {
+  // Held open without write sharing: nobody changes the parts between their
+  // check and their use.
+  program_.Reset(CreateFileW(LongPath(program).c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                             nullptr));
+  if (!program_) return Found::None;
+  LARGE_INTEGER size{};
+  std::string head(carried::kHeadBytes, '\0');
+  DWORD read = 0;
+  if (!GetFileSizeEx(program_.Get(), &size) ||
+      !ReadFile(program_.Get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr))
+    return Found::None;
+  head.resize(read);
+  const auto fileSize = static_cast<uint64_t>(size.QuadPart);
+  const carried::PeLayout pe = carried::ReadPeLayout(head, fileSize);
+  if (!pe.valid) return Found::None;
+  if (!pe.certificateFits) return Damaged("its signature reaches past its end (cut short?)");
+  const uint64_t end = carried::TrailerEnd(pe, fileSize);
+  // Nothing after the image: a bare program, run beside its files.
+  if (end <= pe.imageEnd) return Found::None;
+  std::string bytes(carried::kTrailerSize, '\0');
+  carried::Trailer trailer;
+  std::string problem;
+  if (end < pe.imageEnd + carried::kTrailerSize ||
+      !ReadAt(program_.Get(), end - carried::kTrailerSize, bytes.data(), carried::kTrailerSize) ||
+      !carried::DecodeTrailer(bytes, end, trailer, problem))
+    return Damaged("the package's description at its end is missing (cut short?)");
+  if (!problem.empty()) return Damaged(problem);
+
+  folder_ = FreshFolder();
+  if (folder_.empty()) return Damaged("no folder of its own can be made in the temporary folder");
+  for (int i = 0; i < carried::kPartCount; ++i) {
+    const carried::PartPlace& part = trailer.parts[i];
+    if (!part.Present()) continue;
+    // setup.dat stays where it lies; the other two are read from files.
+    OwnedHandle out;
+    if (i != carried::kArchive) {
+      out.Reset(CreateFileW(LongPath(folder_ + carried::kPartFiles[i]).c_str(), GENERIC_WRITE, 0,
+                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!out) return Damaged(std::string(carried::kPartFiles[i]) + " cannot be written");
+    }
+    std::array<uint8_t, 32> digest{};
+    const bool read =
+        HashRange(program_.Get(), part.offset, part.size, digest, [&](const char* data, DWORD n) {
+          DWORD written = 0;
+          return !out || (WriteFile(out.Get(), data, n, &written, nullptr) && written == n);
+        });
+    if (!read) return Damaged(std::string(carried::kPartFiles[i]) + " cannot be read");
+    if (digest != part.sha256)
+      return Damaged(std::string(carried::kPartFiles[i]) + " is not what was packed");
+  }
+  place_.script = folder_ + "setup.ini";
+  place_.licence = trailer.parts[carried::kLicence].Present() ? folder_ + "license.txt" : "";
+  place_.archive = {program, trailer.parts[carried::kArchive].offset,
+                    trailer.parts[carried::kArchive].size};
+  place_.program = program;
+  place_.programSize = trailer.programSize;
+  place_.carried = true;
+  return Found::Ready;
+}
+
+bool CopyFileRange(const std::string& from, uint64_t offset, uint64_t size, const std::string& to) {
+  OwnedHandle in(CreateFileW(LongPath(from).c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  OwnedHandle out(CreateFileW(LongPath(to).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!in || !out) return false;
+  std::array<uint8_t, 32> unused{};
+  const bool copied = HashRange(in.Get(), offset, size, unused, [&](const char* data, DWORD n) {
+    DWORD written = 0;
+    return WriteFile(out.Get(), data, n, &written, nullptr) && written == n;
+  });
+  if (!copied) {
+    out.Reset();
+    DeleteFileAt(to);
+  }
+  return copied;
+}
+
+bool CopyBareProgram(const std::string& from, uint64_t size, const std::string& to) {
+  if (size == UINT64_MAX) return CopyFileTo(from, to);
+  if (!CopyFileRange(from, 0, size, to)) return false;
+  // The whole file's signature is not this copy's: its entry goes.
+  std::string head;
+  if (!ReadWholeFile(to, head)) return false;
+  const carried::PeLayout pe = carried::ReadPeLayout(head.substr(0, carried::kHeadBytes), size);
+  if (!pe.securityEntryOffset || (pe.certificateOffset == 0 && pe.certificateSize == 0))
+    return true;
+  OwnedHandle out(CreateFileW(LongPath(to).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(pe.securityEntryOffset);
+  const char zeros[8] = {};
+  DWORD written = 0;
+  return out && WriteFile(out.Get(), zeros, sizeof zeros, &written, &at) && written == 8;
+}

@@ -1,0 +1,61 @@
+// Where the package's parts lie: setup.ini, setup.dat and license.txt beside
+// the program, or inside it (a single setup file, see carried_package.hpp).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/zip_reader.hpp"
+#include "shell/owned.hpp"
+
+struct PackagePlace {
+  std::string script;    // setup.ini's file
+  std::string licence;   // license.txt; empty when the package has none
+  ArchivePlace archive;  // setup.dat
+  std::string program;   // this program's file
+  // Bytes at the front of program that are the bare program: what is copied
+  // as the uninstaller.
+  uint64_t programSize = UINT64_MAX;
+  bool carried = false;
+};
+
+// The four-file package in dir (ending with a backslash).
+PackagePlace PlaceBeside(const std::string& dir, const std::string& program);
+
+// The package inside this program, when it carries one. Open verifies every
+// part against its hash, then writes setup.ini and license.txt into a fresh
+// folder of its own in the temporary folder; setup.dat is read where it lies.
+// The program stays open against writes while the object lives, and the
+// folder goes with it.
+class CarriedPackage {
+ public:
+  enum class Found { None, Ready, Damaged };
+  static constexpr const char* kDamagedMessage =
+      "The setup file is damaged or incomplete. Download it again.";
+
+  CarriedPackage() = default;
+  ~CarriedPackage();
+  CarriedPackage(const CarriedPackage&) = delete;
+  CarriedPackage& operator=(const CarriedPackage&) = delete;
+
+  Found Open(const std::string& program);
+  const PackagePlace& Place() const { return place_; }
+  // Why a Damaged file is: for the log.
+  const std::string& Problem() const { return problem_; }
+
+ private:
+  Found Damaged(const std::string& why);
+
+  OwnedHandle program_;
+  std::string folder_;
+  PackagePlace place_;
+  std::string problem_;
+};
+
+// Copies size bytes of from, starting at offset, into a new file to
+// (replacing one there); false, and no file, when that fails.
+bool CopyFileRange(const std::string& from, uint64_t offset, uint64_t size, const std::string& to);
+// Copies the first size bytes of from (all of it for UINT64_MAX) to to, as a
+// program without the signature the whole file may carry. False when it
+// cannot be read or written.
+bool CopyBareProgram(const std::string& from, uint64_t size, const std::string& to);

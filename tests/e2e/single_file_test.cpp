@@ -1,0 +1,68 @@
+// The sample product as one file, alone in a download folder: the wizard
+// shows the licence it carries and installs from it; the uninstaller left
+// behind is the bare program, and nothing stays in the temporary folder.
+#include <gtest/gtest.h>
+
+#include "setup/control_ids.hpp"
+#include "tests/e2e/driver.hpp"
+#include "tests/win/win_test_util.hpp"
+
+using namespace wintest;
+using e2e::SetupProcess;
+
+namespace {
+
+TEST(SingleFile, InstallsThroughTheWizardFromAFolderOfItsOwn) {
+  const std::string root = ScratchDir("single");
+  const std::string download = root + "\\Pobrane pliki Łukasza", tmp = root + "\\tmp";
+  CreateDirectoryW(U(download).c_str(), nullptr);
+  CreateDirectoryW(U(tmp).c_str(), nullptr);
+  const std::string exe = download + "\\Quorvane Notes-setup.exe";
+  ASSERT_TRUE(CopyFileW(U(HostPath(PRODUCT_SINGLE)).c_str(), U(exe).c_str(), FALSE));
+  const std::string inst = root + "\\Quorvane Notes";
+
+  SetupProcess setup(exe, "", tmp);
+  HWND licence = setup.WaitForWindow("TForm2");
+  ASSERT_NE(licence, nullptr);
+  EXPECT_EQ(e2e::WindowText(GetDlgItem(licence, ids::kLicenseText)).substr(0, 20),
+            ReadFile(HostPath(PRODUCT_FOLDER) + "\\license.txt").substr(0, 20));
+  e2e::PressButton(licence, IDOK);
+  HWND main = setup.WaitForWindow("TForm1");
+  ASSERT_NE(main, nullptr);
+  for (int i = 0; i < 100 && e2e::WindowText(GetDlgItem(main, ids::kProceedLine)).empty(); ++i)
+    Sleep(50);
+  e2e::ClickControl(GetDlgItem(main, ids::kProceedLine));
+  const std::wstring path = U(inst);
+  SendMessageW(GetDlgItem(main, ids::kPathEdit), WM_SETTEXT, 0,
+               reinterpret_cast<LPARAM>(path.c_str()));
+  e2e::ClickControl(GetDlgItem(main, ids::kSetupButton));
+  HWND ask = setup.WaitForMessageBox(10000);
+  ASSERT_NE(ask, nullptr);
+  e2e::Answer(ask, IDYES);
+  HWND done = setup.WaitForMessageBox(60000);
+  ASSERT_NE(done, nullptr);
+  EXPECT_EQ(e2e::MessageText(done), "Setup Completed!");
+  e2e::PressButton(done, IDOK);
+  EXPECT_EQ(setup.WaitForExit(15000), 0);
+  for (int i = 0; i < 100; ++i) {  // the sample program, started at the end
+    if (HWND app = FindWindowA("QuorvaneNotes", nullptr)) {
+      PostMessageA(app, WM_CLOSE, 0, 0);
+      Sleep(500);
+      break;
+    }
+    Sleep(100);
+  }
+
+  EXPECT_EQ(ReadFile(inst + "\\Docs\\readme.txt"),
+            ReadFile(HostPath(PRODUCT_FOLDER) + "\\Docs\\readme.txt"));
+  EXPECT_EQ(ReadFile(inst + "\\setup.exe"), ReadFile(HostPath(SETUP_EXE)));
+  WIN32_FIND_DATAW fd;
+  HANDLE left = FindFirstFileW(U(tmp + "\\qvsetup-*").c_str(), &fd);
+  EXPECT_EQ(left, INVALID_HANDLE_VALUE) << "left in the temporary folder: " << N(fd.cFileName);
+  if (left != INVALID_HANDLE_VALUE) FindClose(left);
+  EXPECT_EQ(RunProcess("\"" + inst + "\\setup.exe\" \"/u:Quorvane Notes\" /S"), 0);
+  EXPECT_FALSE(Exists(inst));
+  RemoveTree(root);
+}
+
+}  // namespace
