@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "engine/sha256.hpp"
+
 namespace carried {
 
 const char* const kPartFiles[kPartCount] = {"setup.ini", "setup.dat", "license.txt"};
@@ -20,7 +22,7 @@ uint64_t Get(const std::string& in, size_t at, int bytes) {
   return value;
 }
 
-constexpr size_t kPartsAt = 24, kEntrySize = 48;
+constexpr size_t kProgramHashAt = 24, kPartsAt = 56, kEntrySize = 48;
 
 }  // namespace
 
@@ -29,6 +31,8 @@ std::string EncodeTrailer(const Trailer& trailer) {
   Put(out, kFormatVersion, 4);
   Put(out, kTrailerSize, 4);
   Put(out, trailer.programSize, 8);
+  out.append(reinterpret_cast<const char*>(trailer.programSha256.data()),
+             trailer.programSha256.size());
   for (const PartPlace& p : trailer.parts) {
     Put(out, p.offset, 8);
     Put(out, p.size, 8);
@@ -38,8 +42,8 @@ std::string EncodeTrailer(const Trailer& trailer) {
   return out;
 }
 
-bool DecodeTrailer(const std::string& bytes, uint64_t trailerEnd, Trailer& trailer,
-                   std::string& problem) {
+bool DecodeTrailer(const std::string& bytes, uint64_t trailerEnd, uint64_t imageEnd,
+                   Trailer& trailer, std::string& problem) {
   problem.clear();
   if (bytes.size() != kTrailerSize || trailerEnd < kTrailerSize ||
       std::memcmp(bytes.data() + kTrailerSize - 8, kEndMagic, 8) != 0 ||
@@ -50,11 +54,13 @@ bool DecodeTrailer(const std::string& bytes, uint64_t trailerEnd, Trailer& trail
     return true;
   }
   trailer.programSize = Get(bytes, 16, 8);
+  std::memcpy(trailer.programSha256.data(), bytes.data() + kProgramHashAt,
+              trailer.programSha256.size());
   // Each part starts where the one before ended (or later), none reaches
   // into the trailer.
   uint64_t next = trailer.programSize;
   const uint64_t trailerStart = trailerEnd - kTrailerSize;
-  if (next == 0 || next > trailerStart) problem = "the program's size does not fit the file";
+  if (next != imageEnd || next > trailerStart) problem = "the program's size is not its image's";
   for (int i = 0; i < kPartCount && problem.empty(); ++i) {
     PartPlace& p = trailer.parts[i];
     const size_t at = kPartsAt + kEntrySize * static_cast<size_t>(i);
@@ -87,7 +93,10 @@ PeLayout ReadPeLayout(const std::string& head, uint64_t fileSize) {
   const uint64_t directories = optionalAt + (magic == 0x20B ? 112 : 96);
   const uint64_t security = directories + 4 * 8;  // entry 4
   if ((magic != 0x10B && magic != 0x20B) || security + 8 > optionalAt + optionalSize) return pe;
+  // Fewer than five directories: no security entry at all.
+  if (Get(head, directories - 4, 4) < 5) return pe;
   pe.securityEntryOffset = security;
+  pe.checksumOffset = optionalAt + 64;
   pe.certificateOffset = Get(head, security, 4);
   pe.certificateSize = Get(head, security + 4, 4);
   const uint64_t table = optionalAt + optionalSize;
@@ -106,6 +115,14 @@ PeLayout ReadPeLayout(const std::string& head, uint64_t fileSize) {
 
 uint64_t TrailerEnd(const PeLayout& pe, uint64_t fileSize) {
   return pe.certificateOffset != 0 && pe.certificateFits ? pe.certificateOffset : fileSize;
+}
+
+std::array<uint8_t, 32> ProgramDigest(std::string image, const PeLayout& pe) {
+  for (const auto& [at, n] : {std::pair{pe.checksumOffset, 4}, {pe.securityEntryOffset, 8}})
+    if (at && at + n <= image.size()) image.replace(at, n, n, '\0');
+  Sha256 sha;
+  sha.Update(image.data(), image.size());
+  return sha.Final();
 }
 
 }  // namespace carried

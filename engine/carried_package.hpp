@@ -18,14 +18,18 @@
 //   0       8     kMagic: "QVSETUP" and a 0 byte
 //   8       4     format version, kFormatVersion
 //   12      4     trailer size in bytes, kTrailerSize
-//   16      8     program size: bytes of the bare program at the front
-//   24      48×3  one entry per part, in the order of Part:
+//   16      8     program size: bytes of the bare program at the front,
+//                 which must be where the PE image ends
+//   24      32    SHA-256 of the bare program, with its header's checksum
+//                 and security directory entry read as zeros (signing
+//                 rewrites both)
+//   56      48×3  one entry per part, in the order of Part:
 //                   +0   8   offset of the part's first byte in the file
 //                   +8   8   the part's size in bytes
 //                   +16  32  SHA-256 of the part's bytes
 //                 a part the package lacks (license.txt) has offset and
 //                 size 0 and a zero hash
-//   168     8     kEndMagic: "QVPKGEND"
+//   200     8     kEndMagic: "QVPKGEND"
 #pragma once
 
 #include <array>
@@ -41,7 +45,7 @@ extern const char* const kPartFiles[kPartCount];
 constexpr char kMagic[8] = {'Q', 'V', 'S', 'E', 'T', 'U', 'P', '\0'};
 constexpr char kEndMagic[8] = {'Q', 'V', 'P', 'K', 'G', 'E', 'N', 'D'};
 constexpr uint32_t kFormatVersion = 1;
-constexpr uint32_t kTrailerSize = 176;
+constexpr uint32_t kTrailerSize = 208;
 
 struct PartPlace {
   uint64_t offset = 0;
@@ -52,16 +56,18 @@ struct PartPlace {
 
 struct Trailer {
   uint64_t programSize = 0;
+  std::array<uint8_t, 32> programSha256{};
   PartPlace parts[kPartCount];
 };
 
 std::string EncodeTrailer(const Trailer& trailer);
-// Reads kTrailerSize bytes that end at trailerEnd in the file. Returns false
-// when they are no trailer of ours (a bare program); sets problem when they
-// are one whose places do not fit (parts outside the file, overlapping, or
-// out of order): a damaged file.
-bool DecodeTrailer(const std::string& bytes, uint64_t trailerEnd, Trailer& trailer,
-                   std::string& problem);
+// Reads kTrailerSize bytes that end at trailerEnd in the file whose image
+// ends at imageEnd. Returns false when they are no trailer of ours (a bare
+// program); sets problem when they are one whose places do not fit (a
+// program size other than the image's, parts outside the file, overlapping,
+// or out of order): a damaged file.
+bool DecodeTrailer(const std::string& bytes, uint64_t trailerEnd, uint64_t imageEnd,
+                   Trailer& trailer, std::string& problem);
 
 // What the PE headers at the front of a file say, for finding the trailer.
 struct PeLayout {
@@ -71,8 +77,9 @@ struct PeLayout {
   // when it lies after the image and within the file.
   uint64_t certificateOffset = 0, certificateSize = 0;
   bool certificateFits = true;
-  // Where the security directory's entry lies in the file, to clear it.
-  uint64_t securityEntryOffset = 0;
+  // Where the security directory's entry and the header's checksum lie in
+  // the file, to clear them.
+  uint64_t securityEntryOffset = 0, checksumOffset = 0;
 };
 // head is the file's first bytes (4 KiB hold the headers of any program of
 // ours); fileSize its whole size.
@@ -82,5 +89,9 @@ PeLayout ReadPeLayout(const std::string& head, uint64_t fileSize);
 uint64_t TrailerEnd(const PeLayout& pe, uint64_t fileSize);
 
 constexpr size_t kHeadBytes = 4096;
+
+// The bare program's digest as the trailer holds it: image is the program's
+// bytes, pe what its headers say.
+std::array<uint8_t, 32> ProgramDigest(std::string image, const PeLayout& pe);
 
 }  // namespace carried

@@ -100,11 +100,19 @@ void TExtractor::PrepareArchive() {
     if (inProcess_) OpenReader();
     return;
   }
-  archivePath_ = DirectoryPart(toolPath_) + "setup.dat";
-  const bool copied = source_.WholeFile()
-                          ? CopyFileTo(source, archivePath_)
-                          : CopyFileRange(source, source_.offset, source_.size, archivePath_);
+  // A name of its own beside the tool, never an existing file: another
+  // setup may be running, and the folder holds other programs' files.
+  const DWORD seed = GetCurrentProcessId() * 40503u + GetTickCount();
+  bool copied = false;
+  for (int attempt = 0; attempt < 64 && !copied; ++attempt) {
+    wchar_t name[16];
+    wsprintfW(name, L"~qv%04x.dat", static_cast<unsigned>((seed + attempt * 7919u) & 0xFFFF));
+    archivePath_ = DirectoryPart(toolPath_) + Narrow(name);
+    copied = CopyFileRange(source, source_.offset, source_.size, archivePath_);
+    if (!copied && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
   if (!copied) {
+    archivePath_.clear();
     prompts_.Message("Can not copy archive locally.");
     throw EEndProgram{0, EEndProgram::kArchiveNotCopied};
   }

@@ -78,11 +78,23 @@ CarriedPackage::Found CarriedPackage::Damaged(const std::string& why) {
 }
 
 CarriedPackage::Found CarriedPackage::Open(const std::string& program) {
-  // Held open without write sharing: nobody changes the parts between their
-  // check and their use.
-  program_.Reset(CreateFileW(LongPath(program).c_str(), GENERIC_READ,
-                             FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                             nullptr));
+  // A bare program does not hold its own file: as the uninstaller it
+  // deletes itself at the end.
+  const Found found = Look(program);
+  if (found == Found::None) program_.Reset();
+  return found;
+}
+
+CarriedPackage::Found CarriedPackage::Look(const std::string& program) {
+  // Held open sharing reading alone: nobody changes or renames the file
+  // between the check of its parts and their use.
+  program_.Reset(CreateFileW(LongPath(program).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                             OPEN_EXISTING, 0, nullptr));
+  const bool held = static_cast<bool>(program_);
+  if (!held)
+    program_.Reset(CreateFileW(LongPath(program).c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
   if (!program_) return Found::None;
   LARGE_INTEGER size{};
   std::string head(carried::kHeadBytes, '\0');
@@ -103,9 +115,19 @@ CarriedPackage::Found CarriedPackage::Open(const std::string& program) {
   std::string problem;
   if (end < pe.imageEnd + carried::kTrailerSize ||
       !ReadAt(program_.Get(), end - carried::kTrailerSize, bytes.data(), carried::kTrailerSize) ||
-      !carried::DecodeTrailer(bytes, end, trailer, problem))
+      !carried::DecodeTrailer(bytes, end, pe.imageEnd, trailer, problem))
     return Damaged("the package's description at its end is missing (cut short?)");
   if (!problem.empty()) return Damaged(problem);
+  if (!held) return Damaged("its own file cannot be held against changes while it runs");
+
+  // The program itself (with the unzip tool it carries) is checked as well:
+  // it becomes the uninstaller.
+  if (trailer.programSize > (256u << 20)) return Damaged("the program is too large");
+  std::string image(static_cast<size_t>(trailer.programSize), '\0');
+  if (!ReadAt(program_.Get(), 0, image.data(), static_cast<DWORD>(image.size())))
+    return Damaged("the program cannot be read");
+  if (carried::ProgramDigest(std::move(image), pe) != trailer.programSha256)
+    return Damaged("the program is not what was packed");
 
   folder_ = FreshFolder();
   if (folder_.empty()) return Damaged("no folder of its own can be made in the temporary folder");
@@ -140,12 +162,14 @@ CarriedPackage::Found CarriedPackage::Open(const std::string& program) {
 }
 
 bool CopyFileRange(const std::string& from, uint64_t offset, uint64_t size, const std::string& to) {
-  OwnedHandle in(CreateFileW(LongPath(from).c_str(), GENERIC_READ,
-                             FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  OwnedHandle out(CreateFileW(LongPath(to).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  OwnedHandle in(CreateFileW(LongPath(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  LARGE_INTEGER total{};
+  if (!in || !GetFileSizeEx(in.Get(), &total)) return false;
+  if (size == UINT64_MAX) size = static_cast<uint64_t>(total.QuadPart) - offset;
+  OwnedHandle out(CreateFileW(LongPath(to).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!in || !out) return false;
+  if (!out) return false;
   std::array<uint8_t, 32> unused{};
   const bool copied = HashRange(in.Get(), offset, size, unused, [&](const char* data, DWORD n) {
     DWORD written = 0;
@@ -160,18 +184,25 @@ bool CopyFileRange(const std::string& from, uint64_t offset, uint64_t size, cons
 
 bool CopyBareProgram(const std::string& from, uint64_t size, const std::string& to) {
   if (size == UINT64_MAX) return CopyFileTo(from, to);
+  // An earlier installation's uninstaller is replaced.
+  if (FileExists(to) && !DeleteFileAt(to)) return false;
   if (!CopyFileRange(from, 0, size, to)) return false;
-  // The whole file's signature is not this copy's: its entry goes.
+  // The whole file's signature is not this copy's: its entry goes, and the
+  // checksum signing wrote.
   std::string head;
   if (!ReadWholeFile(to, head)) return false;
   const carried::PeLayout pe = carried::ReadPeLayout(head.substr(0, carried::kHeadBytes), size);
-  if (!pe.securityEntryOffset || (pe.certificateOffset == 0 && pe.certificateSize == 0))
-    return true;
+  if (pe.certificateOffset == 0 && pe.certificateSize == 0) return true;
   OwnedHandle out(CreateFileW(LongPath(to).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  OVERLAPPED at{};
-  at.Offset = static_cast<DWORD>(pe.securityEntryOffset);
   const char zeros[8] = {};
-  DWORD written = 0;
-  return out && WriteFile(out.Get(), zeros, sizeof zeros, &written, &at) && written == 8;
+  for (const auto& [offset, n] : {std::pair{pe.checksumOffset, 4}, {pe.securityEntryOffset, 8}}) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    DWORD written = 0;
+    if (!out || !offset || !WriteFile(out.Get(), zeros, n, &written, &at) ||
+        written != static_cast<DWORD>(n))
+      return false;
+  }
+  return true;
 }

@@ -44,6 +44,7 @@ class CarriedPackage {
   const std::string& Problem() const { return problem_; }
 
  private:
+  Found Look(const std::string& program);
   Found Damaged(const std::string& why);
 
   OwnedHandle program_;
@@ -52,8 +53,9 @@ class CarriedPackage {
   std::string problem_;
 };
 
-// Copies size bytes of from, starting at offset, into a new file to
-// (replacing one there); false, and no file, when that fails.
+// Copies size bytes of from (to its end for UINT64_MAX), starting at
+// offset, into to, which must not exist yet; false, and no file, when that
+// fails.
 bool CopyFileRange(const std::string& from, uint64_t offset, uint64_t size, const std::string& to);
 // Copies the first size bytes of from (all of it for UINT64_MAX) to to, as a
 // program without the signature the whole file may carry. False when it

@@ -2,16 +2,19 @@
 #include "packager/manifest.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
+#include "engine/sha256.hpp"
 #include "packager/args.hpp"
 #include "packager/package_info.hpp"
 #include "packager/safe_files.hpp"
-#include "engine/sha256.hpp"
 #include "packager/yaml_text.hpp"
+#include "packager/zip_archive.hpp"
 
 namespace fs = std::filesystem;
 
@@ -22,25 +25,26 @@ enum { kExitDone = 0, kExitFailed = 1, kExitUsage = 2 };
 const char kUsage[] =
     "usage: qpack manifest DIR --id Publisher.App [options]\n"
     "Writes a package-manager manifest (schema 1.10.0) for the package in DIR\n"
-    "(setup.exe, setup.ini, setup.dat, maybe license.txt): <id>.yaml,\n"
-    "<id>.locale.en-US.yaml and <id>.installer.yaml.\n"
+    "(a single setup file, or setup.exe, setup.ini, setup.dat, maybe license.txt\n"
+    "published as a ZIP archive): <id>.yaml, <id>.locale.en-US.yaml and\n"
+    "<id>.installer.yaml.\n"
     "\n"
     "  --id ID              package identifier, Publisher.App (required)\n"
     "  --version V          package version (default: setup.ini's Version)\n"
     "  --out DIR            where the files go (default: DIR/manifests)\n"
-    "  --installer-url URL  where users download the installer (default: the\n"
-    "                       placeholder https://example.invalid/ID/V/setup.exe)\n"
-    "  --archive ZIP        the package directory zipped, setup.exe at its top:\n"
-    "                       the manifest then describes that archive\n"
+    "  --installer-url URL  where users download the installer (default: a\n"
+    "                       placeholder below https://example.invalid/ID/V/)\n"
+    "  --archive ZIP        the four files zipped, at the archive's top and\n"
+    "                       nothing else: the manifest then describes that archive\n"
     "  --publisher NAME     default: setup.ini's Publisher, else ID's first part\n"
     "  --name NAME          package name (default: setup.ini's AppName)\n"
     "  --license TEXT       default: Proprietary\n"
     "  --description TEXT   short description (default: \"NAME for Windows\")\n"
     "\n"
-    "setup.exe needs setup.ini and setup.dat beside it, but the package manager\n"
-    "downloads one file. Without --archive the manifest names setup.exe alone,\n"
-    "which only works where the other files reach the machine some other way;\n"
-    "publish the directory as a ZIP file and pass --archive for the usual case.\n"
+    "The package manager downloads one file and runs it alone. A single setup\n"
+    "file (qpack build --single) is that file. Four loose files are refused\n"
+    "unless --archive names their ZIP, which must hold exactly them, byte for\n"
+    "byte.\n"
     "\n"
     "The installer's SHA-256 goes into the manifest: sign setup.exe (qpack sign)\n"
     "and zip the package before writing the manifest, or write it again after.\n"
@@ -140,6 +144,51 @@ struct Manifest {
   PackageInfo package;
 };
 
+// A file name as one part of a URL: everything but unreserved characters
+// percent-encoded.
+std::string UrlPart(const std::string& name) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const unsigned char c : name) {
+    if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
+// The archive must hold at its top exactly the package's files, the same
+// bytes: what the package manager unpacks is what was checked.
+void RequireSameFiles(const std::string& archive, const std::string& dir) {
+  std::map<std::string, std::string> want;
+  for (const char* name : {"setup.exe", "setup.ini", "setup.dat", "license.txt"}) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(PackageFile(dir, name), ec))
+      want[name] = qpack::Sha256HexOfFile(PackageFile(dir, name));
+  }
+  std::map<std::string, std::string> got;
+  try {
+    got = qpack::ZipMemberHashes(archive);
+  } catch (const std::exception& e) {
+    throw PackageError("--archive " + archive + ": " + e.what());
+  }
+  for (const auto& [name, hash] : got)
+    if (!want.count(name))
+      throw PackageError("--archive " + archive + ": holds " + name +
+                         ", which is no file of the package");
+  for (const auto& [name, hash] : want) {
+    const auto it = got.find(name);
+    if (it == got.end()) throw PackageError("--archive " + archive + ": lacks " + name);
+    if (it->second != hash)
+      throw PackageError("--archive " + archive + ": its " + name + " differs from " +
+                         PackageFile(dir, name));
+  }
+}
+
 Manifest Compose(const Options& o, std::ostream& err) {
   Manifest m;
   m.package = ReadPackageInfo(o.dir);
@@ -176,15 +225,28 @@ Manifest Compose(const Options& o, std::ostream& err) {
     m.packageUrl = p.URL;
 
   m.archive = !o.archive.empty();
-  const std::string installer = m.archive ? o.archive : PackageFile(o.dir, "setup.exe");
+  const bool single = !p.single.empty();
+  if (single && m.archive)
+    throw PackageError("--archive: " + o.dir + " holds a single setup file; publish it as it is");
+  if (!single && !m.archive)
+    throw PackageError(o.dir +
+                       ": four loose files: the package manager downloads one file and runs it "
+                       "alone, where setup.exe finds neither setup.ini nor setup.dat; build the "
+                       "package with --single, or zip the four files and pass --archive ZIP");
+  if (m.archive) RequireSameFiles(o.archive, o.dir);
+  if (Utf8Length(p.licenseText) > 10000)
+    err << "warning: license.txt is longer than the 10,000 characters a manifest's Agreement "
+           "holds; left out\n";
+  const std::string installer = m.archive ? o.archive : p.single;
   try {
     m.sha256 = qpack::Sha256HexOfFile(installer);
   } catch (const std::runtime_error& e) {
     throw PackageError(e.what());
   }
   if (o.installerUrl.empty()) {
-    m.installerUrl = "https://example.invalid/" + m.id + "/" + m.version +
-                     (m.archive ? "/setup.zip" : "/setup.exe");
+    m.installerUrl =
+        "https://example.invalid/" + m.id + "/" + m.version + "/" +
+        (m.archive ? "setup.zip" : UrlPart(std::filesystem::path(p.single).filename().string()));
     err << "warning: InstallerUrl is the placeholder " << m.installerUrl
         << "; give the real one with --installer-url\n";
   } else {
@@ -192,9 +254,6 @@ Manifest Compose(const Options& o, std::ostream& err) {
   }
   if (!IsHttpUrl(m.installerUrl))
     throw PackageError("--installer-url " + m.installerUrl + ": not an http(s) address");
-  if (!m.archive)
-    err << "warning: the package manager downloads setup.exe alone, without setup.ini and "
-           "setup.dat; see --archive\n";
   return m;
 }
 
@@ -226,6 +285,10 @@ std::string LocaleFile(const Manifest& m) {
   if (!m.packageUrl.empty()) s += "PackageUrl: " + YamlScalar(m.packageUrl) + "\n";
   s += "License: " + YamlScalar(m.license) + "\n";
   s += "ShortDescription: " + YamlScalar(m.description) + "\n";
+  // The licence the wizard shows, for the package manager to show first.
+  if (!m.package.licenseText.empty() && Utf8Length(m.package.licenseText) <= 10000)
+    s += "Agreements:\n- AgreementLabel: License\n  Agreement: " +
+         YamlScalar(m.package.licenseText) + "\n";
   return s + Footer("defaultLocale");
 }
 
@@ -251,6 +314,8 @@ std::string InstallerFile(const Manifest& m) {
                    "NestedInstallerFiles:\n- RelativeFilePath: setup.exe\n"
                  : "InstallerType: exe\n";
   s += "Scope: machine\n";
+  // The Uninstall entry's key name, for upgrades and removal.
+  s += "ProductCode: " + YamlScalar(p.AppName) + "\n";
   s += "InstallModes:\n- interactive\n- silent\n- silentWithProgress\n";
   s += Switches(m);
   s += "ExpectedReturnCodes:\n";

@@ -134,7 +134,6 @@ class Builder {
     fs::create_directories(outDir_);
     if (!args_.Has("--single")) {
       WritePackage(outDir_, setupExe, members);
-      RemoveEarlierSingleFiles("");
       CheckPackage(outDir_, CheckOptions{}, report_);
       out_ << report_.Text();
       out_ << "built " << Printable(outDir_) << ": " << members.size() << " members in setup.dat ("
@@ -177,15 +176,23 @@ class Builder {
     }
   }
 
-  // An earlier build's single file goes (its version may have been
-  // another), all but keep.
+  // An earlier build's single file of this application goes (its version
+  // may have been another), all but keep: named as build names it, and
+  // carrying a package.
   void RemoveEarlierSingleFiles(const std::string& keep) {
     std::error_code ec;
     std::vector<fs::path> earlier;
-    for (const fs::directory_entry& e : fs::directory_iterator(outDir_, ec))
-      if (!e.is_symlink(ec) && e.is_regular_file(ec) && e.path().filename() != "setup.exe" &&
-          e.path().string() != keep && IsIntactSingleFile(e.path().string()))
+    const std::string stem = rec_.AppName + "-", end = "-setup.exe";
+    for (const fs::directory_entry& e : fs::directory_iterator(outDir_, ec)) {
+      const std::string name = e.path().filename().string();
+      const bool ours =
+          name == rec_.AppName + end ||
+          (name.size() > stem.size() + end.size() && name.compare(0, stem.size(), stem) == 0 &&
+           name.compare(name.size() - end.size(), end.size(), end) == 0);
+      if (ours && !e.is_symlink(ec) && e.is_regular_file(ec) && e.path().string() != keep &&
+          IsIntactSingleFile(e.path().string()))
         earlier.push_back(e.path());
+    }
     for (const fs::path& p : earlier) fs::remove(p, ec);
   }
 

@@ -21,6 +21,25 @@ void RequireFile(const std::string& dir, const std::string& name, const char* wh
   if (!fs::is_regular_file(path, ec)) throw PackageError(path + ": missing (" + why + ")");
 }
 
+// The licence as the wizard shows it: Unicode after a byte order mark, else
+// the ANSI code page (Windows-1252 here).
+std::string LicenseText(const std::string& path) {
+  const std::string bytes = qpack::ReadRegularFile(path, qpack::kMaxScriptBytes);
+  std::string text;
+  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+    text = bytes.substr(3);
+  else if (bytes.compare(0, 2, "\xFF\xFE") == 0)
+    text = Utf16LeToUtf8(bytes.substr(2));
+  else
+    text = Windows1252ToUtf8(bytes);
+  if (!IsValidUtf8(text)) throw PackageError(path + ": not UTF-8 though it starts with a mark");
+  std::string lf;
+  for (const char c : text)
+    if (c != '\r') lf += c;
+  while (!lf.empty() && lf.back() == '\n') lf.pop_back();
+  return lf;
+}
+
 }  // namespace
 
 std::string PackageFile(const std::string& dir, const std::string& name) {
@@ -66,5 +85,6 @@ PackageInfo ReadPackageInfo(const std::string& dir) {
   info.Publisher = text("Publisher", rec.Publisher);
   info.URL = text("URL", rec.URL);
   info.hasLicense = fs::is_regular_file(PackageFile(dir, "license.txt"), ec);
+  if (info.hasLicense) info.licenseText = LicenseText(PackageFile(dir, "license.txt"));
   return info;
 }

@@ -19,6 +19,7 @@ struct PackageInfo {
   std::string AppName, Version, Publisher, URL;
   bool hasLicense = false;  // license.txt: unattended runs need /ACCEPTLICENSE
   std::string single;       // the single setup file, when dir holds one instead
+  std::string licenseText;  // license.txt as UTF-8 with LF line ends, read as setup reads it
 };
 
 // Reads the package as setup.exe will: the script through the program's own

@@ -84,7 +84,8 @@ std::string VerifyFailure(const std::string& output) {
 }
 
 // Manifests written beside the package before signing name the old hash.
-void WarnStaleManifests(const std::string& dir, const std::string& oldHash, std::ostream& err) {
+void WarnStaleManifests(const std::string& dir, const std::string& oldHash, const std::string& name,
+                        std::ostream& err) {
   std::error_code ec;
   const fs::path manifests = fs::path(dir) / "manifests";
   if (!fs::is_directory(manifests, ec)) return;
@@ -97,8 +98,8 @@ void WarnStaleManifests(const std::string& dir, const std::string& oldHash, std:
       continue;
     }
     if (text.find(oldHash) != std::string::npos)
-      err << "warning: " << entry.path().string()
-          << ": carries the SHA-256 of the unsigned setup.exe; write the manifest again\n";
+      err << "warning: " << entry.path().string() << ": carries the SHA-256 of the unsigned "
+          << name << "; write the manifest again\n";
   }
 }
 
@@ -134,7 +135,7 @@ void Sign(const Options& o, std::ostream& out, std::ostream& err) {
     throw PackageError(exe + ": cannot replace it with the signed program");
   }
   out << "signed " << exe << "; SHA-256 " << qpack::Sha256HexOfFile(exe) << "\n";
-  WarnStaleManifests(o.dir, oldHash, err);
+  WarnStaleManifests(o.dir, oldHash, name, err);
 }
 
 }  // namespace
@@ -143,7 +144,8 @@ bool HasAuthenticodeSignature(const std::string& path) {
   try {
     const carried::PeLayout pe =
         carried::ReadPeLayout(qpack::ReadRegularHead(path, 4096), fs::file_size(path));
-    return pe.valid && pe.certificateFits && pe.certificateOffset != 0 && pe.certificateSize != 0;
+    // A table that reaches past the end counts: its check then fails.
+    return pe.valid && pe.certificateOffset != 0 && pe.certificateSize != 0;
   } catch (const std::exception&) {
     return false;  // no regular file: nothing to verify, nothing to run on it
   }

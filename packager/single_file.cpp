@@ -78,7 +78,7 @@ bool ReadTrailer(Opened& o, const std::string& path, carried::Trailer& trailer) 
   Seek(o.file.get(), end - carried::kTrailerSize);
   if (std::fread(bytes.data(), 1, bytes.size(), o.file.get()) != bytes.size()) throw cut;
   std::string problem;
-  if (!carried::DecodeTrailer(bytes, end, trailer, problem)) throw cut;
+  if (!carried::DecodeTrailer(bytes, end, o.pe.imageEnd, trailer, problem)) throw cut;
   if (!problem.empty()) throw PackageError(path + ": damaged or incomplete: " + problem);
   return true;
 }
@@ -148,6 +148,7 @@ void WriteSingleFile(const std::string& program, const std::string& packageDir,
     throw std::runtime_error(path + ": cannot be written");
   carried::Trailer trailer;
   trailer.programSize = image.size();
+  trailer.programSha256 = carried::ProgramDigest(image, exe.pe);
   uint64_t at = image.size();
   for (int i = 0; i < carried::kPartCount; ++i) {
     const std::string file = packageDir + "/" + carried::kPartFiles[i];
@@ -179,6 +180,8 @@ void UnpackSingleFile(const std::string& file, const std::string& dir) {
     Seek(o.file.get(), 0);
     if (std::fread(image.data(), 1, image.size(), o.file.get()) != image.size())
       throw PackageError(file + ": damaged or incomplete: cut short");
+    if (carried::ProgramDigest(image, o.pe) != trailer.programSha256)
+      throw PackageError(file + ": damaged or incomplete: the program is not what was packed");
     if (o.pe.securityEntryOffset) image.replace(o.pe.securityEntryOffset, 8, 8, '\0');
     WriteNewFile(dir + "/setup.exe", image);
   }

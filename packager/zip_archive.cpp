@@ -10,6 +10,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "engine/sha256.hpp"
 #include "engine/text_codes.hpp"
 #include "packager/safe_files.hpp"
 
@@ -205,6 +206,38 @@ std::vector<ZipMember> ReadZip(const std::string& path) {
   std::vector<ZipMember> members;
   for (Entry& e : entries) members.push_back(std::move(e.member));
   return members;
+}
+
+std::map<std::string, std::string> ZipMemberHashes(const std::string& path) {
+  const FileStream file = OpenRegularFile(path);
+  zlib_filefunc64_def io = StreamFunctions();
+  unzFile uf = unzOpen2_64(file.get(), &io);
+  if (!uf) throw std::runtime_error("not a ZIP archive, or unreadable");
+  std::map<std::string, std::string> hashes;
+  std::string failure;
+  for (int rc = unzGoToFirstFile(uf); rc == UNZ_OK && failure.empty(); rc = unzGoToNextFile(uf)) {
+    unz_file_info64 info{};
+    if (unzGetCurrentFileInfo64(uf, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) break;
+    std::string name(info.size_filename, '\0');
+    if (!name.empty() && unzGetCurrentFileInfo64(uf, &info, name.data(), info.size_filename,
+                                                 nullptr, 0, nullptr, 0) != UNZ_OK)
+      break;
+    if (!(info.flag & (1u << 11))) name = Windows1252ToUtf8(name);
+    if (unzOpenCurrentFile(uf) != UNZ_OK) {
+      failure = name + ": cannot be read";
+      break;
+    }
+    Sha256 sha;
+    char buf[1 << 16];
+    int n;
+    while ((n = unzReadCurrentFile(uf, buf, sizeof buf)) > 0)
+      sha.Update(buf, static_cast<size_t>(n));
+    if (unzCloseCurrentFile(uf) != UNZ_OK || n < 0) failure = name + ": damaged";
+    hashes[name] = HexDigest(sha.Final());
+  }
+  unzClose(uf);
+  if (!failure.empty()) throw std::runtime_error(failure);
+  return hashes;
 }
 
 }  // namespace qpack

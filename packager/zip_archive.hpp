@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -36,5 +37,11 @@ struct ZipMember {
 // by the archive's size. The rest are marked unverified. Throws std::runtime_error when path
 // is no readable ZIP archive.
 std::vector<ZipMember> ReadZip(const std::string& path);
+
+// Every member's name and the upper-case hex SHA-256 of its contents, for
+// comparing an archive with the files it should hold. Throws
+// std::runtime_error for no readable ZIP archive or a member that cannot be
+// read.
+std::map<std::string, std::string> ZipMemberHashes(const std::string& path);
 
 }  // namespace qpack

@@ -66,8 +66,9 @@ for data in (b"[MAIN]\r\nAppName=A\r\n", b"PK\5\6" + bytes(18), b"terms"):
     parts.append(struct.pack("<QQ", at, len(data)) + hashlib.sha256(data).digest())
     at += len(data)
     body += data
-pad = bytes((8 - (at + 176) % 8) % 8)
-trailer = b"QVSETUP\0" + struct.pack("<IIQ", 1, 176, len(image)) + b"".join(parts) + b"QVPKGEND"
+pad = bytes((8 - (at + 208) % 8) % 8)
+trailer = (b"QVSETUP\0" + struct.pack("<IIQ", 1, 208, len(image)) + hashlib.sha256(image).digest()
+           + b"".join(parts) + b"QVPKGEND")
 open(sys.argv[1], "wb").write(image + body + pad + trailer)
 PY
   fi

@@ -32,6 +32,8 @@ TEST(SingleFile, InstallsThroughTheWizardFromAFolderOfItsOwn) {
   for (int i = 0; i < 100 && e2e::WindowText(GetDlgItem(main, ids::kProceedLine)).empty(); ++i)
     Sleep(50);
   e2e::ClickControl(GetDlgItem(main, ids::kProceedLine));
+  // What was checked at start is what installs: the file cannot be swapped.
+  EXPECT_FALSE(MoveFileW(U(exe).c_str(), U(exe + ".old").c_str()));
   const std::wstring path = U(inst);
   SendMessageW(GetDlgItem(main, ids::kPathEdit), WM_SETTEXT, 0,
                reinterpret_cast<LPARAM>(path.c_str()));

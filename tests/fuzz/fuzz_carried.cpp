@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   carried::Trailer trailer;
   std::string problem;
   if (!carried::DecodeTrailer(file.substr(end - carried::kTrailerSize, carried::kTrailerSize), end,
-                              trailer, problem) ||
+                              pe.imageEnd, trailer, problem) ||
       !problem.empty())
     return 0;
   uint64_t next = trailer.programSize;

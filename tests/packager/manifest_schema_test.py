@@ -17,7 +17,7 @@ import jsonschema
 import yaml
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from package_fixture import make_package  # noqa: E402
+from package_fixture import make_package, make_single  # noqa: E402
 
 QPACK, PROBE, SCHEMAS, EXIT_HEADER = sys.argv[1:5]
 KINDS = ("version", "defaultLocale", "installer")
@@ -71,16 +71,21 @@ EXPECTED_RESPONSES = {1: "invalidParameter", 2: "cancelledByUser", 3: "packageIn
 
 def typical_package(tmp):
     pkg = os.path.join(tmp, "typical")
-    make_package(pkg, script("Quorvane Notes", "Version=1.10\r\nPublisher=Quorvane\r\n"
-                             "URL=https://quorvane.example/notes\r\n"), "Terms")
-    url = "https://downloads.quorvane.example/notes/1.10/setup.exe"
+    single = make_single(QPACK, pkg, script("Quorvane Notes",
+                                            "Version=1.10\r\nPublisher=Quorvane\r\n"
+                                            "URL=https://quorvane.example/notes\r\n"),
+                         "Terms\r\nof use\r\n")
+    url = "https://downloads.quorvane.example/notes/1.10/Quorvane%20Notes-1.10-setup.exe"
     docs, _ = manifest(pkg, "Quorvane.Notes", "--installer-url", url)
     inst, loc = docs["installer"], docs["defaultLocale"]
     check(inst["PackageVersion"] == "1.10", f"version {inst['PackageVersion']!r}")
     check(inst["Installers"] == [{"Architecture": "x86", "InstallerUrl": url,
-                                  "InstallerSha256": sha256(os.path.join(pkg, "setup.exe"))}],
+                                  "InstallerSha256": sha256(single)}],
           f"installers {inst['Installers']}")
-    check((inst["InstallerType"], inst["Scope"]) == ("exe", "machine"), "type or scope")
+    check((inst["InstallerType"], inst["Scope"], inst["ProductCode"]) ==
+          ("exe", "machine", "Quorvane Notes"), "type, scope or product code")
+    check(loc["Agreements"] == [{"AgreementLabel": "License", "Agreement": "Terms\nof use"}],
+          f"agreements {loc.get('Agreements')}")
     check(inst["AppsAndFeaturesEntries"] == [{
         "DisplayName": "Quorvane Notes", "Publisher": "Quorvane", "DisplayVersion": "1.10",
         "ProductCode": "Quorvane Notes", "InstallerType": "exe"}],
@@ -108,7 +113,7 @@ def texts_and_archive(tmp):
     # Texts YAML would misread unquoted, in the ANSI code page; no licence.
     pkg = os.path.join(tmp, "texts")
     app = "@Notes 'Pro' #1 [x] {y} & \u2013 caf\u00e9"
-    make_package(pkg, script(app, "Version=1.0\r\nPublisher=no\r\nURL=quorvane.example\r\n"))
+    make_single(QPACK, pkg, script(app, "Version=1.0\r\nPublisher=no\r\nURL=quorvane.example\r\n"))
     out = os.path.join(tmp, "texts-out")
     docs, err = manifest(pkg, "Quorvane.Pro", "--out", out)
     inst, loc = docs["installer"], docs["defaultLocale"]
@@ -133,13 +138,31 @@ def texts_and_archive(tmp):
     check((inst["InstallerType"], inst["NestedInstallerType"], inst["NestedInstallerFiles"]) ==
           ("zip", "exe", [{"RelativeFilePath": "setup.exe"}]), "archive form")
     check(inst["Installers"][0]["InstallerSha256"] == sha256(archive), "archive hash")
+    # The archive must hold the package's files and nothing else, unchanged.
+    for name, change in (("setup.ini", b"; changed\r\n"), ("extra.txt", b"x"), (None, None)):
+        bad = os.path.join(tmp, "bad.zip")
+        with zipfile.ZipFile(bad, "w") as z:
+            for member in os.listdir(pkg):
+                if member == "manifests" or (change is None and member == "setup.dat"):
+                    continue
+                data = open(os.path.join(pkg, member), "rb").read()
+                z.writestr(member, data + (change if member == name else b""))
+            if name == "extra.txt":
+                z.writestr(name, change)
+        r = run("manifest", pkg, "--id", "Zoe.Notes", "--archive", bad, "--out",
+                os.path.join(tmp, "bad-out"))
+        check(r.returncode == 1 and "--archive" in r.stderr, f"archive {name}: {r.stderr}")
+    # Four loose files without their archive cannot be installed by the
+    # package manager.
+    r = run("manifest", pkg, "--id", "Zoe.Notes", "--out", os.path.join(tmp, "loose-out"))
+    check(r.returncode == 1 and "four loose files" in r.stderr, f"loose files: {r.stderr}")
 
     # Separators YAML 1.1 reads as line breaks, a byte order mark inside a
     # value: quoted and escaped, they read back exactly; no UTF-8 is an error.
     pkg = os.path.join(tmp, "separators")
     app = "Line\u2028Para\u2029Mark\ufeffEnd"
-    make_package(pkg, ("\ufeff" + script(app, "Version=1\r\nPublisher=P\u2028Q\r\n"))
-                 .encode("utf-8"))
+    make_single(QPACK, pkg, ("\ufeff" + script(app, "Version=1\r\nPublisher=P\u2028Q\r\n"))
+                .encode("utf-8"))
     docs, _ = manifest(pkg, "Sep.Notes", "--out", os.path.join(tmp, "separators-out"))
     check((docs["defaultLocale"]["PackageName"], docs["defaultLocale"]["Publisher"]) ==
           (app, "P\u2028Q"), f"separators {docs['defaultLocale']}")
@@ -152,7 +175,7 @@ def texts_and_archive(tmp):
 def identifiers(tmp):
     """The command accepts exactly the identifiers the schema accepts."""
     pkg = os.path.join(tmp, "ids")
-    make_package(pkg, script("Quorvane Notes", "Version=1\r\nPublisher=Quorvane\r\n"))
+    make_single(QPACK, pkg, script("Quorvane Notes", "Version=1\r\nPublisher=Quorvane\r\n"))
     rule = SCHEMA["version"]["properties"]["PackageIdentifier"]
     for pid in ["A.B", "Quorvane", "Quorvane.", ".Notes", "a..b", "Quorvane.My Notes",
                 "Quorvane.My\u3000Notes", "Quorvane.Notes\u00a0", "Q:.Notes", "Q|.N",
@@ -182,7 +205,8 @@ def errors(tmp):
         (pkg("no-version", script("Quorvane Notes")), [], 1, "setup.ini: MAIN Version"),
         (pkg("bad-version", good), ["--version", "1/2"], 1, "version"),
         (pkg("short-name", script("X", "Version=1\r\n")), [], 1, "--name"),
-        (pkg("bad-url", good), ["--installer-url", "ftp://x"], 1, "--installer-url"),
+        (pkg("bad-url", good), ["--installer-url", "ftp://x", "--archive", "x.zip"], 1,
+         "--archive x.zip"),
         (pkg("bad-option", good), ["--colour", "red"], 2, "unknown option --colour"),
     ]
     for d, args, rc, text in cases:

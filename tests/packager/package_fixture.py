@@ -1,6 +1,7 @@
 """Small packages made on the spot for the packager's tests."""
 import os
 import struct
+import subprocess
 
 
 def make_pe(path, payload=b""):
@@ -36,3 +37,28 @@ def make_package(directory, script, license_text=None):
     if license_text is not None:
         with open(os.path.join(directory, "license.txt"), "w") as f:
             f.write(license_text)
+
+
+def make_single(qpack, directory, script, license_text=None):
+    """A directory holding one single setup file, built by qpack from a
+    folder with the given script's MAIN section (bytes or str, without
+    Program) and one file."""
+    folder = directory + "-folder"
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "readme.txt"), "w") as f:
+        f.write("read me")
+    if isinstance(script, str):
+        script = script.encode("cp1252")
+    script += (b"Program=\r\nDiskSpace=1000\r\n[FILES]\r\nName0=readme.txt*\r\n"
+               b"Group0=Main*\r\nShortCut0=No*\r\nDescritpion0=Readme*\r\n")
+    with open(os.path.join(folder, "setup.ini"), "wb") as f:
+        f.write(script)
+    if license_text is not None:
+        with open(os.path.join(folder, "license.txt"), "w") as f:
+            f.write(license_text)
+    make_pe(folder + ".exe", os.urandom(16))
+    r = subprocess.run([qpack, "build", folder, "-o", directory, "--single", "--setup",
+                        folder + ".exe"], capture_output=True, text=True)
+    assert r.returncode == 0, r.stdout + r.stderr
+    (name,) = os.listdir(directory)
+    return os.path.join(directory, name)

@@ -381,6 +381,22 @@ def imported_names(exe):
     return names
 
 
+def resource_middle(exe_bytes):
+    """The file offset of the middle of a program's resource section."""
+    pe = struct.unpack_from("<I", exe_bytes, 0x3C)[0]
+    sections, opt_size = struct.unpack_from("<HxxxxxxxxxxxxH", exe_bytes, pe + 6)
+    for i in range(sections):
+        at = pe + 24 + opt_size + 40 * i
+        name, raw_size, raw = struct.unpack_from("<8s8xII", exe_bytes, at)
+        if name.rstrip(b"\0") == b".rsrc":
+            return raw + raw_size // 2
+    raise ValueError("no resource section")
+
+
+def flip(data, at):
+    return data[:at] + bytes([data[at] ^ 1]) + data[at + 1:]
+
+
 def temp_leftovers(t):
     found = []
     for root, dirs, _ in os.walk(os.path.join(t.drive_c, "users")):
@@ -411,6 +427,14 @@ def single_file(t):
         with open(os.path.join(out, app + "-2.1-setup.exe"), "rb") as f:
             outs.append(f.read())
     assert outs[0] == outs[1], "two builds of one folder differ"
+    # Another build replaces its own earlier file only.
+    out = os.path.join(t.a.work, "single-out2")
+    for keep in ("Backup of it.exe", "Other-2.0-setup.exe"):
+        shutil.copy(os.path.join(out, app + "-2.1-setup.exe"), os.path.join(out, keep))
+    code, text = t.native("build", folder, "-o", out, "--single", "--setup", t.a.setup)
+    assert code == 0, text
+    assert sorted(os.listdir(out)) == sorted([app + "-2.1-setup.exe", "Backup of it.exe",
+                                              "Other-2.0-setup.exe"]), os.listdir(out)
 
     # Signed, verified by osslsigncode and by check.
     out = os.path.join(t.a.work, "single-out1")
@@ -437,7 +461,10 @@ def single_file(t):
         bare = f.read()
     at = len(bare) + 20
     damaged = {"changed.exe": good[:at] + bytes([good[at] ^ 1]) + good[at + 1:],
-               "cut.exe": good[: len(good) * 9 // 10]}
+               "cut.exe": good[: len(good) * 9 // 10],
+               # The program itself (the unzip tool among its resources),
+               # which becomes the uninstaller.
+               "program.exe": flip(good, resource_middle(bare))}
     inst_win = "C:\\QvSingle Test"
     inst = os.path.join(t.drive_c, inst_win[3:])
     shutil.rmtree(inst, ignore_errors=True)

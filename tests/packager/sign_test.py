@@ -11,7 +11,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from package_fixture import make_package  # noqa: E402
+from package_fixture import make_package, make_single  # noqa: E402
 
 QPACK, PROBE = sys.argv[1:3]
 failures = []
@@ -48,14 +48,10 @@ with tempfile.TemporaryDirectory() as tmp:
     r = run("verify", pkg)
     check(r.returncode == 0 and r.stdout == "", f"unsigned: {r.returncode} {r.stdout}")
 
-    # A manifest written before signing names the old hash.
-    run("manifest", pkg, "--id", "Quorvane.Notes")
     unsigned = sha256(exe)
     r = run("sign", pkg, "--cert", cert, "--key", key)
     check(r.returncode == 0 and sha256(exe) in r.stdout, f"sign: {r.returncode} {r.stderr}")
     check(sha256(exe) != unsigned, "setup.exe unchanged by signing")
-    check("Quorvane.Notes.installer.yaml: carries the SHA-256 of the unsigned" in r.stderr,
-          f"stale manifest not named: {r.stderr}")
     check(not os.path.exists(exe + ".signing"), "temporary file left")
     r = run("verify", pkg, cert)
     check(r.returncode == 0 and r.stdout == "", f"good signature: {r.returncode} {r.stdout}")
@@ -94,10 +90,32 @@ with tempfile.TemporaryDirectory() as tmp:
     r = run("verify", pkg, cert)
     check(r.returncode == 1 and "does not match the file" in r.stdout,
           f"changed file: {r.returncode} {r.stdout}")
+    # A signed program cut short has a signature that reaches past its end.
+    with open(exe, "rb") as f:
+        whole = f.read()
+    with open(exe, "wb") as f:
+        f.write(whole[:-10])
+    r = run("check", pkg, "--ca", cert)
+    check(r.returncode == 1 and "setup.exe: error:" in r.stdout, f"cut signed file: {r.stdout}")
+    with open(exe, "wb") as f:
+        f.write(whole)
     # check runs the same verification among its rules.
     r = run("check", pkg, "--ca", cert)
     check(r.returncode == 1 and "setup.exe: error:" in r.stdout
           and "does not match the file" in r.stdout, f"check of changed file: {r.stdout}")
+
+    # A single file: signed as it is; a manifest written before names the old
+    # hash, and the signed file's check verifies its parts and signature.
+    single_dir = os.path.join(tmp, "single")
+    single = make_single(QPACK, single_dir, "[MAIN]\r\nAppName=Quorvane Notes\r\n"
+                         "InstPath=C:\\Quorvane Notes\r\nVersion=1.0\r\n", "Terms")
+    run("manifest", single_dir, "--id", "Quorvane.Notes")
+    r = run("sign", single_dir, "--cert", cert, "--key", key)
+    check(r.returncode == 0 and sha256(single) in r.stdout, f"sign single: {r.stderr}")
+    check("Quorvane.Notes.installer.yaml: carries the SHA-256 of the unsigned "
+          "Quorvane Notes-1.0-setup.exe" in r.stderr, f"stale manifest not named: {r.stderr}")
+    r = run("check", single_dir, "--ca", cert)
+    check(r.returncode == 0, f"check of the signed single file: {r.stdout}")
 
 for f in failures:
     print("FAIL:", f)

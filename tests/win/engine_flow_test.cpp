@@ -103,6 +103,7 @@ TEST_F(Engine, BothRoadsReadTheArchiveWhereItLiesInsideAnotherFile) {
   const ArchivePlace inside{src_ + "\\single.exe", 777, zip.size()};
   CreateDirectoryA((dir_ + "\\tool").c_str(), nullptr);
   const std::string tool = dir_ + "\\tool\\unzip.exe";
+  WriteFile(dir_ + "\\tool\\setup.dat", "someone else's");  // the folder is shared
   ASSERT_TRUE(CopyFileA(HostPath(UNZIP_EXE).c_str(), tool.c_str(), FALSE));
   for (const bool inProcess : {false, true}) {
     TExtractor x(inside, inProcess ? "" : tool, prompts_, progress_, log_, inProcess);
@@ -114,7 +115,8 @@ TEST_F(Engine, BothRoadsReadTheArchiveWhereItLiesInsideAnotherFile) {
     x.RemoveArchiveCopy();
     x.DropScratch();
   }
-  EXPECT_FALSE(Exists(dir_ + "\\tool\\setup.dat"));  // the tool's copy went
+  EXPECT_TRUE(List(dir_ + "\\tool", "~qv*").empty());  // the tool's copy went
+  EXPECT_EQ(ReadFile(dir_ + "\\tool\\setup.dat"), "someone else's");
 }
 
 TEST_F(Engine, AFailedExtractionLeavesTheOldFileAndNothingElse) {
