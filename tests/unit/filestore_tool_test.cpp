@@ -32,7 +32,9 @@ class Tool : public ::testing::Test {
   // Runs the tool; returns its exit code and leaves stderr in err_.
   int Run(const std::string& args) {
     const std::string errFile = P("stderr.txt");
-    int rc = std::system((std::string(FILESTORE_TOOL) + " " + args + " 2>" + errFile).c_str());
+    // Quoted: the clone may lie in a folder with blanks.
+    int rc = std::system(
+        ("'" + std::string(FILESTORE_TOOL) + "' " + args + " 2>'" + errFile + "'").c_str());
     err_ = Read(errFile);
     return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
   }
