@@ -20,20 +20,18 @@ bool ReadAt(HANDLE file, uint64_t offset, void* buffer, DWORD size) {
   return ReadFile(file, buffer, size, &read, &at) && read == size;
 }
 
-// Reads size bytes from offset, hashing them and handing each block to sink.
+// Reads size bytes from offset, handing each block to sink (and, when sha is
+// given, to it too).
 template <class Sink>
-bool HashRange(HANDLE file, uint64_t offset, uint64_t size, std::array<uint8_t, 32>& digest,
-               Sink sink) {
+bool ReadRange(HANDLE file, uint64_t offset, uint64_t size, Sha256* sha, Sink sink) {
   std::vector<char> buffer(1 << 20);
-  Sha256 sha;
   while (size > 0) {
     const DWORD n = static_cast<DWORD>(size < buffer.size() ? size : buffer.size());
     if (!ReadAt(file, offset, buffer.data(), n) || !sink(buffer.data(), n)) return false;
-    sha.Update(buffer.data(), n);
+    if (sha) sha->Update(buffer.data(), n);
     offset += n;
     size -= n;
   }
-  digest = sha.Final();
   return true;
 }
 
@@ -141,14 +139,14 @@ CarriedPackage::Found CarriedPackage::Look(const std::string& program) {
                             nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
       if (!out) return Damaged(std::string(carried::kPartFiles[i]) + " cannot be written");
     }
-    std::array<uint8_t, 32> digest{};
+    Sha256 sha;
     const bool read =
-        HashRange(program_.Get(), part.offset, part.size, digest, [&](const char* data, DWORD n) {
+        ReadRange(program_.Get(), part.offset, part.size, &sha, [&](const char* data, DWORD n) {
           DWORD written = 0;
           return !out || (WriteFile(out.Get(), data, n, &written, nullptr) && written == n);
         });
     if (!read) return Damaged(std::string(carried::kPartFiles[i]) + " cannot be read");
-    if (digest != part.sha256)
+    if (sha.Final() != part.sha256)
       return Damaged(std::string(carried::kPartFiles[i]) + " is not what was packed");
   }
   place_.script = folder_ + "setup.ini";
@@ -170,8 +168,7 @@ bool CopyFileRange(const std::string& from, uint64_t offset, uint64_t size, cons
   OwnedHandle out(CreateFileW(LongPath(to).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!out) return false;
-  std::array<uint8_t, 32> unused{};
-  const bool copied = HashRange(in.Get(), offset, size, unused, [&](const char* data, DWORD n) {
+  const bool copied = ReadRange(in.Get(), offset, size, nullptr, [&](const char* data, DWORD n) {
     DWORD written = 0;
     return WriteFile(out.Get(), data, n, &written, nullptr) && written == n;
   });
@@ -189,9 +186,17 @@ bool CopyBareProgram(const std::string& from, uint64_t size, const std::string& 
   if (!CopyFileRange(from, 0, size, to)) return false;
   // The whole file's signature is not this copy's: its entry goes, and the
   // checksum signing wrote.
-  std::string head;
-  if (!ReadWholeFile(to, head)) return false;
-  const carried::PeLayout pe = carried::ReadPeLayout(head.substr(0, carried::kHeadBytes), size);
+  std::string head(carried::kHeadBytes, '\0');
+  {
+    OwnedHandle copy(CreateFileW(LongPath(to).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+    DWORD read = 0;
+    if (!copy ||
+        !ReadFile(copy.Get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr))
+      return false;
+    head.resize(read);
+  }
+  const carried::PeLayout pe = carried::ReadPeLayout(head, size);
   if (pe.certificateOffset == 0 && pe.certificateSize == 0) return true;
   OwnedHandle out(CreateFileW(LongPath(to).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
