@@ -202,8 +202,11 @@ bool TExtractor::ToolCanTake(const std::string& name, const std::string& dir) co
 bool TExtractor::ExtractWithTool(const std::string& name, const std::string& dir) {
   if (toolPath_.empty()) return false;
   const std::string member = MemberName(name);
-  // The limit counts the command line as it names the real target.
-  if (UnzipParameters(archivePath_, member, dir).size() >= kUnzipParametersLimit)
+  // The limit counts the command line as it names the real target, in the
+  // ANSI bytes the tool gets (ToolCanTake made sure they carry it exactly).
+  std::string ansi;
+  ToAnsiExactly(UnzipParameters(archivePath_, member, dir), ansi);
+  if (ansi.size() >= kUnzipParametersLimit)
     EndForLength("Path too long!\r\nTry extracting all files locally.\r\nSetup incomplete!");
   PrivateDirectory scratch(dir);
   if (scratch.Path().empty()) {
@@ -247,8 +250,9 @@ bool TExtractor::PlaceFile(const std::string& name, const std::string& scratch,
 
 bool TExtractor::ExtractInProcess(const std::string& name, const std::string& dir) {
   const std::string target = dir + "\\" + name;
-  // Nothing installed may lie beyond what ordinary programs can open.
-  if (target.size() >= MAX_PATH)
+  // Nothing installed may lie beyond what ordinary programs can open: the
+  // limit counts UTF-16 units, not bytes of UTF-8.
+  if (Wide(target).size() >= MAX_PATH)
     EndForLength("Path too long!\r\n" + target + "\r\nChoose a shorter installation path.\r\n" +
                  "Setup incomplete!");
   // The paced road reads here too, where the tool cannot take a file.

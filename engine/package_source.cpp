@@ -44,9 +44,9 @@ std::string FreshFolder() {
   unsigned seed = GetCurrentProcessId() * 2654435761u ^ static_cast<unsigned>(counter.QuadPart);
   for (int attempt = 0; attempt < 100; ++attempt) {
     seed = seed * 1103515245u + 12345u;
-    char name[32];
-    wsprintfA(name, "qvsetup-%08x", seed);
-    const std::string folder = temp + name;
+    wchar_t name[32];
+    wsprintfW(name, L"qvsetup-%08x", seed);
+    const std::string folder = temp + Narrow(name);
     if (CreateDirectoryW(LongPath(folder).c_str(), nullptr)) return folder + "\\";
     if (GetLastError() != ERROR_ALREADY_EXISTS) return "";
   }

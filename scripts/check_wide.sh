@@ -5,7 +5,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-calls='\b[A-Z][A-Za-z0-9]*[a-z0-9]A\('
+calls='\b[A-Za-z_][A-Za-z0-9_]*[a-z0-9]A[[:space:]]*\('
 types='\b(WIN32_FIND_DATAA|STARTUPINFOA|SHELLEXECUTEINFOA|WNDCLASSA|WNDCLASSEXA|LOGFONTA|CREATESTRUCTA|BROWSEINFOA|OPENFILENAMEA|TEXTMETRICA|NONCLIENTMETRICSA|LPCDLGTEMPLATEA|LPSTR|LPCSTR|LPTSTR|CHAR|TCHAR|PROGRESS_CLASSA|MAKEINTRESOURCEA|IShellLinkA|IID_IShellLinkA)\b'
 if found=$(git grep --untracked -nE "$calls|$types" -- 'setup/*.cpp' 'setup/*.hpp' 'engine/*.cpp' 'engine/*.hpp' \
   'shell/*.cpp' 'shell/*.hpp' 'widgets/*.cpp' 'widgets/*.hpp' 'filestore/*.cpp' 'filestore/*.hpp'); then

@@ -342,6 +342,13 @@ def unicode_tree(t):
         assert not os.path.exists(desktop)
         assert not os.path.exists(os.path.join(user, "Programs", menu))
         assert reg_export(t, "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + app) == ""
+        # The path limit counts characters as Windows does (UTF-16 units),
+        # not the bytes of their UTF-8: 101 of them are far below it.
+        deep = "C:\\" + "東" * 85
+        code, text = t.wine(os.path.join(pkg, "setup.exe"), "/S", "/NOLAUNCH", "/D=" + deep)
+        assert code == 0, "setup.exe /S into 85 Japanese letters: exit %d %s" % (code, text)
+        code, text = t.wine(deep + "\\setup.exe", "/u:" + app, "/S")
+        assert code == 0, "uninstall: exit %d %s" % (code, text)
     finally:
         if saved:
             reg_import(t, saved.split("\r\n", 2)[2] if saved.startswith("Windows Registry") else saved)
