@@ -125,6 +125,22 @@ void WriteZip(const std::string& path, const std::vector<ZipSource>& members) {
   file.Commit();
 }
 
+// The current member's header and its name as UTF-8; false when they
+// cannot be read.
+static bool CurrentMember(unzFile uf, unz_file_info64& info, std::string& name) {
+  if (unzGetCurrentFileInfo64(uf, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+    return false;
+  // Sized from the header: minizip leaves a name that fills its buffer
+  // without a terminator, and a hostile archive may hold any length.
+  name.assign(info.size_filename, '\0');
+  if (!name.empty() && unzGetCurrentFileInfo64(uf, &info, name.data(), info.size_filename, nullptr,
+                                               0, nullptr, 0) != UNZ_OK)
+    return false;
+  // Older archives hold names in the ANSI code page, as their scripts were.
+  if (!(info.flag & (1u << 11))) name = Windows1252ToUtf8(name);
+  return true;
+}
+
 std::vector<ZipMember> ReadZip(const std::string& path) {
   const FileStream file = OpenRegularFile(path);
   std::error_code ec;
@@ -142,15 +158,8 @@ std::vector<ZipMember> ReadZip(const std::string& path) {
   std::vector<Entry> entries;
   for (int rc = unzGoToFirstFile(uf); rc == UNZ_OK; rc = unzGoToNextFile(uf)) {
     unz_file_info64 info{};
-    if (unzGetCurrentFileInfo64(uf, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) break;
-    // Sized from the header: minizip leaves a name that fills its buffer
-    // without a terminator, and a hostile archive may hold any length.
-    std::string name(info.size_filename, '\0');
-    if (!name.empty() && unzGetCurrentFileInfo64(uf, &info, name.data(), info.size_filename,
-                                                 nullptr, 0, nullptr, 0) != UNZ_OK)
-      break;
-    // Older archives hold names in the ANSI code page, as their scripts were.
-    if (!(info.flag & (1u << 11))) name = Windows1252ToUtf8(name);
+    std::string name;
+    if (!CurrentMember(uf, info, name)) break;
     Entry e;
     e.member.name = name;
     e.member.size = info.uncompressed_size;
@@ -217,12 +226,8 @@ std::map<std::string, std::string> ZipMemberHashes(const std::string& path) {
   std::string failure;
   for (int rc = unzGoToFirstFile(uf); rc == UNZ_OK && failure.empty(); rc = unzGoToNextFile(uf)) {
     unz_file_info64 info{};
-    if (unzGetCurrentFileInfo64(uf, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) break;
-    std::string name(info.size_filename, '\0');
-    if (!name.empty() && unzGetCurrentFileInfo64(uf, &info, name.data(), info.size_filename,
-                                                 nullptr, 0, nullptr, 0) != UNZ_OK)
-      break;
-    if (!(info.flag & (1u << 11))) name = Windows1252ToUtf8(name);
+    std::string name;
+    if (!CurrentMember(uf, info, name)) break;
     if (unzOpenCurrentFile(uf) != UNZ_OK) {
       failure = name + ": cannot be read";
       break;
