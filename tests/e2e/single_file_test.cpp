@@ -5,6 +5,7 @@
 
 #include "setup/control_ids.hpp"
 #include "tests/e2e/driver.hpp"
+#include "tests/e2e/wizard_steps.hpp"
 #include "tests/win/win_test_util.hpp"
 
 using namespace wintest;
@@ -37,23 +38,7 @@ TEST(SingleFile, InstallsThroughTheWizardFromAFolderOfItsOwn) {
   const std::wstring path = U(inst);
   SendMessageW(GetDlgItem(main, ids::kPathEdit), WM_SETTEXT, 0,
                reinterpret_cast<LPARAM>(path.c_str()));
-  e2e::ClickControl(GetDlgItem(main, ids::kSetupButton));
-  HWND ask = setup.WaitForMessageBox(10000);
-  ASSERT_NE(ask, nullptr);
-  e2e::Answer(ask, IDYES);
-  HWND done = setup.WaitForMessageBox(60000);
-  ASSERT_NE(done, nullptr);
-  EXPECT_EQ(e2e::MessageText(done), "Setup Completed!");
-  e2e::PressButton(done, IDOK);
-  EXPECT_EQ(setup.WaitForExit(15000), 0);
-  for (int i = 0; i < 100; ++i) {  // the sample program, started at the end
-    if (HWND app = FindWindowA("QuorvaneNotes", nullptr)) {
-      PostMessageA(app, WM_CLOSE, 0, 0);
-      Sleep(500);
-      break;
-    }
-    Sleep(100);
-  }
+  ASSERT_NO_FATAL_FAILURE(e2e::SetupToCompletion(setup, main));
 
   EXPECT_EQ(ReadFile(inst + "\\Docs\\readme.txt"),
             ReadFile(HostPath(PRODUCT_FOLDER) + "\\Docs\\readme.txt"));

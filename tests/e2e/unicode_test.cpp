@@ -9,6 +9,7 @@
 #include "shell/shell_folders.hpp"
 #include "tests/e2e/driver.hpp"
 #include "tests/e2e/screenshot.hpp"
+#include "tests/e2e/wizard_steps.hpp"
 #include "tests/win/link_reader.hpp"
 #include "tests/win/win_test_util.hpp"
 
@@ -22,18 +23,6 @@ const std::string kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Un
 
 void Shot(HWND window, const char* name) {
   e2e::SaveWindowShot(window, HostPath(SHOT_DIR) + "\\" + name);
-}
-
-// The sample program, started at the end: closed again.
-void CloseApplication() {
-  for (int i = 0; i < 100; ++i) {
-    if (HWND app = FindWindowA("QuorvaneNotes", nullptr)) {
-      PostMessageA(app, WM_CLOSE, 0, 0);
-      Sleep(500);
-      return;
-    }
-    Sleep(100);
-  }
 }
 
 TEST(UnicodeProduct, TheWizardShowsItsNamesAndTheRemovalTakesItAll) {
@@ -83,16 +72,7 @@ TEST(UnicodeProduct, TheWizardShowsItsNamesAndTheRemovalTakesItAll) {
   const std::vector<std::string> listed = e2e::ListItems(GetDlgItem(main, ids::kFolderList));
   EXPECT_NE(std::find(listed.begin(), listed.end(), "Istniejący 東京"), listed.end());
   Shot(main, "unicode-options.bmp");
-  e2e::ClickControl(GetDlgItem(main, ids::kSetupButton));
-  HWND ask = setup.WaitForMessageBox(10000);
-  ASSERT_NE(ask, nullptr);
-  e2e::Answer(ask, IDYES);
-  HWND done = setup.WaitForMessageBox(60000);
-  ASSERT_NE(done, nullptr);
-  EXPECT_EQ(e2e::MessageText(done), "Setup Completed!");
-  e2e::PressButton(done, IDOK);
-  EXPECT_EQ(setup.WaitForExit(15000), 0);
-  CloseApplication();
+  ASSERT_NO_FATAL_FAILURE(e2e::SetupToCompletion(setup, main));
 
   const std::string group = folders.CommonProgramsDir + "\\" + folder;
   EXPECT_EQ(ReadFile(inst + "\\Dokumenty 東京\\readme.txt"),
