@@ -14,8 +14,12 @@ bool IsDeviceName(const std::string& name) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   for (const char* device : {"con", "prn", "aux", "nul"})
     if (stem == device) return true;
-  return stem.size() == 4 && (stem.compare(0, 3, "com") == 0 || stem.compare(0, 3, "lpt") == 0) &&
-         stem[3] >= '1' && stem[3] <= '9';
+  if (stem.size() < 4 || (stem.compare(0, 3, "com") != 0 && stem.compare(0, 3, "lpt") != 0))
+    return false;
+  const std::string digit = stem.substr(3);
+  // Windows takes the superscript digits 1 to 3 for ports as well.
+  return (digit.size() == 1 && digit[0] >= '1' && digit[0] <= '9') || digit == "\xC2\xB9" ||
+         digit == "\xC2\xB2" || digit == "\xC2\xB3";
 }
 
 namespace {

@@ -7,7 +7,8 @@
 #include <string>
 
 // A name Windows keeps for a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1
-// to LPT9), with any extension: no file or folder can be called so.
+// to LPT9, and COM or LPT with a superscript 1, 2 or 3), with any
+// extension: no file or folder can be called so.
 bool IsDeviceName(const std::string& name);
 
 // A FILES name holds a folder when it has "\", "/" or ":"; without one it

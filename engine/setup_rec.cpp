@@ -134,6 +134,7 @@ std::string AppNameProblem(const std::string& name) {
 bool IsValidAppName(const std::string& name) { return AppNameProblem(name).empty(); }
 
 std::string ScriptError(const TSetupRec& rec) {
+  if (!rec.TextProblem.empty()) return "Setup script error: setup.ini " + rec.TextProblem + ".";
   if (!IsValidAppName(rec.AppName)) return "Setup script error: AppName is missing or invalid.";
   if (!rec.Program.empty() && RelativePath(rec.Program).empty())
     return "Setup script error: Program must name a file below the installation directory.";
@@ -152,6 +153,7 @@ bool TryStrToInt(const std::string& text, int& value) {
 }
 
 void LoadSetupRec(TSetupRec& rec, TProfileSource& p) {
+  rec.TextProblem = p.TextProblem();
   rec.AppName = ShortString(p.ReadString("MAIN", "AppName", ""));
   rec.InstPath = ShortString(p.ReadString("MAIN", "InstPath", ""));
   rec.FolderName = ShortString(p.ReadString("MAIN", "FolderName", ""));

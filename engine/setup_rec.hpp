@@ -64,6 +64,8 @@ struct TSetupRec {
   std::string Program;
   TLineList Groups;
   TLineList Files;
+  // Why the script's text is not what its byte order mark says, or empty.
+  std::string TextProblem;
 
   // Entries are counted from stored lines: two per group, four per file.
   size_t GroupCount() const { return (Groups.Count() + 1) / 2; }
@@ -83,6 +85,9 @@ class TProfileSource {
   // Key names of section in file order, as far as kMaxKeysBuffer bytes
   // (names with their terminators) hold them.
   virtual std::vector<std::string> ReadKeys(const std::string& section) = 0;
+  // Why the file's text cannot be read exactly as its byte order mark
+  // says, or empty.
+  virtual std::string TextProblem() const = 0;
 };
 
 // An application name names registry keys, the mutex and folders: it must
@@ -94,8 +99,9 @@ class TProfileSource {
 std::string AppNameProblem(const std::string& name);
 bool IsValidAppName(const std::string& name);
 
-// Why setup must refuse to start with this script, or empty: an invalid
-// AppName, or a Program that is no path below the installation directory.
+// Why setup must refuse to start with this script, or empty: text that is
+// not what its byte order mark says, an invalid AppName, or a Program that
+// is no path below the installation directory.
 std::string ScriptError(const TSetupRec& rec);
 
 // Whole-number syntax of the booleans: decimal with one optional sign, or

@@ -31,11 +31,14 @@ std::string Windows1252ToUtf8(const std::string& s) {
   return out;
 }
 
-std::string Utf16LeToUtf8(const std::string& bytes) {
+namespace {
+
+std::string Utf16ToUtf8(const std::string& bytes, bool bigEndian) {
   std::string out;
   const auto unit = [&](size_t i) {
-    return static_cast<unsigned>(static_cast<unsigned char>(bytes[i]) |
-                                 static_cast<unsigned char>(bytes[i + 1]) << 8);
+    const unsigned a = static_cast<unsigned char>(bytes[i]);
+    const unsigned b = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? a << 8 | b : b << 8 | a;
   };
   for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
     unsigned long cp = unit(i);
@@ -51,14 +54,115 @@ std::string Utf16LeToUtf8(const std::string& bytes) {
   return out;
 }
 
-bool IsValidUtf8(const std::string& s) {
-  for (size_t i = 0; i < s.size();) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (n == 0 || i + n > s.size()) return false;
-    for (size_t k = 1; k < n; ++k)
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    i += n;
+// One code point from s at i, strictly: no overlong forms, no surrogates,
+// nothing beyond U+10FFFF. False leaves i where it was.
+bool DecodeUtf8(const std::string& s, size_t& i, unsigned long& cp) {
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  const size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+  if (n == 0 || i + n > s.size()) return false;
+  static const unsigned long kMask[5] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+  static const unsigned long kLeast[5] = {0, 0, 0x80, 0x800, 0x10000};
+  unsigned long value = c & kMask[n];
+  for (size_t k = 1; k < n; ++k) {
+    const unsigned char t = static_cast<unsigned char>(s[i + k]);
+    if ((t & 0xC0) != 0x80) return false;
+    value = value << 6 | (t & 0x3F);
   }
+  if (value < kLeast[n] || value > 0x10FFFF || (value >= 0xD800 && value < 0xE000)) return false;
+  cp = value;
+  i += n;
   return true;
+}
+
+struct CaseRun {
+  unsigned short first, last, step;
+  int delta;
+};
+
+constexpr CaseRun kCaseRuns[] = {
+#include "engine/case_table.inc"
+};
+
+unsigned long UpperCase(unsigned long cp) {
+  if (cp < 0x80) return cp >= 'a' && cp <= 'z' ? cp - 32 : cp;
+  if (cp > 0xFFFF) return cp;
+  // The runs are sorted and do not overlap: the last that starts at or
+  // before cp is the only one that can hold it.
+  size_t lo = 0, hi = sizeof kCaseRuns / sizeof kCaseRuns[0];
+  while (lo < hi) {
+    const size_t mid = (lo + hi) / 2;
+    if (kCaseRuns[mid].first <= cp)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  if (lo == 0) return cp;
+  const CaseRun& r = kCaseRuns[lo - 1];
+  return cp <= r.last && (cp - r.first) % r.step == 0 ? cp + r.delta : cp;
+}
+
+}  // namespace
+
+std::string Utf16LeToUtf8(const std::string& bytes) { return Utf16ToUtf8(bytes, false); }
+std::string Utf16BeToUtf8(const std::string& bytes) { return Utf16ToUtf8(bytes, true); }
+
+bool IsValidUtf8(const std::string& s) {
+  unsigned long cp = 0;
+  for (size_t i = 0; i < s.size();)
+    if (!DecodeUtf8(s, i, cp)) return false;
+  return true;
+}
+
+std::string FoldCase(const std::string& s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size();) {
+    unsigned long cp = 0;
+    if (DecodeUtf8(s, i, cp)) {
+      AppendUtf8(out, UpperCase(cp));
+    } else {
+      out += s[i++];  // a stray byte stays itself
+    }
+  }
+  return out;
+}
+
+bool DecodeMarkedText(const std::string& bytes, std::string& utf8) {
+  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+    utf8 = bytes.substr(3);
+  else if (bytes.compare(0, 2, "\xFF\xFE") == 0)
+    utf8 = Utf16LeToUtf8(bytes.substr(2));
+  else if (bytes.compare(0, 2, "\xFE\xFF") == 0)
+    utf8 = Utf16BeToUtf8(bytes.substr(2));
+  else
+    return false;
+  return true;
+}
+
+std::string MarkedTextProblem(const std::string& bytes) {
+  std::string text;
+  if (!DecodeMarkedText(bytes, text)) return "";
+  const bool utf16 = bytes[0] != '\xEF';
+  if (!utf16 && !IsValidUtf8(text)) return "is not UTF-8 though it starts with a UTF-8 mark";
+  if (utf16 && bytes.size() % 2 != 0) return "ends in half a UTF-16 character";
+  if (utf16) {
+    const bool big = bytes[0] == '\xFE';
+    const auto unit = [&](size_t i) {
+      const unsigned x = static_cast<unsigned char>(bytes[i]);
+      const unsigned y = static_cast<unsigned char>(bytes[i + 1]);
+      return big ? x << 8 | y : y << 8 | x;
+    };
+    // A high surrogate needs a low one right after it, a low one a high
+    // one right before it.
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+      const unsigned u = unit(i);
+      if (u >= 0xD800 && u < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+          unit(i + 2) < 0xE000)
+        i += 2;
+      else if (u >= 0xD800 && u < 0xE000)
+        return "holds half a UTF-16 character";
+    }
+  }
+  if (text.find('\0') != std::string::npos) return "holds a NUL character";
+  return "";
 }

@@ -10,16 +10,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/text_codes.hpp"
 #include "shell/owned.hpp"
 #include "shell/wide_text.hpp"
 
 namespace {
-
-std::string LowerAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
 
 // A range of a file as minizip's stream, read through two buffers: minizip
 // asks for the central directory in pieces of a few dozen bytes, and goes
@@ -165,7 +160,7 @@ bool ZipReader::Open(const std::string& path, uint64_t offset, uint64_t size) {
     // archives hold them in the ANSI code page, as their scripts were.
     if (!(info.flag & (1u << 11))) name = FromAnsi(name);
     unz64_file_pos pos{};
-    if (unzGetFilePos64(s->zip, &pos) == UNZ_OK) s->members[LowerAscii(name)] = {pos, name};
+    if (unzGetFilePos64(s->zip, &pos) == UNZ_OK) s->members[FoldCase(name)] = {pos, name};
   }
   state_ = std::move(s);
   return true;
@@ -174,7 +169,7 @@ bool ZipReader::Open(const std::string& path, uint64_t offset, uint64_t size) {
 unsigned long ZipReader::Extract(const std::string& member, void* out, std::string& storedName,
                                  const std::function<bool()>& keepGoing) {
   if (!IsOpen()) return kUnreadable;
-  const auto it = state_->members.find(LowerAscii(member));
+  const auto it = state_->members.find(FoldCase(member));
   if (it == state_->members.end()) return kNoMember;
   unzFile zip = state_->zip;
   unz_file_info64 info{};

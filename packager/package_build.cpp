@@ -5,6 +5,7 @@
 #include <map>
 
 #include "engine/file_names.hpp"
+#include "engine/text_codes.hpp"
 #include "engine/setup_rec.hpp"
 #include "packager/args.hpp"
 #include "packager/commands.hpp"
@@ -118,7 +119,7 @@ class Builder {
     // Nothing from outside the folder, and nothing that is no plain file.
     for (const Skipped& s : listing.skipped)
       report_.Error(folder_ + "/" + s.rel, 0, "", s.why + ", not packed");
-    for (const FolderFile& f : files_) byPath_[LowerAscii(f.rel)] = &f;
+    for (const FolderFile& f : files_) byPath_[FoldCase(f.rel)] = &f;
     const std::string setupExe = FindSetupExe();
     script_ = ReadScript();
     TIniFile ini(script_);
@@ -240,7 +241,7 @@ class Builder {
 
   const FolderFile* Locate(const std::string& name, const std::string& group) const {
     const std::string expected = ExpectedPath(name, group);
-    if (const auto it = byPath_.find(LowerAscii(expected));
+    if (const auto it = byPath_.find(FoldCase(expected));
         !expected.empty() && it != byPath_.end())
       return it->second;
     if (HasFolderPart(name)) return nullptr;  // a path says where the file is
@@ -274,7 +275,7 @@ class Builder {
       used[file] = true;
       const ZipSource source{MemberName(name), folder_ + "/" + file->rel};
       const auto [it, added] =
-          members.emplace(LowerAscii(source.member), std::make_pair(source, n));
+          members.emplace(FoldCase(source.member), std::make_pair(source, n));
       if (!added && !SameContent(it->second.first.path, source.path))
         report_.Error("setup.ini", line, "FILES Name" + num,
                       "names the same member as Name" + std::to_string(it->second.second) +

@@ -10,6 +10,7 @@
 #include "engine/destination.hpp"
 #include "engine/file_names.hpp"
 #include "engine/setup_rec.hpp"
+#include "engine/text_codes.hpp"
 #include "engine/unzip_command.hpp"
 #include "packager/folder.hpp"
 #include "packager/install_names.hpp"
@@ -51,7 +52,7 @@ std::string PathKey(const std::string& path) {
   size_t start = 0;
   while (start <= path.size()) {
     const size_t end = std::min(path.find_first_of("\\/", start), path.size());
-    const std::string part = LowerAscii(path.substr(start, end - start));
+    const std::string part = FoldCase(path.substr(start, end - start));
     if (part == "..") {
       if (parts.size() > 1) parts.pop_back();
     } else if (!part.empty() && part != ".") {
@@ -93,6 +94,8 @@ class Checker {
     }
     if (scriptUnread_) return;
     LoadSetupRec(rec_, ini_);
+    if (!rec_.TextProblem.empty())
+      report_.Error("setup.ini", 0, "", rec_.TextProblem + ": setup refuses to install");
     ReadArchive();
     CheckMain();
     CheckKeys("GROUPS", kGroupStems, rec_.GroupCount());
@@ -109,10 +112,23 @@ class Checker {
                       "with a mark");
     if (!IsFile(dir_ + "/license.txt"))
       report_.Warning("license.txt", 0, "", "missing: the package shows no licence agreement");
+    else
+      CheckLicence();
     VerifySignature();
   }
 
  private:
+  void CheckLicence() {
+    try {
+      const std::string why =
+          MarkedTextProblem(ReadRegularFile(dir_ + "/license.txt", kMaxScriptBytes));
+      if (!why.empty())
+        report_.Error("license.txt", 0, "", why + ": the licence window would show other text");
+    } catch (const std::exception& e) {
+      report_.Error("license.txt", 0, "", e.what());
+    }
+  }
+
   size_t Line(const std::string& section, const std::string& key) const {
     const std::vector<size_t> lines = ini_.LinesOf(section, key);
     return lines.empty() ? ini_.SectionLine(section) : lines.front();
@@ -148,8 +164,8 @@ class Checker {
         // The unzip tool matches without regard to case and extracts the
         // later of two: the check would judge the other.
         const std::string name = m.name;
-        byBase_.emplace(LowerAscii(BaseName(name)), name);
-        if (!members_.emplace(LowerAscii(name), std::move(m)).second)
+        byBase_.emplace(FoldCase(BaseName(name)), name);
+        if (!members_.emplace(FoldCase(name), std::move(m)).second)
           report_.Error("setup.dat", 0, name,
                         "a second member of this name (letter case aside): setup would install "
                         "one of the two, and the check judges the other");
@@ -160,7 +176,7 @@ class Checker {
     }
   }
   const ZipMember* Member(const std::string& name) const {
-    const auto it = members_.find(LowerAscii(name));  // the tool matches with -C
+    const auto it = members_.find(FoldCase(name));  // the tool matches with -C
     return it == members_.end() ? nullptr : &it->second;
   }
 
@@ -321,9 +337,16 @@ class Checker {
                   "path " +
                   dir + ": setup stops with \"Path too long!\" beyond " +
                   std::to_string(kMaxInstalledPath));
-      // Only the paced road runs the unzip tool, whose command line is limited.
-      const size_t length = UnzipParameters(opt_.archive, MemberName(path), dir).size();
-      if (toolRoad && length >= kUnzipParametersLimit)
+      // Only the paced road runs the unzip tool, whose command line is limited,
+      // and only for ASCII names; the limit counts the bytes it gets in the
+      // ANSI code page, one per character.
+      const std::string parameters = UnzipParameters(opt_.archive, MemberName(path), dir);
+      const size_t length = static_cast<size_t>(std::count_if(
+          parameters.begin(), parameters.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+      const bool toolGets = toolRoad && std::all_of(name.begin(), name.end(), [](char c) {
+                              return static_cast<unsigned char>(c) < 0x80;
+                            });
+      if (toolGets && length >= kUnzipParametersLimit)
         Error("FILES", "Name" + num,
               "the unzip command line for this file takes " + std::to_string(length) +
                   " characters (setup stops with \"Path too long!\" from " +
@@ -357,13 +380,13 @@ class Checker {
     const std::string name = MemberName(path);
     if (const ZipMember* m = Member(name)) {
       unpacked_ += m->size;
-      used_.insert(LowerAscii(m->name));
+      used_.insert(FoldCase(m->name));
       return;
     }
     std::string text = "no member " + Quote(name) + " in setup.dat";
     const std::string raw = Raw("FILES", "Name" + num);
     std::string nested;
-    if (const auto it = byBase_.find(LowerAscii(name)); it != byBase_.end() && !HasFolderPart(name))
+    if (const auto it = byBase_.find(FoldCase(name)); it != byBase_.end() && !HasFolderPart(name))
       nested = it->second;
     if (Member(raw))
       text += ": the value lacks its extra last character (setup reads " + Quote(name) +

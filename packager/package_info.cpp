@@ -26,13 +26,9 @@ void RequireFile(const std::string& dir, const std::string& name, const char* wh
 std::string LicenseText(const std::string& path) {
   const std::string bytes = qpack::ReadRegularFile(path, qpack::kMaxScriptBytes);
   std::string text;
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
-    text = bytes.substr(3);
-  else if (bytes.compare(0, 2, "\xFF\xFE") == 0)
-    text = Utf16LeToUtf8(bytes.substr(2));
-  else
-    text = Windows1252ToUtf8(bytes);
-  if (!IsValidUtf8(text)) throw PackageError(path + ": not UTF-8 though it starts with a mark");
+  if (!DecodeMarkedText(bytes, text)) text = Windows1252ToUtf8(bytes);
+  if (const std::string why = MarkedTextProblem(bytes); !why.empty())
+    throw PackageError(path + ": " + why);
   std::string lf;
   for (const char c : text)
     if (c != '\r') lf += c;

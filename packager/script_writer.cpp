@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "engine/file_names.hpp"
+#include "engine/text_codes.hpp"
 #include "engine/unzip_command.hpp"
 #include "packager/install_names.hpp"
 
@@ -42,17 +43,17 @@ std::vector<FolderFile> Installable(const std::vector<FolderFile>& files,
                                     std::vector<Skipped>& skipped) {
   std::vector<FolderFile> kept;
   std::map<std::string, std::string> byPath;   // Windows tells paths apart without letter case
-  std::map<std::string, std::string> folders;  // every folder some file needs, by lower case
+  std::map<std::string, std::string> folders;  // every folder some file needs, by folded case
   for (const FolderFile& f : files)
     for (size_t sep = f.rel.rfind('/'); sep != std::string::npos && sep > 0;
          sep = f.rel.rfind('/', sep - 1))
-      folders.emplace(LowerAscii(f.rel.substr(0, sep)), f.rel);
+      folders.emplace(FoldCase(f.rel.substr(0, sep)), f.rel);
   for (const FolderFile& f : files) {
     std::string why = Unfit(f.rel);
-    if (const auto it = folders.find(LowerAscii(f.rel)); why.empty() && it != folders.end())
+    if (const auto it = folders.find(FoldCase(f.rel)); why.empty() && it != folders.end())
       why = "a file where " + it->second + " needs a folder on Windows";
     if (why.empty())
-      if (const auto [it, added] = byPath.emplace(LowerAscii(f.rel), f.rel); !added)
+      if (const auto [it, added] = byPath.emplace(FoldCase(f.rel), f.rel); !added)
         why = "the same path as " + it->second + " on Windows";
     if (why.empty())
       kept.push_back(f);

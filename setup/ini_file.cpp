@@ -52,12 +52,9 @@ TIniFile::TIniFile(const std::string& raw) {
   // A byte order mark says UTF-8 or UTF-16; without one the script is in
   // the ANSI code page, which here is Western Windows' own.
   std::string bytes;
-  if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-    encoding_ = Encoding::Utf8;
-    bytes = raw.substr(3);
-  } else if (raw.compare(0, 2, "\xFF\xFE") == 0) {
-    encoding_ = Encoding::Utf16;
-    bytes = Utf16LeToUtf8(raw.substr(2));
+  if (DecodeMarkedText(raw, bytes)) {
+    encoding_ = raw[0] == '\xEF' ? Encoding::Utf8 : Encoding::Utf16;
+    textProblem_ = MarkedTextProblem(raw);
   } else {
     encoding_ = Encoding::Ansi;
     bytes = Windows1252ToUtf8(raw);

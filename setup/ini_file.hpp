@@ -1,5 +1,5 @@
 // An INI reader that answers as Windows' private-profile calls do, for host
-// tools and native tests: a script with a UTF-8 or UTF-16LE byte order mark
+// tools and native tests: a script with a UTF-8 or UTF-16 byte order mark
 // is Unicode, one without is in the ANSI code page (taken as Windows-1252).
 // Answers are UTF-8. Portable.
 #pragma once
@@ -23,6 +23,7 @@ class TIniFile : public TProfileSource {
   // A script without a mark that holds bytes above 127: read in a code page
   // that the end user's machine may not share.
   bool AnsiAbove127() const { return above127_; }
+  std::string TextProblem() const override { return textProblem_; }
 
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& def) override;
@@ -57,4 +58,5 @@ class TIniFile : public TProfileSource {
   std::vector<Section> sections_;
   Encoding encoding_ = Encoding::Ansi;
   bool above127_ = false;
+  std::string textProblem_;
 };

@@ -44,9 +44,8 @@ const LabelLook kFrameLooks[] = {
 // license.txt is UTF-8 or UTF-16 after a byte order mark, else in the ANSI
 // code page, as it always was.
 std::string LicenceText(const std::string& bytes) {
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return bytes.substr(3);
-  if (bytes.compare(0, 2, "\xFF\xFE") == 0) return Utf16LeToUtf8(bytes.substr(2));
-  return FromAnsi(bytes);
+  std::string text;
+  return DecodeMarkedText(bytes, text) ? text : FromAnsi(bytes);
 }
 
 void Bevel(HDC dc, RECT r, UINT outer, UINT inner, int gap) {

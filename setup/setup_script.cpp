@@ -5,7 +5,9 @@
 
 #include <cwchar>
 
+#include "engine/text_codes.hpp"
 #include "setup/ini_file.hpp"
+#include "shell/file_ops.hpp"
 #include "shell/wide_text.hpp"
 
 namespace {
@@ -95,6 +97,11 @@ std::vector<std::string> TPrivateProfile::ReadKeys(const std::string& section) {
   return Strings(ReadGrowing([&](wchar_t* buf, DWORD size) {
     return GetPrivateProfileStringW(name.c_str(), nullptr, L"", buf, size, file.c_str());
   }));
+}
+
+std::string TPrivateProfile::TextProblem() const {
+  std::string bytes;
+  return ReadWholeFile(path_, bytes) ? MarkedTextProblem(bytes) : "";
 }
 
 void ReadSetupRec(TSetupRec& rec, const std::string& path) {

@@ -14,6 +14,9 @@ class TPrivateProfile : public TProfileSource {
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& def) override;
   std::vector<std::string> ReadKeys(const std::string& section) override;
+  // The platform bends text that is not what its mark says (U+FFFD for
+  // bytes that are no UTF-8); the file's own bytes tell.
+  std::string TextProblem() const override;
 
  private:
   // A section as the platform reads it, once: each key's first line, and

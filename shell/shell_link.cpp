@@ -19,10 +19,11 @@ const char* const kFolderValues[] = {"",           "Desktop",  "Favorites", "Fon
                                      "Personal",   "Programs", "Recent",    "SendTo",
                                      "Start Menu", "Startup",  "Templates"};
 
-// At most 255 characters, as the link object is handed them.
+// At most 255 UTF-16 units, as the link object is handed them; a letter
+// beyond the plane is never cut in half.
 std::wstring Cut255(const std::string& s) {
   std::wstring w = Wide(s);
-  if (w.size() > 255) w.resize(255);
+  if (w.size() > 255) w.resize(w[254] >= 0xD800 && w[254] < 0xDC00 ? 254 : 255);
   return w;
 }
 

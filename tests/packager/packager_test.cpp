@@ -321,6 +321,8 @@ TEST_F(Packager, InitTakesAnyFolderAndLeavesOutWhatSetupCannotInstall) {
 #ifndef _WIN32  // names a Windows file system cannot hold at all
   Write(app / "Docs" / "A.txt", "one");
   Write(app / "docs" / "a.txt", "two");  // the same path on Windows
+  Write(app / "ŁÓDŹ.txt", "upper");      // ŁÓDŹ and łódź: one name there
+  Write(app / "łódź.txt", "lower");
   Write(app / "bad|name.txt", "x");
   fs::create_symlink("/etc/passwd", app / "passwd");
   Write(app / "src" / "aux.c", "a device's name");
@@ -329,7 +331,8 @@ TEST_F(Packager, InitTakesAnyFolderAndLeavesOutWhatSetupCannotInstall) {
   Write(app / "back\\slash.txt", "a \\ in a Linux name");
   left.insert(
       left.end(),
-      {"docs/a.txt: warning: the same path as Docs/A.txt", "bad|name.txt: warning: holds",
+      {"docs/a.txt: warning: the same path as Docs/A.txt",
+       "łódź.txt: warning: the same path as ŁÓDŹ.txt", "bad|name.txt: warning: holds",
        "passwd: warning: a symbolic link (--follow-links",
        "src/aux.c: warning: has a part that Windows keeps for a device",
        "B: warning: a file where b/c.txt needs a folder", "back\\slash.txt: warning: holds \\"});
@@ -359,7 +362,7 @@ TEST_F(Packager, InitTakesAnyFolderAndLeavesOutWhatSetupCannotInstall) {
   EXPECT_EQ(rebuilt.code, 0) << rebuilt.out << rebuilt.err;
   EXPECT_NE(rebuilt.out.find("\n0 errors"), std::string::npos) << rebuilt.out;
 #ifndef _WIN32
-  EXPECT_EQ(qpack::ReadZip((dir_ / "out" / "setup.dat").string()).size(), 6u);
+  EXPECT_EQ(qpack::ReadZip((dir_ / "out" / "setup.dat").string()).size(), 7u);
 #else
   EXPECT_EQ(qpack::ReadZip((dir_ / "out" / "setup.dat").string()).size(), 4u);
 #endif

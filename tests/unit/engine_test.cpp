@@ -136,8 +136,9 @@ TEST(SetupScript, AnApplicationNameMustNameOneKeyOfItsOwn) {
   for (const char* bad : {"", " ", "   ", "a\\b", "\\", "a/b", "tab\there", "nl\n", "\x7f"})
     EXPECT_FALSE(IsValidAppName(bad)) << bad;
   // It must name a folder of its own, too.
-  for (const char* bad : {".", "..", "App.", "App ", "a:b", "a*b", "a?b", "a|b", "a\"b", "<a>",
-                          "CON", "nul", "Com1", "LPT9.txt", "aux .x"})
+  for (const char* bad :
+       {".", "..", "App.", "App ", "a:b", "a*b", "a?b", "a|b", "a\"b", "<a>", "CON", "nul", "Com1",
+        "LPT9.txt", "aux .x", "COM\xC2\xB9", "lpt\xC2\xB3.txt"})
     EXPECT_FALSE(IsValidAppName(bad)) << bad;
 }
 
@@ -180,6 +181,54 @@ TEST(Destination, DriveRootFromTheFirstCharacter) {
   EXPECT_EQ(DriveRoot("\\\\server\\share"), "\\");
   EXPECT_EQ(DriveRoot("Demo"), "D:\\");
   EXPECT_EQ(DriveRoot(""), "");
+}
+
+TEST(TextCodes, NamesFoldAsWindowsFoldsThem) {
+  EXPECT_EQ(FoldCase("łódź.txt"), FoldCase("ŁÓDŹ.TXT"));
+  EXPECT_EQ(FoldCase("αжÿ"), "ΑЖŸ");
+  EXPECT_EQ(FoldCase("東京"), "東京");  // no case at all
+  // Dotless i and long s are not I and S to Windows; stray bytes stay.
+  EXPECT_NE(FoldCase("ı"), FoldCase("i"));
+  EXPECT_NE(FoldCase("ſ"), FoldCase("s"));
+  EXPECT_EQ(FoldCase("a\xFF"
+                     "b\xC5"),
+            "A\xFF"
+            "B\xC5");
+}
+
+TEST(TextCodes, MarkedTextMustBeWhatItsMarkSays) {
+  for (const char* bad : {"\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82"})
+    EXPECT_FALSE(IsValidUtf8(bad)) << bad;
+  EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80 \xEF\xBF\xBD"));
+  const std::string le(
+      "\xFF\xFE"
+      "a\0",
+      4),
+      be("\xFE\xFF\0a", 4);
+  std::string text;
+  ASSERT_TRUE(DecodeMarkedText(be, text));
+  EXPECT_EQ(text, "a");
+  EXPECT_FALSE(DecodeMarkedText("plain", text));
+  EXPECT_EQ(MarkedTextProblem(le), "");
+  EXPECT_EQ(MarkedTextProblem("no mark \xFF"), "");  // read in the code page
+  for (const std::string& bad : {std::string("\xEF\xBB\xBF"
+                                             "Caf\xE9"),
+                                 le + "b",
+                                 le + std::string("\0\xD8"
+                                                  "a\0",
+                                                  4),
+                                 le + std::string("\0\xDC", 2),
+                                 std::string("\xEF\xBB\xBF"
+                                             "a\0b",
+                                             6)})
+    EXPECT_NE(MarkedTextProblem(bad), "") << bad;
+  TSetupRec rec;
+  rec.AppName = "Notes";
+  rec.TextProblem = MarkedTextProblem(
+      "\xEF\xBB\xBF"
+      "Caf\xE9");
+  EXPECT_EQ(ScriptError(rec),
+            "Setup script error: setup.ini is not UTF-8 though it starts with a UTF-8 mark.");
 }
 
 }  // namespace

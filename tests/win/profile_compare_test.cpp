@@ -15,6 +15,7 @@ std::string Describe(const TSetupRec& r) {
                   "|FolderName=" + r.FolderName + "|DiskSpace=" + r.DiskSpace +
                   "|bools=" + std::to_string(r.RunOnStart) + std::to_string(r.OnDesktop) +
                   std::to_string(r.OnQuickLaunch) + std::to_string(r.OnStartMenu);
+  if (!r.TextProblem.empty()) s += "|problem=" + r.TextProblem;
   for (const auto& l : r.Groups.Lines()) s += "\nG:" + l;
   for (const auto& l : r.Files.Lines()) s += "\nF:" + l;
   return s;
@@ -94,6 +95,17 @@ TEST_F(BothReaders, UnicodeScriptsWithTheirMarks) {
     utf16 += static_cast<char>(c >> 8);
   }
   Expect(utf16);
+  std::string big = "\xFE\xFF";
+  for (size_t i = 2; i < utf16.size(); i += 2) big += {utf16[i + 1], utf16[i]};
+  Expect(big);
+  // Text that is not what its mark says: both refuse it alike, for the
+  // platform would show U+FFFD where the portable reader keeps bytes.
+  for (const std::string& bad :
+       {std::string("\xEF\xBB\xBF[MAIN]\r\nAppName=Caf\xE9\r\n"), utf16 + "x"}) {
+    WriteFile(dir_ + "\\setup.ini", bad);
+    EXPECT_NE(TPrivateProfile(dir_ + "\\setup.ini").TextProblem(), "");
+    EXPECT_EQ(TPrivateProfile(dir_ + "\\setup.ini").TextProblem(), TIniFile(bad).TextProblem());
+  }
   TSetupRec rec;
   WriteFile(dir_ + "\\setup.ini", utf16);
   ReadSetupRec(rec, dir_ + "\\setup.ini");
