@@ -1,6 +1,8 @@
 // TFileSource and the handle streams it writes through.
 #include "filestore/file_source.hpp"
 
+#include <vector>
+
 #include "shell/file_ops.hpp"
 #include "shell/owned.hpp"
 #include "shell/wide_text.hpp"
@@ -87,6 +89,7 @@ std::string ExtractFileExt(const std::string& path) {
 }
 
 TFileSource::~TFileSource() {
+  held_.Reset();
   if (tempCreated_) DeleteFileAt(fileName_);
 }
 
@@ -100,6 +103,7 @@ std::string TFileSource::FileName() const {
 }
 
 void TFileSource::SetFileName(const std::string& path) {
+  held_.Reset();
   if (tempCreated_) DeleteFileAt(fileName_);
   fileName_ = path;
   tempCreated_ = false;
@@ -107,15 +111,35 @@ void TFileSource::SetFileName(const std::string& path) {
 }
 
 void TFileSource::ReadData(ByteReader& stream) {
+  // A file read before is replaced, not left behind.
+  held_.Reset();
+  if (tempCreated_) DeleteFileAt(fileName_);
   std::string path;
-  OwnedHandle file(CreateTempFile(extension_, path));
-  fileName_ = path;
-  tempCreated_ = true;
-  HandleWriter out(file.Get());
-  if (compress_)
-    TCompressStream().Decode(stream, out);
-  else
-    DecodePlain(stream, out);
+  VectorWriter decoded;
+  {
+    OwnedHandle file(CreateTempFile(extension_, path));
+    fileName_ = path;
+    tempCreated_ = true;
+    if (compress_)
+      TCompressStream().Decode(stream, decoded);
+    else
+      DecodePlain(stream, decoded);
+    HandleWriter(file.Get()).Write(decoded.Data().data(), decoded.Data().size());
+  }
+  // Between the close above and this open another program could have
+  // written the file: what is held must be what was decoded.
+  held_.Reset(CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!held_) Fail("Cannot hold " + path);
+  std::vector<uint8_t> back(decoded.Data().size() + 1);
+  size_t got = 0;
+  for (size_t n = 0; (n = HandleReader(held_.Get()).Read(back.data() + got, back.size() - got));)
+    got += n;
+  back.resize(got);
+  if (back != decoded.Data()) {
+    SetLastError(ERROR_FILE_CORRUPT);
+    Fail(path + " changed while it was written");
+  }
 }
 
 void TFileSource::WriteData(ByteWriter& stream) const {

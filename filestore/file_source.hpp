@@ -8,6 +8,7 @@
 #include <string>
 
 #include "filestore/byte_stream.hpp"
+#include "shell/owned.hpp"
 
 namespace filestore {
 
@@ -63,7 +64,10 @@ class TFileSource {
   // extension.
   void SetFileName(const std::string& path);
 
-  // Writes the stored record out as a fresh temporary file and owns it.
+  // Writes the stored record out as a fresh temporary file and owns it. The
+  // file is then held open for reading only, which keeps anyone from
+  // changing, moving or deleting it while the component owns it (the unzip
+  // tool is started from it), and is compared with the record once held.
   // Throws EStoredFile for a bad record and EFileSource for file errors; a
   // file already created stays owned and is deleted on destruction.
   void ReadData(ByteReader& stream);
@@ -80,6 +84,7 @@ class TFileSource {
   std::string extension_;
   std::string fileName_;
   bool tempCreated_ = false;
+  OwnedHandle held_;  // the owned temporary file, read-only to everyone
 };
 
 // The extension of path's file-name part, dot included; empty without one.

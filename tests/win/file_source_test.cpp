@@ -68,6 +68,11 @@ TEST_F(FileSource, WritesTheStoredFileAsTempFileAndDeletesItOnDestruction) {
     const std::string b = dir_ + "\\~fs" + std::to_string(after) + "0.exe";
     EXPECT_TRUE(path == a || path == b) << path;
     EXPECT_EQ(ReadFile(path), std::string(data.begin(), data.end()));
+    // Held while owned: the unzip tool started from it is the one decoded.
+    EXPECT_EQ(CreateFileA(path.c_str(), GENERIC_WRITE, 7, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(DeleteFileA(path.c_str()));
+    EXPECT_FALSE(MoveFileA(path.c_str(), (dir_ + "\\moved.exe").c_str()));
   }
   EXPECT_FALSE(Exists(path));
 }
@@ -104,10 +109,10 @@ TEST_F(FileSource, PlainRecordsAreReadByCount) {
 
 TEST_F(FileSource, FileNameIsEmptyOnceTheFileIsGone) {
   TFileSource fs("x");
-  fs.SetCompress(true);
-  fs.SetExtension(".exe");
-  Load(fs, Record(testdata::Text("abc"), true));
-  const std::string path = fs.FileName();
+  const std::string path = dir_ + "\\given.exe";
+  WriteFile(path, "abc");
+  fs.SetFileName(path);
+  EXPECT_EQ(fs.FileName(), path);
   ASSERT_TRUE(DeleteFileA(path.c_str()));
   EXPECT_EQ(fs.FileName(), "");
 }
