@@ -117,6 +117,8 @@ TRunSwitches ParseSwitches(const std::string& commandLine) {
       sw.AllUsers = true;
     else if (name == "/NOLAUNCH" && !hasValue)
       sw.NoLaunch = true;
+    else if (name == "/LAUNCH" && !hasValue)
+      sw.Launch = true;
     else if (name == "/ACCEPTLICENSE" && !hasValue)
       sw.AcceptLicense = true;
     else if (name == "/FOLDER" && hasValue && !value.empty())

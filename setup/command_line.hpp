@@ -25,7 +25,11 @@ struct TRunSwitches {
   bool AllUsers = false;
   bool HasShortcuts = false;  // /SHORTCUTS=list; otherwise the script's presets
   bool StartUp = false, Desktop = false, SendTo = false, QuickLaunch = false;
-  bool NoLaunch = false;
+  // Unattended runs start the application only with /LAUNCH: under a
+  // deployment system it would run as that system's account, elevated, and
+  // hold its files against the next upgrade. /NOLAUNCH, the earlier way to
+  // say so, is still taken, and wins.
+  bool Launch = false, NoLaunch = false;
   bool AcceptLicense = false;
   std::string LogFile;  // /LOG=file
   std::string Error;    // set when the command line is wrong

@@ -132,7 +132,7 @@ int Install(const TRunSwitches& sw, RunLog& log) {
   opt.ProgramSize = package.programSize;
   opt.Archive = package.archive;
   opt.Folders = folders;
-  opt.NoLaunch = sw.NoLaunch;
+  opt.NoLaunch = sw.NoLaunch || !sw.Launch;
   opt.Fast = true;
   log.Line("Installing " + rec.AppName + " into " + opt.InstPath);
 

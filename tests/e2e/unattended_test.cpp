@@ -3,8 +3,13 @@
 // removal undoes.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <tlhelp32.h>
+
 #include "shell/shell_folders.hpp"
 #include "tests/e2e/driver.hpp"
+#include "tests/e2e/wizard_steps.hpp"
 #include "tests/win/win_test_util.hpp"
 
 using namespace wintest;
@@ -42,11 +47,12 @@ class Unattended : public ::testing::Test {
   }
 
   // Two files, in Main and Docs; the second one's shortcut is the main one.
-  void Script(const std::string& second, const std::string& diskSpace = "1000") {
+  void Script(const std::string& second, const std::string& diskSpace = "1000",
+              const std::string& program = "") {
     WriteFile(dir_ + "\\setup.ini",
               "[MAIN]\r\nAppName=" + app_ + "\r\nInstPath=" + inst_ + "\r\nFolderName=" + app_ +
-                  "\r\nDiskSpace=" + diskSpace +
-                  "\r\nOnDesktop=1\r\n"
+                  "\r\nDiskSpace=" + diskSpace + "\r\nOnDesktop=1\r\n" +
+                  (program.empty() ? "" : "Program=" + program + "\r\n") +
                   "[GROUPS]\r\nName0=Docs\r\nDir0=<application path>\\Docs\r\n[FILES]\r\n"
                   "Name0=notes.dat*\r\nGroup0=Main*\r\nShortCut0=No*\r\nDescritpion0=N*\r\n"
                   "Name1=" +
@@ -65,6 +71,20 @@ class Unattended : public ::testing::Test {
                      nullptr, buf, &size) != ERROR_SUCCESS)
       return "<missing>";
     return buf;
+  }
+
+  // Whether a process of that file name runs: a started program exists
+  // before setup ends, long before it shows a window.
+  static bool ProcessRuns(const wchar_t* exe) {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32FirstW(snap, &entry); more && !found;
+         more = Process32NextW(snap, &entry))
+      found = lstrcmpiW(entry.szExeFile, exe) == 0;
+    CloseHandle(snap);
+    return found;
   }
 
   std::string name_, dir_, tmp_, app_, inst_;
@@ -141,6 +161,17 @@ TEST_F(Unattended, EveryEndHasItsExitCode) {
 }  // namespace
 
 namespace {
+
+TEST_F(Unattended, TheApplicationStartsOnlyWhenAskedTo) {
+  Script("Quorvane Notes.exe", "1000", "Docs\\Quorvane Notes.exe");
+  const std::string ok = "/S /ACCEPTLICENSE /SHORTCUTS=none ";
+  ASSERT_EQ(Run(ok + "/D=" + inst_), 0);
+  EXPECT_TRUE(Exists(inst_ + "\\Docs\\Quorvane Notes.exe"));
+  EXPECT_FALSE(ProcessRuns(L"Quorvane Notes.exe"));
+  ASSERT_EQ(Run(ok + "/LAUNCH /D=" + inst_), 0);
+  EXPECT_TRUE(ProcessRuns(L"Quorvane Notes.exe"));
+  e2e::CloseSampleApplication();
+}
 
 TEST_F(Unattended, InstallingOverAnEarlierInstallationKeepsItRemovable) {
   const std::string ok = "/S /ACCEPTLICENSE /NOLAUNCH /SHORTCUTS=none";

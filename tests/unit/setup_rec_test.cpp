@@ -193,6 +193,8 @@ TEST(Switches, UnattendedRunsReadTheirSwitchesAndTheRestOfTheLineAsPath) {
       "/LOG=C:\\log.txt /AcceptLicense /D=C:\\Some Dir\\App  ");
   EXPECT_EQ(sw.Error, "");
   EXPECT_TRUE(sw.Silent && sw.Unattended() && sw.AllUsers && sw.NoLaunch && sw.AcceptLicense);
+  EXPECT_FALSE(sw.Launch);
+  EXPECT_TRUE(ParseSwitches("setup.exe /S /launch").Launch);
   EXPECT_FALSE(sw.Progress);
   EXPECT_EQ(sw.Path, "C:\\Some Dir\\App");
   EXPECT_EQ(sw.Folder, "My Apps");
