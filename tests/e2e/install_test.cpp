@@ -133,7 +133,8 @@ class Install : public ::testing::Test {
   std::string Uninstall(const std::string& commandLine) {
     SetupProcess un(commandLine, tmp_);
     HWND main = un.WaitForWindow("TForm1");
-    if (!main) return "<no window>";
+    // How it ended tells a crash (0xC0000005 and the like) from a refusal.
+    if (!main) return "<no window, exit " + std::to_string(un.WaitForExit(0)) + ">";
     HWND panel = GetDlgItem(main, ids::kUninstallPanel);
     Sleep(300);
     e2e::ClickControl(GetDlgItem(panel, ids::kProceedButton));
