@@ -9,8 +9,10 @@
 #include <map>
 #include <sstream>
 
+#include "engine/run_codes.hpp"
 #include "engine/sha256.hpp"
 #include "packager/args.hpp"
+#include "packager/commands.hpp"
 #include "packager/package_info.hpp"
 #include "packager/safe_files.hpp"
 #include "packager/yaml_text.hpp"
@@ -19,8 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-enum { kExitDone = 0, kExitFailed = 1, kExitUsage = 2 };
 
 const char kUsage[] =
     "usage: qpack manifest DIR --id Publisher.App [options]\n"
@@ -59,20 +59,6 @@ const char kLocale[] = "en-US";
 
 struct Options {
   std::string dir, id, version, out, installerUrl, archive, publisher, name, license, description;
-};
-
-// Exit codes of setup.exe's unattended runs (0 is success and is not
-// listed) and what the package manager should tell the user about each.
-const struct {
-  int code;
-  const char* response;
-} kReturnCodes[] = {
-    {1, "invalidParameter"},  // bad command line, script or package
-    {2, "cancelledByUser"},   // Cancel in the progress window
-    {3, "packageInUse"},      // the application is running
-    {4, "diskFull"},          // not enough disk space
-    {5, "fileInUse"},         // a file could not be installed: mostly a locked one
-    {6, "invalidParameter"},  // path too long: a shorter location fixes it
 };
 
 bool ParseArgs(const std::vector<std::string>& args, Options& o, std::string& error) {
@@ -319,9 +305,10 @@ std::string InstallerFile(const Manifest& m) {
   s += "InstallModes:\n- interactive\n- silent\n- silentWithProgress\n";
   s += Switches(m);
   s += "ExpectedReturnCodes:\n";
-  for (const auto& rc : kReturnCodes)
-    s += "- InstallerReturnCode: " + std::to_string(rc.code) +
-         "\n  ReturnResponse: " + rc.response + "\n";
+  for (const ExitCodeRow& rc : kExitCodes)
+    if (*rc.managerResponse)
+      s += "- InstallerReturnCode: " + std::to_string(rc.code) +
+           "\n  ReturnResponse: " + rc.managerResponse + "\n";
   // Installing over an earlier version keeps its place and its records.
   s += "UpgradeBehavior: install\n";
   // setup.exe's own manifest asks for administrator rights.
@@ -366,11 +353,11 @@ std::string PackageIdentifierProblem(const std::string& id) {
 
 int RunManifestCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   for (const std::string& a : args)
-    if (a == "--help" || a == "-h") return out << kUsage, kExitDone;
+    if (a == "--help" || a == "-h") return out << kUsage, qpack::kExitOk;
   Options o;
   if (std::string error; !ParseArgs(args, o, error)) {
     err << "qpack manifest: " << error << "\n" << kUsage;
-    return kExitUsage;
+    return qpack::kExitUsage;
   }
   try {
     const Manifest m = Compose(o, err);
@@ -387,9 +374,9 @@ int RunManifestCommand(const std::vector<std::string>& args, std::ostream& out, 
       qpack::WriteNewFile((dir / name).string(), text);
       out << (dir / name).string() << "\n";
     }
-    return kExitDone;
+    return qpack::kExitOk;
   } catch (const std::runtime_error& e) {
     err << "qpack manifest: " << e.what() << "\n";
-    return kExitFailed;
+    return qpack::kExitProblems;
   }
 }

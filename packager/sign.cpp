@@ -10,6 +10,7 @@
 #include "engine/carried_package.hpp"
 #include "engine/sha256.hpp"
 #include "packager/args.hpp"
+#include "packager/commands.hpp"
 #include "packager/package_info.hpp"
 #include "packager/run_tool.hpp"
 #include "packager/safe_files.hpp"
@@ -17,8 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-enum { kExitDone = 0, kExitFailed = 1, kExitUsage = 2 };
 
 const char kTool[] = "osslsigncode";
 
@@ -153,18 +152,18 @@ bool HasAuthenticodeSignature(const std::string& path) {
 
 int RunSignCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   for (const std::string& a : args)
-    if (a == "--help" || a == "-h") return out << kUsage, kExitDone;
+    if (a == "--help" || a == "-h") return out << kUsage, qpack::kExitOk;
   Options o;
   if (std::string error; !ParseArgs(args, o, error)) {
     err << "qpack sign: " << error << "\n" << kUsage;
-    return kExitUsage;
+    return qpack::kExitUsage;
   }
   try {
     Sign(o, out, err);
-    return kExitDone;
+    return qpack::kExitOk;
   } catch (const std::runtime_error& e) {
     err << "qpack sign: " << e.what() << "\n";
-    return kExitFailed;
+    return qpack::kExitProblems;
   }
 }
 

@@ -1,6 +1,8 @@
 // Command-line splitting and mode choice.
 #include "setup/command_line.hpp"
 
+#include "engine/run_codes.hpp"
+
 std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
   std::vector<std::string> args;
   size_t i = 0;
@@ -108,27 +110,43 @@ TRunSwitches ParseSwitches(const std::string& commandLine) {
     const std::string name = Upper(arg.substr(0, eq));
     const std::string value = eq == std::string::npos ? "" : arg.substr(eq + 1);
     const bool hasValue = eq != std::string::npos;
-    bool ok = true;
-    if (name == "/S" && !hasValue)
-      sw.Silent = true;
-    else if (name == "/SP" && !hasValue)
-      sw.Progress = true;
-    else if (name == "/ALLUSERS" && !hasValue)
-      sw.AllUsers = true;
-    else if (name == "/NOLAUNCH" && !hasValue)
-      sw.NoLaunch = true;
-    else if (name == "/LAUNCH" && !hasValue)
-      sw.Launch = true;
-    else if (name == "/ACCEPTLICENSE" && !hasValue)
-      sw.AcceptLicense = true;
-    else if (name == "/FOLDER" && hasValue && !value.empty())
-      sw.HasFolder = true, sw.Folder = value;
-    else if (name == "/LOG" && hasValue && !value.empty())
-      sw.LogFile = value;
-    else if (name == "/SHORTCUTS" && hasValue)
-      ok = SetShortcuts(sw, value);
-    else
-      ok = false;
+    const SwitchRow* row = FindSwitch(name);
+    bool ok = row && row->takesValue == hasValue && row->id != Switch::Path;
+    if (ok) {
+      switch (row->id) {
+        case Switch::Silent:
+          sw.Silent = true;
+          break;
+        case Switch::Progress:
+          sw.Progress = true;
+          break;
+        case Switch::AllUsers:
+          sw.AllUsers = true;
+          break;
+        case Switch::Launch:
+          sw.Launch = true;
+          break;
+        case Switch::NoLaunch:
+          sw.NoLaunch = true;
+          break;
+        case Switch::AcceptLicense:
+          sw.AcceptLicense = true;
+          break;
+        case Switch::Folder:
+          ok = !value.empty();
+          sw.HasFolder = ok, sw.Folder = value;
+          break;
+        case Switch::Log:
+          ok = !value.empty();
+          sw.LogFile = value;
+          break;
+        case Switch::Shortcuts:
+          ok = SetShortcuts(sw, value);
+          break;
+        case Switch::Path:  // taken off the line above: it comes last
+          break;
+      }
+    }
     if (!ok && sw.Error.empty()) sw.Error = "Unknown switch: " + arg;
   }
   if (sw.Silent && sw.Progress && sw.Error.empty()) sw.Error = "/S and /SP exclude each other";

@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "engine/run_codes.hpp"
 #include "setup/command_line.hpp"
 #include "setup/ini_file.hpp"
 
@@ -184,6 +190,32 @@ TEST(CommandLine, SplitsAndChoosesTheMode) {
   EXPECT_EQ(name, "");
   EXPECT_FALSE(IsUninstallArgument(SplitCommandLine("setup.exe x /u:App"), name));
 }
+
+#ifndef _WIN32  // the README lies on the host
+// The README's tables are the program's own: every switch and exit code,
+// worded as the tables in the code say, and nothing else.
+TEST(Switches, TheReadmeTablesAreThoseOfTheProgram) {
+  std::ifstream file(README_PATH);
+  const std::string readme{std::istreambuf_iterator<char>(file), {}};
+  ASSERT_FALSE(readme.empty());
+  for (const SwitchRow& row : kSwitches)
+    EXPECT_NE(readme.find("\n| `" + std::string(row.shown) + "` | " + row.meaning + " |\n"),
+              std::string::npos)
+        << row.shown;
+  for (const ExitCodeRow& row : kExitCodes)
+    EXPECT_NE(readme.find("\n| " + std::to_string(row.code) + " | " + row.meaning + " |\n"),
+              std::string::npos)
+        << row.code;
+  size_t switchRows = 0, codeRows = 0;
+  std::istringstream lines(readme);
+  for (std::string line; std::getline(lines, line);) {
+    switchRows += line.rfind("| `/", 0) == 0;
+    codeRows += line.size() > 2 && line.rfind("| ", 0) == 0 && std::isdigit(line[2]);
+  }
+  EXPECT_EQ(switchRows, std::size(kSwitches));
+  EXPECT_EQ(codeRows, std::size(kExitCodes));
+}
+#endif
 
 }  // namespace
 
