@@ -74,9 +74,17 @@ std::string GetWindowsDir() {
 }
 
 bool AppIsRunning(const std::string& name) {
+  // A mutex another account made may be closed to us: it exists all the same.
   HANDLE h = CreateMutexW(nullptr, FALSE, Wide(name).c_str());
-  if (!h) return false;
+  if (!h) return GetLastError() == ERROR_ACCESS_DENIED;
   if (GetLastError() == ERROR_ALREADY_EXISTS) return true;  // the caller ends the program
   CloseHandle(h);
-  return false;
+  // An install run as another account (a deployment system's) lives in
+  // another session: the application may hold its mutex for all of them.
+  HANDLE global = OpenMutexW(SYNCHRONIZE, FALSE, Wide("Global\\" + name).c_str());
+  if (global) {
+    CloseHandle(global);
+    return true;
+  }
+  return GetLastError() == ERROR_ACCESS_DENIED;
 }

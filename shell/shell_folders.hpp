@@ -19,5 +19,7 @@ struct TShellFolders {
 // ("Invalid data type for '...'") come back for the caller to show.
 std::vector<std::string> ReadShellFolders(TShellFolders& folders);
 std::string GetWindowsDir();
-// True when a mutex of that name already exists; otherwise none is left.
+// True when a mutex of that name already exists, in this session or (for
+// an install run as another account) in the Global namespace; otherwise
+// none is left.
 bool AppIsRunning(const std::string& name);
