@@ -12,6 +12,7 @@
 #include "engine/file_names.hpp"
 #include "engine/log_file.hpp"
 #include "engine/registry_entries.hpp"
+#include "engine/text_codes.hpp"
 #include "shell/file_ops.hpp"
 #include "shell/link_rules.hpp"
 #include "shell/path_rules.hpp"
@@ -79,7 +80,49 @@ std::string TInstaller::ProgramFile() const {
 
 bool TInstaller::SaveLog() {
   KeepEarlierRecords();
+  // The record describes what the log removes: files kept from the earlier
+  // installation keep their earlier sums.
+  TFileSums sums = sums_;
+  for (const std::string& line : log_.Lines()) {
+    std::string path;
+    const TLogRecord kind = TInstallLog::Classify(line, path);
+    if (kind != TLogRecord::File && kind != TLogRecord::FileAndDir) continue;
+    if (const TFileSum* earlier = earlierSums_.Find(path); earlier && !sums.Find(path))
+      sums.Set(path, *earlier);
+  }
+  const std::string sumsPath = opt_.InstPath + "\\" + TFileSums::kFileName;
+  if (!SaveSums(sums, sumsPath)) log_.Add(">Error - Can not write " + sumsPath);
   return ::SaveLog(log_, opt_.InstPath + "\\setup.log");
+}
+
+void TInstaller::RemoveDroppedFiles() {
+  std::set<std::string> shipped;
+  for (const std::string& line : log_.Lines()) {
+    std::string path;
+    if (TInstallLog::Classify(line, path) != TLogRecord::None) shipped.insert(FoldCase(path));
+  }
+  std::vector<std::string> kept;
+  for (const std::string& line : earlierLog_) {
+    std::string path;
+    const TLogRecord kind = TInstallLog::Classify(line, path);
+    const TFileSum* recorded = earlierSums_.Find(path);
+    TFileSum now;
+    if ((kind == TLogRecord::File || kind == TLogRecord::FileAndDir) && recorded &&
+        !shipped.count(FoldCase(path))) {
+      if (!FileExists(path)) continue;  // gone already: nothing to remove
+      if (SumOfFile(path, now) && now == *recorded && DeleteFileAt(path)) {
+        const std::string dir = ContainingDirectory(path);
+        if (kind == TLogRecord::FileAndDir && !dir.empty()) RemoveDirectoryAt(dir);
+        continue;
+      }
+    }
+    // A folder made for files, empty now that they are gone, goes too.
+    if (kind == TLogRecord::Folder && !shipped.count(FoldCase(path)) &&
+        !ContainingDirectory(path + "\\x").empty() && RemoveDirectoryAt(path))
+      continue;
+    kept.push_back(line);
+  }
+  earlierLog_ = std::move(kept);
 }
 
 void TInstaller::KeepEarlierRecords() {
@@ -153,6 +196,8 @@ bool TInstaller::InstallFiles() {
       placed = extractor_.ExtractFile(name, dir);
     }
     if (placed) {
+      TFileSum sum;
+      if (SumOfFile(dir + "\\" + name, sum)) sums_.Set(dir + "\\" + name, sum);
       progress_.Status("copying " + name);
     } else if (cancelRequested_ && extractor_.LastError() == ERROR_CANCELLED) {
       return StopFiles(TInstallResult::Cancelled);  // stopped inside the file
@@ -264,6 +309,7 @@ void TInstaller::Run() {
   // Installing over an earlier installation: what it had and this one does
   // not replace stays in the new log.
   LoadLog(opt_.InstPath + "\\setup.log", earlierLog_);
+  earlierSums_ = LoadSums(opt_.InstPath + "\\" + TFileSums::kFileName);
   if (opt_.AllUsers) {
     if (!opt_.Folders.CommonDesktopDir.empty())
       opt_.Folders.DesktopDir = opt_.Folders.CommonDesktopDir;
@@ -275,6 +321,7 @@ void TInstaller::Run() {
   bool ok = InstallFiles();
   if (ok) {
     CreateShortcuts();
+    RemoveDroppedFiles();
     KeepEarlierRecords();  // counted in the size, removed by one uninstall
     // The copied setup program stays as the uninstaller: it counts too.
     const std::string self = opt_.InstPath + "\\setup.exe";

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/extraction.hpp"
+#include "engine/file_sums.hpp"
 #include "engine/install_log.hpp"
 #include "engine/progress.hpp"
 #include "engine/setup_rec.hpp"
@@ -71,6 +72,9 @@ class TInstaller {
   // archive copy go. Always false.
   bool StopFiles(TInstallResult result);
   void KeepEarlierRecords();
+  // Over an earlier installation: its files this one no longer ships go,
+  // while they are as it installed them; changed ones stay in the log.
+  void RemoveDroppedFiles();
   // Makes the folders a name with folders needs below dir, noting the new
   // ones for the log.
   void MakeFolders(const std::string& dir, const std::string& relativeFolder);
@@ -92,6 +96,8 @@ class TInstaller {
   std::set<std::string> knownDirs_;       // asked for or made by this run
   std::set<std::string> madeGroupDirs_;   // groups' directories this run made
   std::vector<std::string> earlierLog_;   // records of an installation this one replaces
+  TFileSums earlierSums_;                 // and its record of files
+  TFileSums sums_;                        // of the files this run installed
   bool earlierKept_ = false;
   std::string resultMessage_ = "Error - Setup incomplete!";
 };

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "engine/install_log.hpp"
 #include "engine/log_file.hpp"
 #include "shell/file_ops.hpp"
@@ -40,7 +42,9 @@ bool DeleteRunningFile(const std::string& path, const std::string& dir) {
 
 }  // namespace
 
-void RemoveLoggedFiles(const std::vector<std::string>& lines) {
+std::vector<std::string> RemoveLoggedFiles(const std::vector<std::string>& lines,
+                                           const TFileSums& sums) {
+  std::vector<std::string> kept;
   for (const std::string& line : lines) {
     std::string path;
     const TLogRecord kind = TInstallLog::Classify(line, path);
@@ -51,27 +55,50 @@ void RemoveLoggedFiles(const std::vector<std::string>& lines) {
       if (!ContainingDirectory(path + "\\x").empty()) RemoveDirectoryAt(path);
       continue;
     }
+    if (const TFileSum* recorded = sums.Find(path); recorded && FileExists(path)) {
+      TFileSum now;
+      if (!SumOfFile(path, now) || !(now == *recorded)) {
+        kept.push_back(path);
+        continue;
+      }
+    }
     DeleteFileAt(path);
     if (kind != TLogRecord::FileAndDir) continue;
     const std::string dir = ContainingDirectory(path);
     if (!dir.empty()) RemoveDirectoryAt(dir);  // only if empty
   }
+  return kept;
 }
 
-TUninstallOutcome RemoveInstallation(const std::string& programDir) {
+TRemoval RemoveInstallation(const std::string& programDir) {
   std::string dir = programDir;
   if (dir.empty() || dir.back() != '\\') dir += '\\';
   const std::string logPath = dir + "setup.log";
-  if (!FileExists(logPath)) return TUninstallOutcome::LogMissing;
+  if (!FileExists(logPath)) return {TUninstallOutcome::LogMissing, {}};
   std::vector<std::string> lines;
   LoadLog(logPath, lines);
-  RemoveLoggedFiles(lines);
+  const std::string sumsPath = dir + TFileSums::kFileName;
+  TRemoval removal{TUninstallOutcome::Removed, RemoveLoggedFiles(lines, LoadSums(sumsPath))};
   DeleteFileAt(logPath);
+  DeleteFileAt(sumsPath);
   DeleteRunningFile(dir + "setup.exe", dir);
   // The current directory must not hold the directory either.
   if (const std::string tmp = TempDirectory(); !tmp.empty()) SetCurrentDirectoryTo(tmp);
-  return RemoveDirectoryAt(WithoutTrailingSlash(dir)) ? TUninstallOutcome::Removed
-                                                      : TUninstallOutcome::SomeLeft;
+  RemoveDirectoryAt(WithoutTrailingSlash(dir));
+  // Whatever the log names and was not kept on purpose must be gone.
+  bool left = DirectoryExists(WithoutTrailingSlash(dir)) && removal.kept.empty();
+  for (const std::string& line : lines) {
+    std::string path;
+    const TLogRecord kind = TInstallLog::Classify(line, path);
+    if ((kind == TLogRecord::File || kind == TLogRecord::FileAndDir) && FileExists(path) &&
+        std::find(removal.kept.begin(), removal.kept.end(), path) == removal.kept.end())
+      left = true;
+  }
+  if (left)
+    removal.outcome = TUninstallOutcome::SomeLeft;
+  else if (!removal.kept.empty())
+    removal.outcome = TUninstallOutcome::KeptChanged;
+  return removal;
 }
 
 std::string OutcomeMessage(TUninstallOutcome outcome) {
@@ -80,7 +107,16 @@ std::string OutcomeMessage(TUninstallOutcome outcome) {
       return "ERROR - Setup Log File Missing!\r\nFiles must be removed manually.";
     case TUninstallOutcome::Removed:
       return "Application removed!";
+    case TUninstallOutcome::KeptChanged:
+      return "Application removed!\r\nFiles you changed were kept:";
     default:
       return "Some files could not be removed!";
   }
+}
+
+std::string RemovalMessage(const TRemoval& removal) {
+  std::string text = OutcomeMessage(removal.outcome);
+  if (removal.outcome == TUninstallOutcome::KeptChanged)
+    for (const std::string& path : removal.kept) text += "\r\n" + path;
+  return text;
 }

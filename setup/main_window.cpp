@@ -308,7 +308,7 @@ void MainWindow::UninstallClicked() {
   show("Removing Registry Entries...");
   DeleteUninstallKeys(uninstallName_);
   show("Deleting Files...");
-  ShowMessage(OutcomeMessage(RemoveInstallation(ProgramDir())));
+  ShowMessage(RemovalMessage(RemoveInstallation(ProgramDir())));
   EndProgram(0);
 }
 

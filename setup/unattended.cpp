@@ -177,9 +177,13 @@ int Uninstall(const TRunSwitches& sw, const std::string& name, RunLog& log) {
   step("Removing Registry Entries...");
   DeleteUninstallKeys(name);
   step("Deleting Files...");
-  const TUninstallOutcome outcome = RemoveInstallation(ProgramDir());
-  log.Line(OutcomeMessage(outcome));
-  return outcome == TUninstallOutcome::Removed ? kExitDone : kExitFileFailed;
+  const TRemoval removal = RemoveInstallation(ProgramDir());
+  log.Line(OutcomeMessage(removal.outcome));
+  for (const std::string& path : removal.kept) log.Line(path);
+  return removal.outcome == TUninstallOutcome::Removed ||
+                 removal.outcome == TUninstallOutcome::KeptChanged
+             ? kExitDone
+             : kExitFileFailed;
 }
 
 }  // namespace

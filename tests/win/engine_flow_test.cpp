@@ -265,7 +265,7 @@ TEST_F(Engine, AnInstallationOfTheEarlierAnsiProgramIsRemovedCompletely) {
   const std::string ansiInst = target_ + "\\Caf\xE9 App";
   WriteFile(inst + "\\setup.log",
             "Installing files...\r\n>>>> " + ansiInst + "\\R\xE9sum\xE9\\na\xEFve.txt\r\n");
-  EXPECT_EQ(RemoveInstallation(inst), TUninstallOutcome::Removed);
+  EXPECT_EQ(RemoveInstallation(inst).outcome, TUninstallOutcome::Removed);
   EXPECT_FALSE(Exists(inst));
 }
 
@@ -328,7 +328,7 @@ TEST_F(Sequence, CancelOnTheFastRoadStopsInsideTheFileInHand) {
   installer.Run();
   EXPECT_EQ(installer.Result(), TInstallResult::Cancelled);
   EXPECT_EQ(prompts_.shown, std::vector<std::string>{"Error - Setup incomplete!"});
-  EXPECT_EQ(Everything(inst_), (std::vector<std::string>{"Sub", "setup.log"}));
+  EXPECT_EQ(Everything(inst_), (std::vector<std::string>{"Sub", "setup.log", "setup.sums"}));
   EXPECT_EQ(SavedLog().find("good.txt"), std::string::npos);
 }
 
@@ -363,10 +363,48 @@ TEST_F(Sequence, BothRoadsLeaveTheSameLogFilesAndQuestions) {
   EXPECT_EQ(roads[0].files, roads[1].files);
   EXPECT_EQ(roads[1].files,
             (std::vector<std::string>{"Docs", "Docs\\good.txt", "good.txt", "setup.exe",
-                                      "setup.log", "sub", "sub\\deep.txt"}));
+                                      "setup.log", "setup.sums", "sub", "sub\\deep.txt"}));
   // The folder made for it is recorded after the file in it.
   EXPECT_LT(roads[1].log.find(">>>> " + inst_ + "\\sub\\deep.txt\r\n"),
             roads[1].log.find(">>>> " + inst_ + "\\sub\\\r\n"));
+}
+
+TEST_F(Sequence, AnUpgradeAndTheRemovalLeaveTheUsersFilesAlone) {
+  opt_.Fast = true;
+  const std::string deep = "deep\\" + std::string(60, 'd') + ".txt";
+  const auto install = [&](const std::vector<std::string>& names) {
+    TSetupRec rec = rec_;
+    for (size_t i = 0; i < names.size(); ++i) {
+      const std::string n = std::to_string(i);
+      rec.Files.Set("Name" + n, names[i]);
+      rec.Files.Set("Group" + n, "Main");
+      rec.Files.Set("ShortCut" + n, "No");
+      rec.Files.Set("Descritpion" + n, "d");
+    }
+    TInstallLog log;
+    TInstaller installer(rec, opt_, log, prompts_, progress_);
+    installer.Run();
+    EXPECT_EQ(installer.Result(), TInstallResult::Completed);
+  };
+  CreateDirectoryA(inst_.c_str(), nullptr);
+  install({"good.txt", "sub\\deep.txt", deep});
+  EXPECT_NE(ReadFile(inst_ + "\\setup.sums").find(" " + inst_ + "\\sub\\deep.txt\r\n"),
+            std::string::npos);
+  WriteFile(inst_ + "\\sub\\deep.txt", "the user's own text\r\n");
+  WriteFile(inst_ + "\\notes.txt", "added by the user");
+  // The next version ships only good.txt: the unchanged file and its folder go.
+  install({"good.txt"});
+  EXPECT_FALSE(Exists(inst_ + "\\deep"));
+  EXPECT_NE(SavedLog().find("Kept from the earlier installation:\r\n>>>> " + inst_ +
+                            "\\sub\\deep.txt\r\n"),
+            std::string::npos);
+  EXPECT_EQ(SavedLog().find("ddd"), std::string::npos);
+  const TRemoval removal = RemoveInstallation(inst_);
+  EXPECT_EQ(removal.outcome, TUninstallOutcome::KeptChanged);
+  EXPECT_EQ(removal.kept, std::vector<std::string>{inst_ + "\\sub\\deep.txt"});
+  EXPECT_EQ(RemovalMessage(removal),
+            "Application removed!\r\nFiles you changed were kept:\r\n" + inst_ + "\\sub\\deep.txt");
+  EXPECT_EQ(Everything(inst_), (std::vector<std::string>{"notes.txt", "sub", "sub\\deep.txt"}));
 }
 
 TEST_F(Sequence, ATooLongPathEndsTheProgramWithTheLogSaved) {
