@@ -104,12 +104,24 @@ void TExtractor::PrepareArchive() {
   // setup may be running, and the folder holds other programs' files.
   const DWORD seed = GetCurrentProcessId() * 40503u + GetTickCount();
   bool copied = false;
+  std::array<uint8_t, 32> copyDigest{};
   for (int attempt = 0; attempt < 64 && !copied; ++attempt) {
     wchar_t name[16];
     wsprintfW(name, L"~qv%04x.dat", static_cast<unsigned>((seed + attempt * 7919u) & 0xFFFF));
     archivePath_ = DirectoryPart(toolPath_) + Narrow(name);
-    copied = CopyFileRange(source, source_.offset, source_.size, archivePath_);
+    copied = CopyFileRange(source, source_.offset, source_.size, archivePath_, &copyDigest);
     if (!copied && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  // The tool opens the copy by name for every file: it is held read-only to
+  // everyone until it goes, and checked once held.
+  if (copied) {
+    std::array<uint8_t, 32> held{};
+    archiveHold_ = HoldFile(archivePath_, held);
+    if (!archiveHold_ || held != copyDigest) {
+      archiveHold_.Reset();
+      DeleteFileAt(archivePath_);
+      copied = false;
+    }
   }
   if (!copied) {
     archivePath_.clear();
@@ -241,10 +253,39 @@ bool TExtractor::PlaceFile(const std::string& name, const std::string& scratch,
   const std::string parent = RelativeParent(name), spelled = Narrow(found.cFileName);
   const std::string from = ContainingDirectory(extracted) + "\\" + spelled;
   const std::string to = dir + (parent.empty() ? "" : "\\" + parent) + "\\" + spelled;
+  placedFile_ = to;
   if (!MoveFileTo(from, to, MOVEFILE_REPLACE_EXISTING)) {
-    Fail(GetLastError());
+    const unsigned long error = GetLastError();
+    if (StageForRestart(error, to, [&](const std::string& staged) {
+          return MoveFileTo(from, staged, MOVEFILE_REPLACE_EXISTING);
+        }))
+      return true;
+    Fail(error);
     return false;
   }
+  return true;
+}
+
+bool TExtractor::StageForRestart(unsigned long error, const std::string& target,
+                                 const std::function<bool(const std::string&)>& move) {
+  const DWORD attributes = GetFileAttributesW(LongPath(target).c_str());
+  if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
+      attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    return false;  // not a file in use: the error stands
+  wchar_t reserved[MAX_PATH] = {};
+  const std::string dir = ContainingDirectory(target);
+  if (dir.empty() || !GetTempFileNameW(Wide(dir).c_str(), L"~qv", 0, reserved)) return false;
+  const std::string staged = Narrow(reserved);
+  if (!move(staged) ||
+      !MoveFileTo(staged, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT)) {
+    DeleteFileAt(staged);
+    return false;
+  }
+  SetAttributes(staged, FILE_ATTRIBUTE_HIDDEN);
+  placedFile_ = staged;
+  restartNeeded_ = true;
+  progress_.Status("in use: " + target + " is replaced when Windows restarts");
   return true;
 }
 
@@ -283,8 +324,14 @@ bool TExtractor::ExtractInProcess(const std::string& name, const std::string& di
     return !(Stopped && Stopped());
   });
   // Named as the tool would leave it: the member's own spelling.
-  if (code == 0 && !RenameInto(out.Get(), targetDir + "\\" + FileNameOf(stored)))
+  const std::string placed = targetDir + "\\" + FileNameOf(stored);
+  placedFile_ = placed;
+  if (code == 0 && !RenameInto(out.Get(), placed)) {
     code = GetLastError();
+    if (StageForRestart(code, placed,
+                        [&](const std::string& staged) { return RenameInto(out.Get(), staged); }))
+      code = 0;
+  }
   if (code != 0) {
     FILE_DISPOSITION_INFO gone{TRUE};
     SetFileInformationByHandle(out.Get(), FileDispositionInfo, &gone, sizeof gone);
@@ -297,6 +344,7 @@ bool TExtractor::ExtractInProcess(const std::string& name, const std::string& di
 void TExtractor::DropScratch() { scratch_.clear(); }
 
 void TExtractor::RemoveArchiveCopy() {
+  archiveHold_.Reset();
   if (!archivePath_.empty() && archivePath_ != source_.path && FileExists(archivePath_))
     DeleteFileAt(archivePath_);
 }

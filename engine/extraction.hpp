@@ -11,6 +11,7 @@
 #include "engine/progress.hpp"
 #include "engine/unzip_command.hpp"
 #include "engine/zip_reader.hpp"
+#include "shell/owned.hpp"
 
 class TExtractor {
  public:
@@ -39,6 +40,11 @@ class TExtractor {
   void DropScratch();
 
   const std::string& ArchivePath() const { return archivePath_; }
+  // Where the last file extracted lies: its target, or, when the target was
+  // in use, the staged copy that replaces it at the next restart.
+  const std::string& PlacedFile() const { return placedFile_; }
+  // Some file of this run waits for a restart to replace the one in use.
+  bool RestartNeeded() const { return restartNeeded_; }
   unsigned long LastError() const { return lastError_; }
   // The first line of the file error box: "Error <code>", or what went
   // wrong when there is no code to tell.
@@ -64,6 +70,12 @@ class TExtractor {
   void Fail(unsigned long code, const std::string& text = "");
   // Moves the extracted name from scratch to dir; false with the reason set.
   bool PlaceFile(const std::string& name, const std::string& scratch, const std::string& dir);
+  // A target that a running program holds cannot be replaced now: the new
+  // file (moved by move(staged path)) waits beside it, hidden, and replaces
+  // it when Windows restarts. True when that is arranged; error is why the
+  // target could not be replaced.
+  bool StageForRestart(unsigned long error, const std::string& target,
+                       const std::function<bool(const std::string&)>& move);
 
   class PrivateDirectory;
   // The fast road's private directory in each target directory.
@@ -78,4 +90,7 @@ class TExtractor {
   ZipReader reader_;
   unsigned long lastError_ = 0;
   std::string lastErrorText_;
+  std::string placedFile_;
+  bool restartNeeded_ = false;
+  OwnedHandle archiveHold_;  // the tool's copy of the archive, read-only to all
 };

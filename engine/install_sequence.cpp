@@ -22,10 +22,13 @@
 
 namespace {
 
-double FreeBytes(const std::string& root) {
+// Free bytes on the drive of root; false when the drive cannot tell (none
+// of that letter, a character that is no letter).
+bool FreeBytes(const std::string& root, double& bytes) {
   ULARGE_INTEGER free{};
-  if (!GetDiskFreeSpaceExW(Wide(root).c_str(), &free, nullptr, nullptr)) return 0;
-  return static_cast<double>(free.QuadPart);
+  if (!GetDiskFreeSpaceExW(Wide(root).c_str(), &free, nullptr, nullptr)) return false;
+  bytes = static_cast<double>(free.QuadPart);
+  return true;
 }
 
 }  // namespace
@@ -58,7 +61,15 @@ bool TInstaller::CheckDestination() {
     return false;
   }
   const int64_t required = RequiredSpace(rec_.DiskSpace);
-  if (static_cast<double>(required) > FreeBytes(DriveRoot(opt_.InstPath))) {
+  double free = 0;
+  if (!FreeBytes(DriveRoot(opt_.InstPath), free)) {
+    // No drive to measure is no lack of space: the path is wrong.
+    result_ = TInstallResult::NoDrive;
+    prompts_.Message("Error - Can not read the free space of " + DriveRoot(opt_.InstPath) + " (" +
+                     SystemMessage(GetLastError()) + ").\r\nChoose another path.");
+    return false;
+  }
+  if (static_cast<double>(required) > free) {
     result_ = TInstallResult::NoSpace;
     prompts_.Message(NotEnoughSpaceMessage(required));
     return false;
@@ -197,7 +208,7 @@ bool TInstaller::InstallFiles() {
     }
     if (placed) {
       TFileSum sum;
-      if (SumOfFile(dir + "\\" + name, sum)) sums_.Set(dir + "\\" + name, sum);
+      if (SumOfFile(extractor_.PlacedFile(), sum)) sums_.Set(dir + "\\" + name, sum);
       progress_.Status("copying " + name);
     } else if (cancelRequested_ && extractor_.LastError() == ERROR_CANCELLED) {
       return StopFiles(TInstallResult::Cancelled);  // stopped inside the file
@@ -328,7 +339,11 @@ void TInstaller::Run() {
     ok = CreateKeys(progress_, log_,
                     {rec_.AppName, opt_.InstPath, rec_.Program, rec_.Version, rec_.Publisher,
                      rec_.URL, InstalledSizeKB(log_.Lines(), self)});
-    if (ok) resultMessage_ = "Setup Completed!";
+    if (ok)
+      resultMessage_ = RestartNeeded()
+                           ? "Setup Completed!\r\nA file in use is replaced when Windows "
+                             "restarts: restart to complete the installation."
+                           : "Setup Completed!";
   }
   if (!SaveLog()) {
     result_ = TInstallResult::LogNotSaved;

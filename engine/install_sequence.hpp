@@ -39,6 +39,7 @@ enum class TInstallResult {
   Completed,
   NoPath,       // no installation path given
   NoSpace,      // not enough free space
+  NoDrive,      // the path's drive cannot tell its free space
   Declined,     // the path question was not answered Yes
   FileError,    // Abort at a file error
   Cancelled,    // Cancel between files
@@ -60,6 +61,8 @@ class TInstaller {
   void Cancel();
   bool CancelRequested() const { return cancelRequested_; }
   TInstallResult Result() const { return result_; }
+  // Completed, but a file in use is replaced only at the next restart.
+  bool RestartNeeded() const { return extractor_.RestartNeeded(); }
 
   bool InstallFiles();
   void CreateShortcuts();

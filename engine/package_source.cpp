@@ -1,6 +1,8 @@
 // Finding and checking the package a single setup file carries.
 #include "engine/package_source.hpp"
 
+#include <algorithm>
+
 #include <windows.h>
 
 #include <vector>
@@ -67,6 +69,7 @@ PackagePlace PlaceBeside(const std::string& dir, const std::string& program) {
 }
 
 CarriedPackage::~CarriedPackage() {
+  for (OwnedHandle& part : heldParts_) part.Reset();
   if (!folder_.empty()) RemoveTree(folder_.substr(0, folder_.size() - 1));
 }
 
@@ -105,6 +108,7 @@ CarriedPackage::Found CarriedPackage::Look(const std::string& program) {
   const carried::PeLayout pe = carried::ReadPeLayout(head, fileSize);
   if (!pe.valid) return Found::None;
   if (!pe.certificateFits) return Damaged("its signature reaches past its end (cut short?)");
+  if (pe.bytesAfterCertificate) return Damaged("bytes follow its signature");
   const uint64_t end = carried::TrailerEnd(pe, fileSize);
   // Nothing after the image: a bare program, run beside its files.
   if (end <= pe.imageEnd) return Found::None;
@@ -116,6 +120,11 @@ CarriedPackage::Found CarriedPackage::Look(const std::string& program) {
       !carried::DecodeTrailer(bytes, end, pe.imageEnd, trailer, problem))
     return Damaged("the package's description at its end is missing (cut short?)");
   if (!problem.empty()) return Damaged(problem);
+  char padding[8] = {};
+  const auto gap = static_cast<DWORD>(end - carried::kTrailerSize - trailer.partsEnd);
+  if (gap > 0 && (!ReadAt(program_.Get(), trailer.partsEnd, padding, gap) ||
+                  std::any_of(padding, padding + gap, [](char c) { return c != 0; })))
+    return Damaged("bytes of no part lie before the package's description");
   if (!held) return Damaged("its own file cannot be held against changes while it runs");
 
   // The program itself (with the unzip tool it carries) is checked as well:
@@ -148,6 +157,14 @@ CarriedPackage::Found CarriedPackage::Look(const std::string& program) {
     if (!read) return Damaged(std::string(carried::kPartFiles[i]) + " cannot be read");
     if (sha.Final() != part.sha256)
       return Damaged(std::string(carried::kPartFiles[i]) + " is not what was packed");
+    if (!out) continue;
+    // Read later by name: held from now on, and checked again once held, so
+    // that what is read is what was checked.
+    out.Reset();
+    std::array<uint8_t, 32> written{};
+    heldParts_[i] = HoldFile(folder_ + carried::kPartFiles[i], written);
+    if (!heldParts_[i] || written != part.sha256)
+      return Damaged(std::string(carried::kPartFiles[i]) + " changed after it was written");
   }
   place_.script = folder_ + "setup.ini";
   place_.licence = trailer.parts[carried::kLicence].Present() ? folder_ + "license.txt" : "";
@@ -159,7 +176,21 @@ CarriedPackage::Found CarriedPackage::Look(const std::string& program) {
   return Found::Ready;
 }
 
-bool CopyFileRange(const std::string& from, uint64_t offset, uint64_t size, const std::string& to) {
+OwnedHandle HoldFile(const std::string& path, std::array<uint8_t, 32>& digest) {
+  OwnedHandle held(CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  LARGE_INTEGER size{};
+  if (!held || !GetFileSizeEx(held.Get(), &size)) return OwnedHandle();
+  Sha256 sha;
+  if (!ReadRange(held.Get(), 0, static_cast<uint64_t>(size.QuadPart), &sha,
+                 [](const char*, DWORD) { return true; }))
+    return OwnedHandle();
+  digest = sha.Final();
+  return held;
+}
+
+bool CopyFileRange(const std::string& from, uint64_t offset, uint64_t size, const std::string& to,
+                   std::array<uint8_t, 32>* digest) {
   OwnedHandle in(CreateFileW(LongPath(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   LARGE_INTEGER total{};
@@ -168,10 +199,12 @@ bool CopyFileRange(const std::string& from, uint64_t offset, uint64_t size, cons
   OwnedHandle out(CreateFileW(LongPath(to).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!out) return false;
-  const bool copied = ReadRange(in.Get(), offset, size, nullptr, [&](const char* data, DWORD n) {
+  Sha256 sha;
+  const bool copied = ReadRange(in.Get(), offset, size, &sha, [&](const char* data, DWORD n) {
     DWORD written = 0;
     return WriteFile(out.Get(), data, n, &written, nullptr) && written == n;
   });
+  if (copied && digest) *digest = sha.Final();
   if (!copied) {
     out.Reset();
     DeleteFileAt(to);

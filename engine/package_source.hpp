@@ -2,9 +2,12 @@
 // the program, or inside it (a single setup file, see carried_package.hpp).
 #pragma once
 
+#include <array>
+
 #include <cstdint>
 #include <string>
 
+#include "engine/carried_package.hpp"
 #include "engine/zip_reader.hpp"
 #include "shell/owned.hpp"
 
@@ -48,6 +51,8 @@ class CarriedPackage {
   Found Damaged(const std::string& why);
 
   OwnedHandle program_;
+  // The parts written out, held read-only to everyone while they are used.
+  OwnedHandle heldParts_[carried::kPartCount];
   std::string folder_;
   PackagePlace place_;
   std::string problem_;
@@ -56,7 +61,13 @@ class CarriedPackage {
 // Copies size bytes of from (to its end for UINT64_MAX), starting at
 // offset, into to, which must not exist yet; false, and no file, when that
 // fails.
-bool CopyFileRange(const std::string& from, uint64_t offset, uint64_t size, const std::string& to);
+// With digest, the SHA-256 of the bytes copied goes there.
+bool CopyFileRange(const std::string& from, uint64_t offset, uint64_t size, const std::string& to,
+                   std::array<uint8_t, 32>* digest = nullptr);
+// Opens path for reading, sharing reading alone (nobody may write, rename or
+// delete it while the handle is open), and hashes it through that handle.
+// An empty handle when it cannot be opened or read.
+OwnedHandle HoldFile(const std::string& path, std::array<uint8_t, 32>& digest);
 // Copies the first size bytes of from (all of it for UINT64_MAX) to to, as a
 // program without the signature the whole file may carry. False when it
 // cannot be read or written.

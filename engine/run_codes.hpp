@@ -15,6 +15,7 @@ enum UnattendedExit : int {
   kExitNoSpace = 4,      // not enough disk space
   kExitFileFailed = 5,   // a file could not be installed or removed
   kExitPathTooLong = 6,  // the unzip tool's command line would be too long
+  kExitRestart = 7,      // installed; a restart replaces a file in use
 };
 
 struct ExitCodeRow {
@@ -44,6 +45,9 @@ inline constexpr ExitCodeRow kExitCodes[] = {
      "a path too long: an installed file's beyond 259 characters (the log names it), or the "
      "unzip tool's command line on the paced road",
      "invalidParameter"},
+    {kExitRestart,
+     "installed; a restart completes it (a file in use is replaced when Windows restarts)",
+     "rebootRequiredToFinish"},
 };
 
 // Every switch the parser takes.

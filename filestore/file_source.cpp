@@ -12,14 +12,6 @@
 namespace filestore {
 namespace {
 
-std::string SystemMessage(DWORD code) {
-  wchar_t buf[512] = {};
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           code, 0, buf, 512, nullptr);
-  while (n > 0 && (buf[n - 1] == L'\r' || buf[n - 1] == L'\n' || buf[n - 1] == L' ')) buf[--n] = 0;
-  return n ? Narrow(buf) : "error " + std::to_string(code);
-}
-
 [[noreturn]] void Fail(const std::string& what) {
   throw EFileSource(what + ": " + SystemMessage(GetLastError()));
 }

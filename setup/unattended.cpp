@@ -144,14 +144,22 @@ int Install(const TRunSwitches& sw, RunLog& log) {
   progress.installer = &installer;
   if (!installer.CheckDestination())
     return installer.Result() == TInstallResult::NoSpace ? kExitNoSpace : kExitBadInput;
+  // The error records setup.log keeps (a registry value, a shortcut, the
+  // uninstaller's copy) reach the run's own log too.
+  const auto copyErrors = [&] {
+    for (const std::string& line : installLog.Lines())
+      if (line.rfind(">Error", 0) == 0) log.Line(line.substr(1));
+  };
   try {
     installer.Run();
   } catch (const EEndProgram& end) {
+    copyErrors();
     return end.reason == EEndProgram::kPathTooLong ? kExitPathTooLong : kExitBadInput;
   }
+  copyErrors();
   switch (installer.Result()) {
     case TInstallResult::Completed:
-      return kExitDone;
+      return installer.RestartNeeded() ? kExitRestart : kExitDone;
     case TInstallResult::Cancelled:
       return kExitCancelled;
     default:

@@ -131,3 +131,11 @@ std::string TempDirectory() {
   const DWORD n = GetTempPathW(MAX_PATH + 1, buf);
   return n > 0 && n <= MAX_PATH ? Narrow(std::wstring(buf, n)) : "";
 }
+
+std::string SystemMessage(unsigned long code) {
+  wchar_t buf[512] = {};
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           code, 0, buf, 512, nullptr);
+  while (n > 0 && (buf[n - 1] == L'\r' || buf[n - 1] == L'\n' || buf[n - 1] == L' ')) buf[--n] = 0;
+  return n ? Narrow(buf) : "error " + std::to_string(code);
+}

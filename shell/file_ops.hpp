@@ -33,3 +33,6 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes);
 // This program's own file, the temporary directory (ending in "\").
 std::string ModulePath();
 std::string TempDirectory();
+
+// The system's text for an error code, without its line end.
+std::string SystemMessage(unsigned long code);

@@ -131,7 +131,8 @@ TEST_F(Unattended, EveryEndHasItsExitCode) {
   const std::string ok = "/S /ACCEPTLICENSE /NOLAUNCH ";
   EXPECT_EQ(Run("/S /BOGUS"), 1);
   EXPECT_EQ(Run(ok + "/D=" + inst_ + "\\" + std::string(200, 'x')), 6);
-  Script("missing.txt");  // not in setup.dat
+  EXPECT_EQ(Run(ok + "/D=Q:\\No Such Drive"), 1);  // not a lack of space (4)
+  Script("missing.txt");                           // not in setup.dat
   EXPECT_EQ(Run(ok + "/D=" + inst_), 5);
   EXPECT_NE(ReadFile(inst_ + "\\setup.log").find("missing.txt"), std::string::npos);
   Script("readme.txt", "$FFFFFFFFFFFFFFFF");
@@ -175,6 +176,35 @@ TEST_F(Unattended, TheApplicationStartsOnlyWhenAskedTo) {
   ASSERT_EQ(Run(ok + "/LAUNCH /D=" + inst_), 0);
   EXPECT_TRUE(ProcessRuns(L"Quorvane Notes.exe"));
   e2e::CloseSampleApplication();
+}
+
+TEST_F(Unattended, ErrorRecordsOfSetupLogReachTheRunLog) {
+  CreateDirectoryA((dir_ + "\\Program Files").c_str(), nullptr);
+  CreateDirectoryA(inst_.c_str(), nullptr);
+  CreateDirectoryA((inst_ + "\\setup.exe").c_str(), nullptr);  // no copy can go there
+  const std::string log = dir_ + "\\run.log";
+  EXPECT_EQ(Run("/S /ACCEPTLICENSE /SHORTCUTS=none /LOG=" + log + " /D=" + inst_), 0);
+  EXPECT_NE(ReadFile(log).find("Error - Can not copy " + inst_ + "\\setup.exe\r\n"),
+            std::string::npos)
+      << ReadFile(log);
+}
+
+TEST_F(Unattended, AFileInUseIsReplacedAtTheNextRestart) {
+  const std::string ok = "/S /ACCEPTLICENSE /SHORTCUTS=none /D=" + inst_;
+  ASSERT_EQ(Run(ok), 0);
+  const std::string held = inst_ + "\\notes.dat";
+  WriteFile(held, "the version in use");
+  HANDLE user = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(user, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Run(ok), 7);
+  EXPECT_EQ(ReadFile(held), "the version in use");
+  CloseHandle(user);
+  // Wine's restart does what Windows does at boot: the pending renames.
+  SetupProcess restart("wineboot.exe -r", tmp_);
+  EXPECT_EQ(restart.WaitForExit(60000), 0);
+  EXPECT_EQ(ReadFile(held), ReadFile(HostPath(PRODUCT_FOLDER) + "\\Data\\notes.dat"));
+  EXPECT_EQ(List(inst_, "~qv*"), std::vector<std::string>{});
 }
 
 TEST_F(Unattended, InstallingOverAnEarlierInstallationKeepsItRemovable) {

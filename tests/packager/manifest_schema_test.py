@@ -66,7 +66,8 @@ def exit_codes():
 
 
 EXPECTED_RESPONSES = {1: "invalidParameter", 2: "cancelledByUser", 3: "packageInUse",
-                      4: "diskFull", 5: "fileInUse", 6: "invalidParameter"}
+                      4: "diskFull", 5: "fileInUse", 6: "invalidParameter",
+                      7: "rebootRequiredToFinish"}
 
 
 def typical_package(tmp):
