@@ -56,8 +56,8 @@ bool DecodeTrailer(const std::string& bytes, uint64_t trailerEnd, uint64_t image
   trailer.programSize = Get(bytes, 16, 8);
   std::memcpy(trailer.programSha256.data(), bytes.data() + kProgramHashAt,
               trailer.programSha256.size());
-  // Each part starts where the one before ended (or later), none reaches
-  // into the trailer.
+  // Each part starts where the one before ended, none reaches into the
+  // trailer, and only the padding lies between the last and the trailer.
   uint64_t next = trailer.programSize;
   const uint64_t trailerStart = trailerEnd - kTrailerSize;
   if (next != imageEnd || next > trailerStart) problem = "the program's size is not its image's";
@@ -71,11 +71,14 @@ bool DecodeTrailer(const std::string& bytes, uint64_t trailerEnd, uint64_t image
       if (p.size != 0 || i != kLicence) problem = std::string(kPartFiles[i]) + " is missing";
       continue;
     }
-    if (p.offset < next || p.offset > trailerStart || p.size > trailerStart - p.offset)
-      problem = std::string(kPartFiles[i]) + " lies outside the file";
+    if (p.offset != next || p.offset > trailerStart || p.size > trailerStart - p.offset)
+      problem = std::string(kPartFiles[i]) + " lies outside its place";
     else
       next = p.offset + p.size;
   }
+  trailer.partsEnd = next;
+  if (problem.empty() && trailerStart - next >= 8)
+    problem = "bytes of no part lie before the package's description";
   return true;
 }
 
@@ -84,6 +87,7 @@ PeLayout ReadPeLayout(const std::string& head, uint64_t fileSize) {
   if (head.size() < 64 || head[0] != 'M' || head[1] != 'Z') return pe;
   const uint64_t peAt = Get(head, 0x3C, 4);
   if (peAt + 24 > head.size() || head.compare(peAt, 4, std::string("PE\0\0", 4)) != 0) return pe;
+  pe.machine = static_cast<uint16_t>(Get(head, peAt + 4, 2));
   const uint64_t sections = Get(head, peAt + 6, 2);
   const uint64_t optionalSize = Get(head, peAt + 20, 2);
   const uint64_t optionalAt = peAt + 24;
@@ -109,6 +113,9 @@ PeLayout ReadPeLayout(const std::string& head, uint64_t fileSize) {
   pe.certificateFits =
       pe.certificateOffset == 0 || (pe.certificateOffset >= pe.imageEnd &&
                                     pe.certificateOffset + pe.certificateSize <= fileSize);
+  const uint64_t certificateEnd = pe.certificateOffset + pe.certificateSize;
+  pe.bytesAfterCertificate =
+      pe.certificateOffset != 0 && pe.certificateFits && (certificateEnd + 7) / 8 * 8 < fileSize;
   pe.valid = pe.imageEnd > 0 && pe.imageEnd <= fileSize;
   return pe;
 }

@@ -58,6 +58,9 @@ struct Trailer {
   uint64_t programSize = 0;
   std::array<uint8_t, 32> programSha256{};
   PartPlace parts[kPartCount];
+  // Where the last part ends (not stored: the padding, zero bytes, lies
+  // from here to the trailer).
+  uint64_t partsEnd = 0;
 };
 
 std::string EncodeTrailer(const Trailer& trailer);
@@ -65,18 +68,23 @@ std::string EncodeTrailer(const Trailer& trailer);
 // ends at imageEnd. Returns false when they are no trailer of ours (a bare
 // program); sets problem when they are one whose places do not fit (a
 // program size other than the image's, parts outside the file, overlapping,
-// or out of order): a damaged file.
+// out of order or apart, or more than padding before the trailer): a
+// damaged file.
 bool DecodeTrailer(const std::string& bytes, uint64_t trailerEnd, uint64_t imageEnd,
                    Trailer& trailer, std::string& problem);
 
 // What the PE headers at the front of a file say, for finding the trailer.
 struct PeLayout {
   bool valid = false;
+  uint16_t machine = 0;   // the header's machine: 0x14C x86, 0x8664 x64
   uint64_t imageEnd = 0;  // end of the last section's raw data
   // The certificate table (file offset and size), 0 when unsigned; it fits
   // when it lies after the image and within the file.
   uint64_t certificateOffset = 0, certificateSize = 0;
   bool certificateFits = true;
+  // Bytes follow the certificate table (beyond its padding to 8): no
+  // signature covers them.
+  bool bytesAfterCertificate = false;
   // Where the security directory's entry and the header's checksum lie in
   // the file, to clear them.
   uint64_t securityEntryOffset = 0, checksumOffset = 0;

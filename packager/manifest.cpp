@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 
+#include "engine/carried_package.hpp"
 #include "engine/run_codes.hpp"
 #include "engine/sha256.hpp"
 #include "packager/args.hpp"
@@ -125,7 +126,7 @@ bool IsHttpUrl(const std::string& url) {
 // The values of all three files, checked against the schema's rules.
 struct Manifest {
   std::string id, version, publisher, name, license, description, packageUrl;
-  std::string installerUrl, sha256;
+  std::string installerUrl, sha256, architecture;
   bool archive = false;
   PackageInfo package;
 };
@@ -175,11 +176,28 @@ void RequireSameFiles(const std::string& archive, const std::string& dir) {
   }
 }
 
+// The package manager's name for the processor the program is built for.
+std::string Architecture(const std::string& program) {
+  const carried::PeLayout pe = carried::ReadPeLayout(
+      qpack::ReadRegularHead(program, carried::kHeadBytes), fs::file_size(program));
+  switch (pe.valid ? pe.machine : 0) {
+    case 0x14C:
+      return "x86";
+    case 0x8664:
+      return "x64";
+    case 0xAA64:
+      return "arm64";
+    default:
+      throw PackageError(program + ": no Windows program for x86, x64 or arm64");
+  }
+}
+
 Manifest Compose(const Options& o, std::ostream& err) {
   Manifest m;
   m.package = ReadPackageInfo(o.dir);
   const PackageInfo& p = m.package;
-  const std::string script = PackageFile(o.dir, "setup.ini");
+  // Messages name the file that holds the script.
+  const std::string script = p.single.empty() ? PackageFile(o.dir, "setup.ini") : p.single;
   m.id = o.id;
   if (const std::string why = PackageIdentifierProblem(m.id); !why.empty())
     throw PackageError("--id " + m.id + ": " + why);
@@ -224,6 +242,7 @@ Manifest Compose(const Options& o, std::ostream& err) {
     err << "warning: license.txt is longer than the 10,000 characters a manifest's Agreement "
            "holds; left out\n";
   const std::string installer = m.archive ? o.archive : p.single;
+  m.architecture = Architecture(single ? p.single : PackageFile(o.dir, "setup.exe"));
   try {
     m.sha256 = qpack::Sha256HexOfFile(installer);
   } catch (const std::runtime_error& e) {
@@ -321,7 +340,7 @@ std::string InstallerFile(const Manifest& m) {
   s += "  ProductCode: " + YamlScalar(p.AppName) + "\n";
   s += "  InstallerType: exe\n";
   s += "Installers:\n";
-  s += "- Architecture: x86\n";
+  s += "- Architecture: " + m.architecture + "\n";
   s += "  InstallerUrl: " + YamlScalar(m.installerUrl) + "\n";
   s += "  InstallerSha256: " + YamlScalar(m.sha256) + "\n";
   return s + Footer("installer");

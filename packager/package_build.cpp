@@ -5,8 +5,8 @@
 #include <map>
 
 #include "engine/file_names.hpp"
-#include "engine/text_codes.hpp"
 #include "engine/setup_rec.hpp"
+#include "engine/text_codes.hpp"
 #include "packager/args.hpp"
 #include "packager/commands.hpp"
 #include "packager/package_check.hpp"
@@ -135,6 +135,7 @@ class Builder {
     fs::create_directories(outDir_);
     if (!args_.Has("--single")) {
       WritePackage(outDir_, setupExe, members);
+      RemoveEarlierSingleFiles("");  // it would ship beside the four files
       CheckPackage(outDir_, CheckOptions{}, report_);
       out_ << report_.Text();
       out_ << "built " << Printable(outDir_) << ": " << members.size() << " members in setup.dat ("
@@ -190,8 +191,9 @@ class Builder {
           name == rec_.AppName + end ||
           (name.size() > stem.size() + end.size() && name.compare(0, stem.size(), stem) == 0 &&
            name.compare(name.size() - end.size(), end.size(), end) == 0);
+      // Another application's name may begin with this one's ("App-Pro").
       if (ours && !e.is_symlink(ec) && e.is_regular_file(ec) && e.path().string() != keep &&
-          IsIntactSingleFile(e.path().string()))
+          CarriedAppName(e.path().string()) == rec_.AppName)
         earlier.push_back(e.path());
     }
     for (const fs::path& p : earlier) fs::remove(p, ec);
@@ -241,8 +243,7 @@ class Builder {
 
   const FolderFile* Locate(const std::string& name, const std::string& group) const {
     const std::string expected = ExpectedPath(name, group);
-    if (const auto it = byPath_.find(FoldCase(expected));
-        !expected.empty() && it != byPath_.end())
+    if (const auto it = byPath_.find(FoldCase(expected)); !expected.empty() && it != byPath_.end())
       return it->second;
     if (HasFolderPart(name)) return nullptr;  // a path says where the file is
     const FolderFile* found = nullptr;
@@ -274,8 +275,7 @@ class Builder {
       }
       used[file] = true;
       const ZipSource source{MemberName(name), folder_ + "/" + file->rel};
-      const auto [it, added] =
-          members.emplace(FoldCase(source.member), std::make_pair(source, n));
+      const auto [it, added] = members.emplace(FoldCase(source.member), std::make_pair(source, n));
       if (!added && !SameContent(it->second.first.path, source.path))
         report_.Error("setup.ini", line, "FILES Name" + num,
                       "names the same member as Name" + std::to_string(it->second.second) +

@@ -9,6 +9,7 @@
 #include "packager/install_names.hpp"
 #include "packager/package_info.hpp"
 #include "packager/safe_files.hpp"
+#include "setup/ini_file.hpp"
 
 namespace fs = std::filesystem;
 
@@ -74,12 +75,21 @@ bool ReadTrailer(Opened& o, const std::string& path, carried::Trailer& trailer) 
   if (end <= o.pe.imageEnd && o.pe.certificateFits) return false;  // a bare program
   const PackageError cut(path + ": damaged or incomplete: cut short");
   if (!o.pe.certificateFits || end < o.pe.imageEnd + carried::kTrailerSize) throw cut;
+  if (o.pe.bytesAfterCertificate)
+    throw PackageError(path + ": damaged or incomplete: bytes follow its signature");
   std::string bytes(carried::kTrailerSize, '\0');
   Seek(o.file.get(), end - carried::kTrailerSize);
   if (std::fread(bytes.data(), 1, bytes.size(), o.file.get()) != bytes.size()) throw cut;
   std::string problem;
   if (!carried::DecodeTrailer(bytes, end, o.pe.imageEnd, trailer, problem)) throw cut;
   if (!problem.empty()) throw PackageError(path + ": damaged or incomplete: " + problem);
+  const size_t gap = static_cast<size_t>(end - carried::kTrailerSize - trailer.partsEnd);
+  std::string padding(gap, '\0');
+  Seek(o.file.get(), trailer.partsEnd);
+  if (std::fread(padding.data(), 1, gap, o.file.get()) != gap || padding != std::string(gap, '\0'))
+    throw PackageError(path +
+                       ": damaged or incomplete: bytes of no part lie before the package's "
+                       "description");
   return true;
 }
 
@@ -113,6 +123,24 @@ bool IsIntactSingleFile(const std::string& path) {
     return ReadTrailer(o, path, trailer);
   } catch (const std::exception&) {
     return false;
+  }
+}
+
+std::string CarriedAppName(const std::string& path) {
+  try {
+    Opened o = Open(path);
+    carried::Trailer trailer;
+    if (!ReadTrailer(o, path, trailer)) return "";
+    const carried::PartPlace& part = trailer.parts[carried::kScript];
+    if (part.size > kMaxScriptBytes) return "";
+    std::string script(static_cast<size_t>(part.size), '\0');
+    Seek(o.file.get(), part.offset);
+    if (std::fread(script.data(), 1, script.size(), o.file.get()) != script.size() ||
+        Sha256Hex(script) != HexDigest(part.sha256))
+      return "";
+    return TIniFile(script).ReadString("MAIN", "AppName", "");
+  } catch (const std::exception&) {
+    return "";
   }
 }
 

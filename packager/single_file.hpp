@@ -17,6 +17,9 @@ bool CarriesPackage(const std::string& path);
 // Whether path carries a package whose description is whole: what build may
 // replace as its own earlier output.
 bool IsIntactSingleFile(const std::string& path);
+// The AppName of the script an intact single file carries; empty for any
+// other file.
+std::string CarriedAppName(const std::string& path);
 // The one file in dir that carries a package, when dir holds no setup.ini
 // beside it; empty otherwise.
 std::string FindSingleFile(const std::string& dir);

@@ -412,8 +412,11 @@ def temp_leftovers(t):
 
 
 def single_file(t):
-    # Libraries only from the system folder, before anything else runs.
-    assert "SetDefaultDllDirectories" in imported_names(t.a.setup)
+    # Libraries only from the system folder, before anything else runs; the
+    # call is looked up, so that a system without it still starts setup.
+    assert "SetDefaultDllDirectories" not in imported_names(t.a.setup)
+    with open(t.a.setup, "rb") as f:
+        assert b"SetDefaultDllDirectories\0" in f.read()
     app = "QvSingle"
     folder = os.path.join(t.a.work, "single")
     files = make_folder(folder, app)
