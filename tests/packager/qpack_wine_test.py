@@ -445,6 +445,15 @@ def single_file(t):
     assert code == 0, text
     assert sorted(os.listdir(out)) == sorted([app + "-2.1-setup.exe", "Backup of it.exe",
                                               "Other-2.0-setup.exe"]), os.listdir(out)
+    # Nor another application's whose name begins with this one's; a
+    # four-file build drops the earlier single file it would ship beside.
+    pro = os.path.join(t.a.work, "single-pro")
+    make_folder(pro, app + "-Pro")
+    assert t.native("init", pro, "--name", app + "-Pro")[0] == 0
+    assert t.native("build", pro, "-o", out, "--single", "--setup", t.a.setup)[0] == 0
+    assert t.native("build", folder, "-o", out, "--setup", t.a.setup)[0] == 0
+    assert app + "-Pro-setup.exe" in os.listdir(out), os.listdir(out)
+    assert app + "-2.1-setup.exe" not in os.listdir(out), os.listdir(out)
 
     # Signed, verified by osslsigncode and by check.
     out = os.path.join(t.a.work, "single-out1")
@@ -474,7 +483,11 @@ def single_file(t):
                "cut.exe": good[: len(good) * 9 // 10],
                # The program itself (the unzip tool among its resources),
                # which becomes the uninstaller.
-               "program.exe": flip(good, resource_middle(bare))}
+               "program.exe": flip(good, resource_middle(bare)),
+               # Bytes no hash covers: after the signature, or a second
+               # description after the first.
+               "after-signature.exe": good + b"\0" * 8,
+               "described-twice.exe": outs[0] + outs[0][-208:]}
     inst_win = "C:\\QvSingle Test"
     inst = os.path.join(t.drive_c, inst_win[3:])
     shutil.rmtree(inst, ignore_errors=True)

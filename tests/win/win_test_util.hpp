@@ -55,14 +55,18 @@ inline void WriteFile(const std::string& path, const std::string& data) {
   CloseHandle(h);
 }
 
-// Names in dir matching pattern (e.g. "~fs*.exe").
-inline std::vector<std::string> List(const std::string& dir, const std::string& pattern) {
+// Names in dir matching pattern (e.g. "~fs*.exe"): files, and with folders
+// true folders too.
+inline std::vector<std::string> List(const std::string& dir, const std::string& pattern,
+                                     bool folders = false) {
   std::vector<std::string> names;
   WIN32_FIND_DATAW fd;
   HANDLE h = FindFirstFileW(U(dir + "\\" + pattern).c_str(), &fd);
   if (h == INVALID_HANDLE_VALUE) return names;
   do {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(N(fd.cFileName));
+    const std::string name = N(fd.cFileName);
+    const bool folder = fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+    if ((!folder || folders) && name != "." && name != "..") names.push_back(name);
   } while (FindNextFileW(h, &fd));
   FindClose(h);
   return names;
