@@ -1,6 +1,8 @@
 // Setup record, line lists, number syntax, macros.
 #include "engine/setup_rec.hpp"
 
+#include "engine/text_codes.hpp"
+
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
@@ -119,6 +121,8 @@ bool IsOutOfRangeNumber(const std::string& text) {
 
 std::string AppNameProblem(const std::string& name) {
   if (name.find_first_not_of(' ') == std::string::npos) return "empty or all blanks";
+  if (Utf16Length(name) > 255)
+    return "longer than the 255 UTF-16 units Windows allows in a registry key's name";
   for (const char c : name)
     if (c == '\\' || c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
       return "holds \\, / or a control character, so it would name another registry key";
@@ -166,12 +170,18 @@ void LoadSetupRec(TSetupRec& rec, TProfileSource& p) {
   rec.Publisher = ShortString(p.ReadString("MAIN", "Publisher", ""));
   rec.URL = ShortString(p.ReadString("MAIN", "URL", ""));
   rec.FastInstall = ReadBool(p, "FastInstall");
+  rec.Rollback = ReadBool(p, "Rollback");
   rec.Program = ShortString(p.ReadString("MAIN", "Program", rec.AppName + ".exe"));
   ReadSection(p, "GROUPS", rec.Groups);
   ReadSection(p, "FILES", rec.Files);
   // Scripts write one extra character after every FILES value.
   for (std::string& line : rec.Files.Lines())
-    if (!line.empty()) line.pop_back();
+    if (!line.empty()) {
+      // One character, not one byte: "東" is three bytes of UTF-8.
+      size_t last = line.size() - 1;
+      while (last > 0 && (static_cast<unsigned char>(line[last]) & 0xC0) == 0x80) --last;
+      line.erase(last);
+    }
 }
 
 void ReplaceMacro(std::string& text, size_t capacity, const std::string& macro,

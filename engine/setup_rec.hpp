@@ -57,6 +57,9 @@ struct TSetupRec {
   std::string Publisher;
   std::string URL;
   bool FastInstall = false;
+  // Interactive installs that fail or are cancelled put back what they
+  // changed, as unattended ones always do.
+  bool Rollback = false;
   // The program below the installation directory that is started at the
   // end and named by App Paths, DisplayIcon and the StartUp shortcut:
   // "<AppName>.exe" unless the script says otherwise; empty for a package

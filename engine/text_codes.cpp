@@ -113,6 +113,16 @@ bool IsValidUtf8(const std::string& s) {
   return true;
 }
 
+size_t Utf16Length(const std::string& utf8) {
+  size_t units = 0;
+  for (const char c : utf8) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b & 0xC0) != 0x80) ++units;  // a lead byte or ASCII
+    if (b >= 0xF0) ++units;           // four bytes: a surrogate pair
+  }
+  return units;
+}
+
 std::string FoldCase(const std::string& s) {
   std::string out;
   out.reserve(s.size());

@@ -17,6 +17,9 @@ bool IsValidUtf8(const std::string& s);
 // letter of the Basic Multilingual Plane in its upper case ("łódź" and
 // "ŁÓDŹ" fold alike). Bytes that are no UTF-8 stay as they are.
 std::string FoldCase(const std::string& s);
+// How many UTF-16 units Windows takes for the text (two for a letter beyond
+// the Basic Multilingual Plane): what its length limits count.
+size_t Utf16Length(const std::string& utf8);
 void AppendUtf8(std::string& out, unsigned long codePoint);
 
 // Text after a byte order mark (UTF-8, UTF-16LE or UTF-16BE) as UTF-8; false

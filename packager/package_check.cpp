@@ -330,7 +330,7 @@ class Checker {
               "installs to the same file as Name" + std::to_string(it->second) + " (" + dir + "\\" +
                   path + ")");
       if (target == launch) launchable = true;
-      if (const size_t full = dir.size() + 1 + path.size(); full > kMaxInstalledPath)
+      if (const size_t full = Utf16Length(dir) + 1 + Utf16Length(path); full > kMaxInstalledPath)
         Error("FILES", "Name" + num,
               "installs to a path of " + std::to_string(full) +
                   " characters with the default "

@@ -32,6 +32,8 @@ std::string Unfit(const std::string& rel) {
   if (SameTextAscii(rel, "setup.exe") || SameTextAscii(rel, "setup.log"))
     return "setup keeps its own " + rel + " in the installation path";
   if (name[0] == ' ') return "begins with a blank, which setup's script reader drops";
+  if (!IsValidUtf8(rel))
+    return "is no UTF-8 (a name from another system's code page), so no Windows name carries it";
   if (rel.find('\\') != std::string::npos)
     return "holds \\, which Windows takes for a folder of its own";
   return NameProblem(name, false);

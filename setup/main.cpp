@@ -38,7 +38,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   Application::Title = "Setup";
   InstallErrorBoundary();
   const std::string commandLine = Narrow(GetCommandLineW());
-  const TRunSwitches switches = ParseSwitches(commandLine);
+  TRunSwitches switches = ParseSwitches(commandLine);
+  // A path with half a character would be taken as another path.
+  if (!IsWholeUtf16(GetCommandLineW()))
+    switches.Error = "The command line holds half a UTF-16 character; nothing was done.";
   // A single setup file carries its package; every part is checked before
   // anything else happens.
   CarriedPackage carried;

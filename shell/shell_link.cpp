@@ -80,14 +80,19 @@ bool TShellLink::SaveLink() {
   if (FAILED(
           link.Get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Receive()))))
     throw EShellLink(g_texts.QueryInterface);
+  // Paths go whole or not at all: a cut one would point elsewhere. Only
+  // the description is cut.
+  const std::wstring target = Wide(Target), dir = Wide(WorkingDir), args = Wide(Arguments),
+                     icon = Wide(FileIcon.FileName), name = Wide(fileName_);
+  for (const std::wstring* path : {&target, &dir, &icon, &name})
+    if (path->size() >= MAX_PATH) return false;
+  if (name.empty() || args.size() >= 1024) return false;  // what the link object keeps
   link.Get()->SetDescription(Cut255(Description).c_str());
-  link.Get()->SetPath(Cut255(Target).c_str());
-  link.Get()->SetWorkingDirectory(Cut255(WorkingDir).c_str());
-  link.Get()->SetArguments(Cut255(Arguments).c_str());
+  link.Get()->SetPath(target.c_str());
+  link.Get()->SetWorkingDirectory(dir.c_str());
+  link.Get()->SetArguments(args.c_str());
   link.Get()->SetShowCmd(showCommand_);
   link.Get()->SetHotkey(hotKey_);
-  link.Get()->SetIconLocation(Cut255(FileIcon.FileName).c_str(), FileIcon.IconIndex);
-  const std::wstring name = Wide(fileName_);
-  if (name.empty() || name.size() >= MAX_PATH) return false;
+  link.Get()->SetIconLocation(icon.c_str(), FileIcon.IconIndex);
   return SUCCEEDED(file.Get()->Save(name.c_str(), TRUE));
 }

@@ -60,3 +60,15 @@ std::wstring LongPath(const std::string& path) {
   if (f.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + f.substr(2);
   return L"\\\\?\\" + f;
 }
+
+bool IsWholeUtf16(const std::wstring& wide) {
+  for (size_t i = 0; i < wide.size(); ++i) {
+    const wchar_t c = wide[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+        wide[i + 1] < 0xE000)
+      ++i;
+    else if (c >= 0xD800 && c < 0xE000)
+      return false;
+  }
+  return true;
+}

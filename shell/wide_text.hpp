@@ -10,6 +10,9 @@
 // UTF-8 to UTF-16 and back.
 std::wstring Wide(const std::string& utf8);
 std::string Narrow(const std::wstring& wide);
+// False when wide holds half a surrogate pair, which no UTF-8 can carry:
+// Narrow would give U+FFFD in its place.
+bool IsWholeUtf16(const std::wstring& wide);
 
 // utf8 in the ANSI code page, when every character has its exact form
 // there (no best fit, no "?"); false otherwise.

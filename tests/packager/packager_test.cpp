@@ -329,13 +329,14 @@ TEST_F(Packager, InitTakesAnyFolderAndLeavesOutWhatSetupCannotInstall) {
   Write(app / "B", "a file where b/ is a folder");
   Write(app / "b" / "c.txt", "c");
   Write(app / "back\\slash.txt", "a \\ in a Linux name");
-  left.insert(
-      left.end(),
-      {"docs/a.txt: warning: the same path as Docs/A.txt",
-       "łódź.txt: warning: the same path as ŁÓDŹ.txt", "bad|name.txt: warning: holds",
-       "passwd: warning: a symbolic link (--follow-links",
-       "src/aux.c: warning: has a part that Windows keeps for a device",
-       "B: warning: a file where b/c.txt needs a folder", "back\\slash.txt: warning: holds \\"});
+  Write(app / "caf\xE9.txt", "a Latin-1 name");
+  left.insert(left.end(),
+              {"docs/a.txt: warning: the same path as Docs/A.txt",
+               "łódź.txt: warning: the same path as ŁÓDŹ.txt", "bad|name.txt: warning: holds",
+               "passwd: warning: a symbolic link (--follow-links",
+               "src/aux.c: warning: has a part that Windows keeps for a device",
+               "B: warning: a file where b/c.txt needs a folder",
+               "back\\slash.txt: warning: holds \\", "caf\\xE9.txt: warning: is no UTF-8"});
 #endif
   const Outcome init = Qpack({"init", app.string()});
   EXPECT_EQ(init.code, 0) << init.err;

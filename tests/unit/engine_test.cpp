@@ -140,6 +140,13 @@ TEST(SetupScript, AnApplicationNameMustNameOneKeyOfItsOwn) {
        {".", "..", "App.", "App ", "a:b", "a*b", "a?b", "a|b", "a\"b", "<a>", "CON", "nul", "Com1",
         "LPT9.txt", "aux .x", "COM\xC2\xB9", "lpt\xC2\xB3.txt"})
     EXPECT_FALSE(IsValidAppName(bad)) << bad;
+  // Registry key names hold 255 UTF-16 units: a letter beyond the plane takes two.
+  std::string japanese, emoji;
+  for (int i = 0; i < 255; ++i) japanese += "東";
+  for (int i = 0; i < 130; ++i) emoji += "😀";
+  EXPECT_TRUE(IsValidAppName(japanese));
+  EXPECT_FALSE(IsValidAppName(emoji));
+  EXPECT_EQ(Utf16Length("東😀a"), 4u);
 }
 
 TEST(FileNames, ANameWithFoldersStaysBelowItsDirectory) {

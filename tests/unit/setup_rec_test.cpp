@@ -110,6 +110,8 @@ TEST(SetupRec, FilesValuesLoseTheirLastCharacter) {
   EXPECT_EQ(r.Files.Get("ShortCut0"), "Yes");
   EXPECT_EQ(r.Files.Get("ShortCut1"), "yes");  // not "Yes": no shortcut
   EXPECT_EQ(r.Files.Get("Descritpion0"), "Read me");
+  // The last character, however many bytes of UTF-8 it takes.
+  EXPECT_EQ(Read("\xEF\xBB\xBF[FILES]\nName0=Łódź.txt東\n").Files.Get("Name0"), "Łódź.txt");
   // A one-character value stays as a line with an empty value; a repeated
   // key gives one line with the first value.
   EXPECT_EQ(r.Files.Get("Name1"), "");

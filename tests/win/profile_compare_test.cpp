@@ -1,7 +1,9 @@
 // The portable INI reader and Windows' profile calls must read the same
-// records from the same scripts, tricky ones included.
+// records from the same scripts, tricky ones included; names fold as the
+// system folds them.
 #include <gtest/gtest.h>
 
+#include "engine/text_codes.hpp"
 #include "setup/ini_file.hpp"
 #include "setup/setup_script.hpp"
 #include "tests/win/win_test_util.hpp"
@@ -117,6 +119,22 @@ TEST_F(BothReaders, BytesAbove127) {
   Expect(
       "[MAIN]\nAppName=Caf\xE9 \xC6sir\nInstPath=C:\\Programme\\\xFC\xF6\xE4\n[FILES]\n"
       "Name0=r\xE9sum\xE9.txt*\n");
+}
+
+// Names fold as the system compares file names: letter by letter over the
+// plane, against its own upper-casing.
+TEST(NameFolding, IsTheSystemsOwn) {
+  using Upcase = WCHAR(NTAPI*)(WCHAR);
+  const auto upcase = reinterpret_cast<Upcase>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlUpcaseUnicodeChar")));
+  ASSERT_NE(upcase, nullptr);
+  for (unsigned c = 0x80; c < 0x10000; ++c) {
+    if (c >= 0xD800 && c < 0xE000) continue;
+    std::string letter, upper;
+    AppendUtf8(letter, c);
+    AppendUtf8(upper, upcase(static_cast<WCHAR>(c)));
+    ASSERT_EQ(FoldCase(letter), upper) << std::hex << c;
+  }
 }
 
 }  // namespace

@@ -54,6 +54,11 @@ TEST_F(ShellLink, AFailedSaveIsReported) {
   link.SetFileName(dir_ + "\\no such folder\\x");
   EXPECT_FALSE(link.SaveLink());
   EXPECT_FALSE(Exists(link.FileName()));
+  // A target longer than a path may be is no shortcut to a cut one.
+  link.Target = "C:\\" + std::string(280, 't') + ".exe";
+  link.SetFileName(dir_ + "\\long");
+  EXPECT_FALSE(link.SaveLink());
+  EXPECT_FALSE(Exists(link.FileName()));
 }
 
 TEST_F(ShellLink, NamesFoldersAndTexts) {

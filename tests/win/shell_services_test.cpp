@@ -4,6 +4,7 @@
 
 #include "shell/access_registry.hpp"
 #include "shell/shell_folders.hpp"
+#include "shell/wide_text.hpp"
 #include "tests/win/win_test_util.hpp"
 
 using namespace wintest;
@@ -215,6 +216,15 @@ TEST(AppIsRunning, TrueWhileAnotherProcessHoldsTheMutex) {
   WaitForSingleObject(pi.hProcess, 5000);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
+}
+
+// Half a surrogate pair has no UTF-8: such text is refused, never bent.
+TEST(WideText, HalfACharacterIsTold) {
+  EXPECT_TRUE(IsWholeUtf16(L"a\xD83D\xDE00 b"));
+  for (const wchar_t* half : {L"a\xD800"
+                              L"b",
+                              L"\xDC00", L"x\xD83D"})
+    EXPECT_FALSE(IsWholeUtf16(half));
 }
 
 }  // namespace
