@@ -254,7 +254,7 @@ bool TExtractor::PlaceFile(const std::string& name, const std::string& scratch,
   const std::string from = ContainingDirectory(extracted) + "\\" + spelled;
   const std::string to = dir + (parent.empty() ? "" : "\\" + parent) + "\\" + spelled;
   placedFile_ = to;
-  if (!MoveFileTo(from, to, MOVEFILE_REPLACE_EXISTING)) {
+  if (!Replace(to, [&] { return MoveFileTo(from, to, MOVEFILE_REPLACE_EXISTING); })) {
     const unsigned long error = GetLastError();
     if (StageForRestart(error, to, [&](const std::string& staged) {
           return MoveFileTo(from, staged, MOVEFILE_REPLACE_EXISTING);
@@ -264,6 +264,52 @@ bool TExtractor::PlaceFile(const std::string& name, const std::string& scratch,
     return false;
   }
   return true;
+}
+
+bool TExtractor::Replace(const std::string& target, const std::function<bool()>& place) {
+  std::string backup;
+  const DWORD attributes = GetFileAttributesW(LongPath(target).c_str());
+  if (keepBackups_ && FileExists(target)) {
+    wchar_t reserved[MAX_PATH] = {};
+    const std::string dir = ContainingDirectory(target);
+    if (!dir.empty() && GetTempFileNameW(Wide(dir).c_str(), L"~qb", 0, reserved)) {
+      backup = Narrow(reserved);
+      if (MoveFileTo(target, backup, MOVEFILE_REPLACE_EXISTING)) {
+        SetAttributes(backup, attributes | FILE_ATTRIBUTE_HIDDEN);
+      } else {
+        DeleteFileAt(backup);  // in use: placing fails below, and stages it
+        backup.clear();
+      }
+    }
+  }
+  if (!place()) {
+    const DWORD error = GetLastError();
+    if (!backup.empty()) MoveFileTo(backup, target, MOVEFILE_REPLACE_EXISTING);
+    SetLastError(error);
+    return false;
+  }
+  if (keepBackups_) placed_.push_back({target, backup, attributes});
+  return true;
+}
+
+void TExtractor::RollBack() {
+  for (auto it = placed_.rbegin(); it != placed_.rend(); ++it) {
+    if (it->backup.empty()) {
+      DeleteFileAt(it->target);
+    } else if (MoveFileTo(it->backup, it->target, MOVEFILE_REPLACE_EXISTING)) {
+      SetAttributes(it->target, it->attributes);
+    }
+  }
+  placed_.clear();
+}
+
+void TExtractor::DropBackups() {
+  for (const Placed& p : placed_)
+    if (!p.backup.empty()) {
+      SetAttributes(p.backup, FILE_ATTRIBUTE_NORMAL);
+      DeleteFileAt(p.backup);
+    }
+  placed_.clear();
 }
 
 bool TExtractor::StageForRestart(unsigned long error, const std::string& target,
@@ -285,6 +331,8 @@ bool TExtractor::StageForRestart(unsigned long error, const std::string& target,
   SetAttributes(staged, FILE_ATTRIBUTE_HIDDEN);
   placedFile_ = staged;
   restartNeeded_ = true;
+  // Undone, the staged file goes: the rename at restart then finds nothing.
+  placed_.push_back({staged, ""});
   progress_.Status("in use: " + target + " is replaced when Windows restarts");
   return true;
 }
@@ -326,7 +374,7 @@ bool TExtractor::ExtractInProcess(const std::string& name, const std::string& di
   // Named as the tool would leave it: the member's own spelling.
   const std::string placed = targetDir + "\\" + FileNameOf(stored);
   placedFile_ = placed;
-  if (code == 0 && !RenameInto(out.Get(), placed)) {
+  if (code == 0 && !Replace(placed, [&] { return RenameInto(out.Get(), placed); })) {
     code = GetLastError();
     if (StageForRestart(code, placed,
                         [&](const std::string& staged) { return RenameInto(out.Get(), staged); }))

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/install_log.hpp"
 #include "engine/progress.hpp"
@@ -45,6 +46,13 @@ class TExtractor {
   const std::string& PlacedFile() const { return placedFile_; }
   // Some file of this run waits for a restart to replace the one in use.
   bool RestartNeeded() const { return restartNeeded_; }
+  // With backups on, a file that is replaced first moves to a hidden name
+  // beside itself, and what was placed is remembered: RollBack() then puts
+  // every earlier file back and removes the new ones, DropBackups() deletes
+  // the backups once the run has succeeded.
+  void KeepBackups() { keepBackups_ = true; }
+  void RollBack();
+  void DropBackups();
   unsigned long LastError() const { return lastError_; }
   // The first line of the file error box: "Error <code>", or what went
   // wrong when there is no code to tell.
@@ -76,6 +84,9 @@ class TExtractor {
   // target could not be replaced.
   bool StageForRestart(unsigned long error, const std::string& target,
                        const std::function<bool(const std::string&)>& move);
+  // Puts a new file at target through place(); with backups on, an earlier
+  // file there is moved aside first and put back should place() fail.
+  bool Replace(const std::string& target, const std::function<bool()>& place);
 
   class PrivateDirectory;
   // The fast road's private directory in each target directory.
@@ -93,4 +104,10 @@ class TExtractor {
   std::string placedFile_;
   bool restartNeeded_ = false;
   OwnedHandle archiveHold_;  // the tool's copy of the archive, read-only to all
+  bool keepBackups_ = false;
+  struct Placed {
+    std::string target, backup;    // backup empty: the file is new
+    unsigned long attributes = 0;  // the earlier file's
+  };
+  std::vector<Placed> placed_;  // in the order placed
 };

@@ -47,10 +47,15 @@ TInstaller::TInstaller(TSetupRec& rec, TInstallOptions options, TInstallLog& log
   // Before a "Path too long!" end, keep what was installed removable, and
   // leave neither private directories nor the archive copy.
   extractor_.BeforeEnd = [this] {
-    EndFiles();
+    if (opt_.Rollback) {
+      RollBack();
+    } else {
+      EndFiles();
+      SaveLog();
+    }
     extractor_.RemoveArchiveCopy();
-    SaveLog();
   };
+  if (opt_.Rollback) extractor_.KeepBackups();
   extractor_.Stopped = [this] { return cancelRequested_; };
 }
 
@@ -79,6 +84,10 @@ bool TInstaller::CheckDestination() {
       result_ = TInstallResult::Declined;
       return false;
     }
+    // The levels made here go again should the run be undone.
+    for (std::string dir = opt_.InstPath; dir.size() > 3 && !DirectoryExists(dir);
+         dir = ContainingDirectory(dir))
+      madeInstDirs_.push_back(dir);
     ForceDirectories(opt_.InstPath);
   }
   return true;
@@ -150,9 +159,27 @@ void TInstaller::Cancel() {
 
 bool TInstaller::StopFiles(TInstallResult result) {
   result_ = result;
-  EndFiles();
+  if (opt_.Rollback)
+    RollBack();
+  else
+    EndFiles();
   extractor_.RemoveArchiveCopy();
   return false;
+}
+
+void TInstaller::RollBack() {
+  extractor_.DropScratch();
+  extractor_.RollBack();
+  // Folders this run made, deepest first; each only if empty.
+  for (auto it = madeFolders_.rbegin(); it != madeFolders_.rend(); ++it) RemoveDirectoryAt(*it);
+  madeFolders_.clear();
+  std::vector<std::string> groups(madeGroupDirs_.begin(), madeGroupDirs_.end());
+  std::sort(groups.begin(), groups.end(),
+            [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+  for (const std::string& dir : groups) RemoveDirectoryAt(dir);
+  for (const std::string& dir : madeInstDirs_) RemoveDirectoryAt(dir);
+  rolledBack_ = true;
+  resultMessage_ = "Error - Setup incomplete!\r\nWhat it changed was put back.";
 }
 
 void TInstaller::EndFiles() {
@@ -225,6 +252,7 @@ bool TInstaller::InstallFiles() {
     if (cancelRequested_) return StopFiles(TInstallResult::Cancelled);
   }
   EndFiles();
+  extractor_.DropBackups();  // the files are in: nothing to put back
   // The uninstaller is the bare program, named as its entries name it.
   const std::string self = opt_.InstPath + "\\setup.exe";
   if (!CopyBareProgram(opt_.ProgramPath, opt_.ProgramSize, self))
@@ -345,7 +373,8 @@ void TInstaller::Run() {
                              "restarts: restart to complete the installation."
                            : "Setup Completed!";
   }
-  if (!SaveLog()) {
+  // Undone, the earlier setup.log and its record stay as they were.
+  if (!rolledBack_ && !SaveLog()) {
     result_ = TInstallResult::LogNotSaved;
     prompts_.Message("Can not write " + opt_.InstPath + "\\setup.log");
     return;

@@ -31,6 +31,10 @@ struct TInstallOptions {
   TShellFolders Folders;  // where shortcuts go
   bool NoLaunch = false;  // the application is not started at the end
   bool Fast = false;      // in-process extraction, no pauses between files
+  // A failed or cancelled run puts back what it changed: files it replaced
+  // from backups kept beside them, new files and folders removed, the
+  // earlier setup.log and its record untouched.
+  bool Rollback = false;
 };
 
 // How a run of the sequence ended, for callers that report it otherwise
@@ -86,6 +90,10 @@ class TInstaller {
   void LogMadeFolders();
   // Ends the file step's own work: private directories, folder records.
   void EndFiles();
+  // After a failure, with Rollback: every change of the file step undone.
+  void RollBack();
+  bool rolledBack_ = false;
+  std::vector<std::string> madeInstDirs_;  // levels of the path this run made, deepest first
 
   TSetupRec& rec_;
   TInstallOptions opt_;

@@ -267,6 +267,7 @@ void MainWindow::SetupClicked() {
   options.ToolPath = stored_.unzipTool.FileName();
   options.Folders = folders_;
   options.Fast = setupRec_.FastInstall;  // the script may opt in to the fast road
+  options.Rollback = setupRec_.Rollback;
   WindowPrompts prompts(hwnd_);
   int quitCode = -1;
   WindowProgress progress(

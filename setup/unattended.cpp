@@ -134,6 +134,7 @@ int Install(const TRunSwitches& sw, RunLog& log) {
   opt.Folders = folders;
   opt.NoLaunch = sw.NoLaunch || !sw.Launch;
   opt.Fast = true;
+  opt.Rollback = true;  // no one is there to clean up after a failure
   log.Line("Installing " + rec.AppName + " into " + opt.InstPath);
 
   const auto window = OpenWindow(sw, ShortString("Setup [" + rec.AppName + "]"));

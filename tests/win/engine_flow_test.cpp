@@ -407,6 +407,43 @@ TEST_F(Sequence, AnUpgradeAndTheRemovalLeaveTheUsersFilesAlone) {
   EXPECT_EQ(Everything(inst_), (std::vector<std::string>{"notes.txt", "sub", "sub\\deep.txt"}));
 }
 
+TEST_F(Sequence, AFailedUpgradeLeavesTheEarlierVersionExactly) {
+  opt_.Fast = true;
+  Files({"good.txt", "sub\\deep.txt"});
+  CreateDirectoryA(inst_.c_str(), nullptr);
+  { TInstaller(rec_, opt_, log_, prompts_, progress_).Run(); }
+  WriteFile(inst_ + "\\good.txt", "as the earlier version had it");
+  SetFileAttributesA((inst_ + "\\good.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  const std::vector<std::string> before = Everything(inst_);
+  const std::string log = SavedLog(), sums = ReadFile(inst_ + "\\setup.sums");
+  // The next version replaces good.txt, adds a folder and a file, then
+  // meets a damaged member: everything goes back.
+  opt_.Rollback = true;
+  TSetupRec next = rec_;
+  next.Files = TLineList();
+  const std::string names[] = {"good.txt", "big.bin", "deep\\" + std::string(60, 'd') + ".txt",
+                               "damaged.txt"};
+  for (size_t i = 0; i < std::size(names); ++i) {
+    const std::string n = std::to_string(i), name = names[i];
+    next.Files.Set("Name" + n, name);
+    next.Files.Set("Group" + n, "Main");
+    next.Files.Set("ShortCut" + n, "No");
+    next.Files.Set("Descritpion" + n, "d");
+  }
+  TInstallLog nextLog;
+  TInstaller upgrade(next, opt_, nextLog, prompts_, progress_);
+  upgrade.Run();
+  EXPECT_EQ(upgrade.Result(), TInstallResult::FileError);
+  EXPECT_EQ(Everything(inst_), before);
+  EXPECT_EQ(ReadFile(inst_ + "\\good.txt"), "as the earlier version had it");
+  EXPECT_EQ(GetFileAttributesA((inst_ + "\\good.txt").c_str()) &
+                (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
+            DWORD{FILE_ATTRIBUTE_READONLY});
+  EXPECT_EQ(SavedLog(), log);
+  EXPECT_EQ(ReadFile(inst_ + "\\setup.sums"), sums);
+  SetFileAttributesA((inst_ + "\\good.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(Sequence, ATooLongPathEndsTheProgramWithTheLogSaved) {
   Files({"good.txt"});
   inst_ = target_ + "\\" + std::string(130, 'p');
