@@ -37,24 +37,6 @@ bool ReadRange(HANDLE file, uint64_t offset, uint64_t size, Sha256* sha, Sink si
   return true;
 }
 
-// A folder of our own in the temporary folder: one that did not exist.
-std::string FreshFolder() {
-  const std::string temp = TempDirectory();
-  if (temp.empty()) return "";
-  LARGE_INTEGER counter{};
-  QueryPerformanceCounter(&counter);
-  unsigned seed = GetCurrentProcessId() * 2654435761u ^ static_cast<unsigned>(counter.QuadPart);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    seed = seed * 1103515245u + 12345u;
-    wchar_t name[32];
-    wsprintfW(name, L"qvsetup-%08x", seed);
-    const std::string folder = temp + Narrow(name);
-    if (CreateDirectoryW(LongPath(folder).c_str(), nullptr)) return folder + "\\";
-    if (GetLastError() != ERROR_ALREADY_EXISTS) return "";
-  }
-  return "";
-}
-
 }  // namespace
 
 PackagePlace PlaceBeside(const std::string& dir, const std::string& program) {
@@ -136,8 +118,11 @@ CarriedPackage::Found CarriedPackage::Look(const std::string& program) {
   if (carried::ProgramDigest(std::move(image), pe) != trailer.programSha256)
     return Damaged("the program is not what was packed");
 
-  folder_ = FreshFolder();
-  if (folder_.empty()) return Damaged("no folder of its own can be made in the temporary folder");
+  folder_ = FreshTempFolder();
+  if (folder_.empty()) {
+    problem_ = "no folder of its own can be made in the temporary folder";
+    return Found::Unpackable;
+  }
   for (int i = 0; i < carried::kPartCount; ++i) {
     const carried::PartPlace& part = trailer.parts[i];
     if (!part.Present()) continue;
@@ -146,7 +131,10 @@ CarriedPackage::Found CarriedPackage::Look(const std::string& program) {
     if (i != carried::kArchive) {
       out.Reset(CreateFileW(LongPath(folder_ + carried::kPartFiles[i]).c_str(), GENERIC_WRITE, 0,
                             nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-      if (!out) return Damaged(std::string(carried::kPartFiles[i]) + " cannot be written");
+      if (!out) {
+        problem_ = std::string(carried::kPartFiles[i]) + " cannot be written";
+        return Found::Unpackable;
+      }
     }
     Sha256 sha;
     const bool read =

@@ -32,9 +32,14 @@ PackagePlace PlaceBeside(const std::string& dir, const std::string& program);
 // folder goes with it.
 class CarriedPackage {
  public:
-  enum class Found { None, Ready, Damaged };
+  // Unpackable: the file is whole, but its parts cannot be written out
+  // (a temporary folder that is full or closed to us).
+  enum class Found { None, Ready, Damaged, Unpackable };
   static constexpr const char* kDamagedMessage =
       "The setup file is damaged or incomplete. Download it again.";
+  static constexpr const char* kUnpackableMessage =
+      "Setup cannot unpack itself into the temporary folder. Free some space there, or set "
+      "TEMP to a folder you can write to.";
 
   CarriedPackage() = default;
   ~CarriedPackage();

@@ -91,12 +91,13 @@ bool WalkInstall(const std::string& exe, const std::string& tmp, std::string& in
   std::printf("window: \"%s\"\n", e2e::WindowText(main).c_str());
   Shot(main, "2-start-page");
   int found = 0;
-  for (const char* pattern : {"~fs*.exe", "~fs*.bmp"})
-    for (const auto& name : List(tmp, pattern)) {
-      std::printf("stored file written: %s (%zu bytes)\n", name.c_str(),
-                  ReadFile(tmp + "\\" + name).size());
-      ++found;
-    }
+  for (const std::string& own : List(tmp, "qvsetup-*", true))
+    for (const char* pattern : {"~fs*.exe", "~fs*.bmp"})
+      for (const auto& name : List(tmp + "\\" + own, pattern)) {
+        std::printf("stored file written: %s\\%s (%zu bytes)\n", own.c_str(), name.c_str(),
+                    ReadFile(tmp + "\\" + own + "\\" + name).size());
+        ++found;
+      }
   e2e::ClickControl(GetDlgItem(main, ids::kProceedLine));
   Shot(main, "3-options-page");
   std::printf("installation path: %s\nprogram folder: %s\n",
@@ -137,8 +138,9 @@ bool WalkInstall(const std::string& exe, const std::string& tmp, std::string& in
     PostMessageA(app, WM_CLOSE, 0, 0);
   }
   Summarize(instPath);
-  const size_t left = List(tmp, "~fs*").size();
-  std::printf("setup.exe ended with code %ld; stored files left behind: %zu\n", code, left);
+  const size_t left = List(tmp, "*", true).size();
+  std::printf("setup.exe ended with code %ld; files left in the temporary folder: %zu\n", code,
+              left);
   return completed && app && code == 0 && found == 2 && left == 0;
 }
 

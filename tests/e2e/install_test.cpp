@@ -208,7 +208,7 @@ TEST_F(Install, TheSampleProductFromEndToEnd) {
       "\\uninstall.lnk\r\nCreating Keys...\r\n";
   EXPECT_EQ(log.substr(0, expected.size()), expected);
   EXPECT_NE(log.find("UninstallString=" + command + "\r\n"), std::string::npos);
-  EXPECT_TRUE(List(tmp_, "~fs*").empty());
+  EXPECT_TRUE(List(tmp_, "*", true).empty());
 }
 
 TEST_F(Install, AbortAtAFileErrorStopsBeforeShortcutsAndKeys) {
@@ -316,7 +316,7 @@ TEST_F(Install, CancelOrCloseDuringTheFileLoopSavesTheLogAndEnds) {
     EXPECT_EQ(e2e::MessageText(result), "Error - Setup incomplete!");
     e2e::Answer(result, IDOK);
     EXPECT_EQ(setup.WaitForExit(5000), 0);
-    EXPECT_TRUE(List(tmp_, "~fs*").empty()) << "stored files left behind";
+    EXPECT_TRUE(List(tmp_, "*", true).empty()) << "left in the temporary folder";
     const std::string log = ReadFile(inst_ + "\\setup.log");
     EXPECT_NE(log.find("Installing files..."), std::string::npos);
     EXPECT_EQ(log.find("Creating Shortcuts..."), std::string::npos);
@@ -348,7 +348,7 @@ TEST_F(Install, AParameterStringOf256EndsTheProgramButKeepsTheLog) {
   // Saved before the end, so that the uninstaller can still remove things.
   EXPECT_NE(ReadFile(inst_ + "\\setup.log").find(">>>> " + inst_ + "\\readme.txt"),
             std::string::npos);
-  EXPECT_TRUE(List(tmp_, "~fs*").empty());
+  EXPECT_TRUE(List(tmp_, "*", true).empty());
 }
 
 TEST_F(Install, ADamagedMemberIsAnErrorNotAnInstalledFile) {

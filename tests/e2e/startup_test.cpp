@@ -55,7 +55,7 @@ class StartUp : public ::testing::Test {
               FALSE);
     e2e::PressButton(box, IDOK);
     EXPECT_EQ(setup.WaitForExit(15000), exitCode);
-    EXPECT_TRUE(List(tmp_, "~fs*").empty()) << "stored files left behind";
+    EXPECT_TRUE(List(tmp_, "*", true).empty()) << "left in the temporary folder";
   }
 
   std::string name_, dir_, tmp_, exe_;

@@ -61,7 +61,7 @@ class Unattended : public ::testing::Test {
   long Run(const std::string& args) {
     SetupProcess setup(dir_ + "\\setup.exe", args, tmp_);
     const long code = setup.WaitForExit(60000);
-    EXPECT_TRUE(List(tmp_, "~fs*").empty()) << "stored files left behind";
+    EXPECT_TRUE(List(tmp_, "*", true).empty()) << "left in the temporary folder";
     return code;
   }
   std::string RegString(const std::string& value) {
