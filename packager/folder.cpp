@@ -97,6 +97,14 @@ struct Walk {
       const fs::path& path = it->path();
       const std::string rel = path.lexically_relative(root).generic_string();
       const fs::file_status status = it->symlink_status(ec);
+#ifdef _WIN32
+      // Its narrow names are ANSI, which would bend what is not ASCII.
+      const std::wstring wide = path.filename().wstring();
+      if (std::any_of(wide.begin(), wide.end(), [](wchar_t c) { return c > 0x7F; })) {
+        Skip(rel, "not ASCII, which the Windows build of qpack cannot carry (use qpack on Linux)");
+        continue;
+      }
+#endif
       if (ec)
         Skip(rel, "cannot be read (" + ec.message() + ")");
       else if (status.type() == fs::file_type::directory)

@@ -1,9 +1,6 @@
 // The portable INI reader.
 #include "setup/ini_file.hpp"
 
-#include <fstream>
-
-#include <iterator>
 #include "engine/text_codes.hpp"
 
 namespace {
@@ -88,11 +85,6 @@ TIniFile::TIniFile(const std::string& raw) {
       s.entries.push_back({Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)), true, lineNumber});
     s.byKey[Lower(s.entries.back().key)].push_back(s.entries.size() - 1);
   }
-}
-
-TIniFile TIniFile::FromFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return TIniFile(std::string(std::istreambuf_iterator<char>(f), {}));
 }
 
 const TIniFile::Section* TIniFile::Find(const std::string& name) const {

@@ -18,7 +18,6 @@ class TIniFile : public TProfileSource {
   enum class Encoding { Ansi, Utf8, Utf16 };
 
   explicit TIniFile(const std::string& bytes);
-  static TIniFile FromFile(const std::string& path);
   Encoding TextEncoding() const { return encoding_; }
   // A script without a mark that holds bytes above 127: read in a code page
   // that the end user's machine may not share.

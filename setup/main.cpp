@@ -44,6 +44,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     switches.Error = "The command line holds half a UTF-16 character; nothing was done.";
   // A single setup file carries its package; every part is checked before
   // anything else happens.
+  RemoveStaleTempFolders();
   CarriedPackage carried;
   const std::string program = ModulePath();
   const CarriedPackage::Found found = carried.Open(program);
@@ -56,9 +57,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     if (found == CarriedPackage::Found::Damaged)
       return RefuseUnattended(
           switches, std::string(CarriedPackage::kDamagedMessage) + " (" + carried.Problem() + ")");
+    if (found == CarriedPackage::Found::Unpackable)
+      return RefuseUnattended(switches, std::string(CarriedPackage::kUnpackableMessage) + " (" +
+                                            carried.Problem() + ")");
     return RunUnattended(switches, commandLine);
   }
   if (found == CarriedPackage::Found::Damaged) return ShowError(CarriedPackage::kDamagedMessage);
+  if (found == CarriedPackage::Found::Unpackable)
+    return ShowError(CarriedPackage::kUnpackableMessage);
   if (!switches.Error.empty()) return ShowError(switches.Error);
   int exitCode = 0;
   try {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "shell/owned.hpp"
 #include "shell/wide_text.hpp"
 
@@ -138,4 +140,42 @@ std::string SystemMessage(unsigned long code) {
                            code, 0, buf, 512, nullptr);
   while (n > 0 && (buf[n - 1] == L'\r' || buf[n - 1] == L'\n' || buf[n - 1] == L' ')) buf[--n] = 0;
   return n ? Narrow(buf) : "error " + std::to_string(code);
+}
+
+std::string FreshTempFolder() {
+  const std::string temp = TempDirectory();
+  if (temp.empty()) return "";
+  LARGE_INTEGER counter{};
+  QueryPerformanceCounter(&counter);
+  unsigned seed = GetCurrentProcessId() * 2654435761u ^ static_cast<unsigned>(counter.QuadPart);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    seed = seed * 1103515245u + 12345u;
+    wchar_t name[32];
+    wsprintfW(name, L"qvsetup-%08x", seed);
+    const std::string folder = temp + Narrow(name);
+    if (CreateDirectoryW(LongPath(folder).c_str(), nullptr)) return folder + "\\";
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return "";
+  }
+  return "";
+}
+
+void RemoveStaleTempFolders() {
+  const std::string temp = TempDirectory();
+  if (temp.empty()) return;
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const auto ticks = [](const FILETIME& t) {
+    return static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime;
+  };
+  WIN32_FIND_DATAW fd;
+  OwnedFind h(FindFirstFileW(LongPath(temp + "qvsetup-*").c_str(), &fd));
+  if (!h) return;
+  do {
+    // Untouched for a minute at least: one being made may not hold its
+    // files yet.
+    const bool old = ticks(now) - ticks(fd.ftLastWriteTime) > 60ull * 10000000ull;
+    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && old)
+      RemoveTree(temp + Narrow(fd.cFileName));
+  } while (FindNextFileW(h.Get(), &fd));
 }

@@ -36,3 +36,11 @@ std::string TempDirectory();
 
 // The system's text for an error code, without its line end.
 std::string SystemMessage(unsigned long code);
+// A folder of the program's own in the temporary folder, one that did not
+// exist ("qvsetup-" and eight hex digits), with a trailing backslash; empty
+// when none can be made.
+std::string FreshTempFolder();
+// Removes what runs that were ended from outside left in the temporary
+// folder: qvsetup-* folders untouched for a minute or more. A running setup holds
+// every file in its folders, so nothing of its own goes.
+void RemoveStaleTempFolders();

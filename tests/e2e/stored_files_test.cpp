@@ -1,5 +1,6 @@
 // setup.exe as a user starts it: its window appears, its two stored files are
-// written to the temporary directory, and closing the window removes them.
+// written into a folder of its own in the temporary directory, and closing
+// the window removes them with the folder.
 #include <gtest/gtest.h>
 
 #include "tests/e2e/driver.hpp"
@@ -14,18 +15,38 @@ TEST(StoredFiles, AppearWhileTheWindowIsOpenAndGoWhenItCloses) {
   CreateDirectoryA(tmp.c_str(), nullptr);
   ASSERT_TRUE(CopyFileA(HostPath(SETUP_EXE).c_str(), (dir + "\\setup.exe").c_str(), FALSE));
   WriteFile(dir + "\\setup.ini", "[MAIN]\r\nAppName=Stored\r\n");
+  // What a run ended from outside left, two hours ago, goes at the next start.
+  const std::string stale = tmp + "\\qvsetup-00000000";
+  CreateDirectoryA(stale.c_str(), nullptr);
+  WriteFile(stale + "\\setup.ini", "left");
+  {
+    HANDLE h = CreateFileA(stale.c_str(), FILE_WRITE_ATTRIBUTES, 7, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart -= 2ull * 3600 * 10000000;
+    const FILETIME then{t.LowPart, t.HighPart};
+    SetFileTime(h, nullptr, nullptr, &then);
+    CloseHandle(h);
+  }
   e2e::SetupProcess setup(dir + "\\setup.exe", "", tmp);
   HWND main = setup.WaitForWindow("TForm1");
   ASSERT_NE(main, nullptr) << "no main window";
+  EXPECT_FALSE(Exists(stale));
 
-  auto exes = List(tmp, "~fs*0.exe");
-  auto bmps = List(tmp, "~fs*0.bmp");
+  const std::vector<std::string> own = List(tmp, "qvsetup-*", true);
+  ASSERT_EQ(own.size(), 1u);
+  EXPECT_EQ(List(tmp, "*"), std::vector<std::string>{});  // nothing loose beside it
+  const std::string folder = tmp + "\\" + own[0];
+  auto exes = List(folder, "~fs*0.exe");
+  auto bmps = List(folder, "~fs*0.bmp");
   ASSERT_EQ(exes.size(), 1u);
   ASSERT_EQ(bmps.size(), 1u);
   // Both are written within the same second in practice, so share a prefix.
   EXPECT_EQ(exes[0].substr(0, exes[0].size() - 4), bmps[0].substr(0, bmps[0].size() - 4));
-  EXPECT_EQ(ReadFile(tmp + "\\" + exes[0]), ReadFile(HostPath(UNZIP_EXE)));
-  EXPECT_EQ(ReadFile(tmp + "\\" + bmps[0]), ReadFile(HostPath(UNINSTALL_BMP)));
+  EXPECT_EQ(ReadFile(folder + "\\" + exes[0]), ReadFile(HostPath(UNZIP_EXE)));
+  EXPECT_EQ(ReadFile(folder + "\\" + bmps[0]), ReadFile(HostPath(UNINSTALL_BMP)));
 
   // The window: fixed dialog frame, no caption buttons, client 410 x 297.
   char caption[256] = {};
@@ -44,8 +65,7 @@ TEST(StoredFiles, AppearWhileTheWindowIsOpenAndGoWhenItCloses) {
 
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(setup.WaitForExit(15000), 0);
-  EXPECT_FALSE(Exists(tmp + "\\" + exes[0]));
-  EXPECT_FALSE(Exists(tmp + "\\" + bmps[0]));
+  EXPECT_FALSE(Exists(folder));
   RemoveTree(dir);
 }
 
