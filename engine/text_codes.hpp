@@ -7,6 +7,13 @@
 // Windows-1252, the ANSI code page of Western Windows, as UTF-8 (the five
 // unassigned bytes keep their C1 code points, as Windows maps them).
 std::string Windows1252ToUtf8(const std::string& s);
+// Code page 850, the OEM code page of Western Windows, as UTF-8.
+std::string Oem850ToUtf8(const std::string& s);
+// Whether an archive member's name without the UTF-8 flag is in the OEM
+// code page rather than the ANSI one, by the "version made by" field: as
+// Info-ZIP's UnZip (the carried tool) decides, names from FAT and HPFS, and
+// from NTFS by version 5.0 tools, are OEM.
+bool MemberNameIsOem(unsigned versionMadeBy);
 // UTF-16 little-endian bytes (no mark) as UTF-8; a lone surrogate becomes
 // U+FFFD.
 std::string Utf16LeToUtf8(const std::string& bytes);

@@ -157,8 +157,10 @@ bool ZipReader::Open(const std::string& path, uint64_t offset, uint64_t size) {
                                                  nullptr, 0, nullptr, 0) != UNZ_OK)
       break;
     // Names are UTF-8 where the archive says so (qpack's always are); older
-    // archives hold them in the ANSI code page, as their scripts were.
-    if (!(info.flag & (1u << 11))) name = FromAnsi(name);
+    // archives hold them in the OEM or the ANSI code page, as the tool reads
+    // them.
+    if (!(info.flag & (1u << 11)))
+      name = MemberNameIsOem(static_cast<unsigned>(info.version)) ? FromOem(name) : FromAnsi(name);
     unz64_file_pos pos{};
     if (unzGetFilePos64(s->zip, &pos) == UNZ_OK) s->members[FoldCase(name)] = {pos, name};
   }

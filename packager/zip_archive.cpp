@@ -136,8 +136,11 @@ static bool CurrentMember(unzFile uf, unz_file_info64& info, std::string& name) 
   if (!name.empty() && unzGetCurrentFileInfo64(uf, &info, name.data(), info.size_filename, nullptr,
                                                0, nullptr, 0) != UNZ_OK)
     return false;
-  // Older archives hold names in the ANSI code page, as their scripts were.
-  if (!(info.flag & (1u << 11))) name = Windows1252ToUtf8(name);
+  // Older archives hold names in the OEM or the ANSI code page, as the
+  // unzip tool reads them (Western Windows' pages here).
+  if (!(info.flag & (1u << 11)))
+    name = MemberNameIsOem(static_cast<unsigned>(info.version)) ? Oem850ToUtf8(name)
+                                                                : Windows1252ToUtf8(name);
   return true;
 }
 

@@ -46,6 +46,7 @@ bool ToAnsiExactly(const std::string& utf8, std::string& ansi) {
 }
 
 std::string FromAnsi(const std::string& ansi) { return Narrow(ToWide(CP_ACP, ansi)); }
+std::string FromOem(const std::string& oem) { return Narrow(ToWide(CP_OEMCP, oem)); }
 
 std::wstring LongPath(const std::string& path) {
   const std::wstring wide = Wide(path);

@@ -17,8 +17,9 @@ bool IsWholeUtf16(const std::wstring& wide);
 // utf8 in the ANSI code page, when every character has its exact form
 // there (no best fit, no "?"); false otherwise.
 bool ToAnsiExactly(const std::string& utf8, std::string& ansi);
-// Text in the ANSI code page, as UTF-8.
+// Text in the ANSI (or the OEM) code page, as UTF-8.
 std::string FromAnsi(const std::string& ansi);
+std::string FromOem(const std::string& oem);
 
 // The full path of path in the form that passes the system's 260-character
 // limit ("\\?\C:\..." or "\\?\UNC\server\share\..."); relative paths are

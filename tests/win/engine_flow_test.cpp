@@ -202,6 +202,8 @@ TEST_F(Engine, TheFastRoadReadsTheArchiveInProcess) {
   EXPECT_EQ(ReadFile(target_ + "\\good.txt").substr(0, 14), "new contents\r\n");
   EXPECT_TRUE(x.ExtractFile("sub\\deep.txt", target_));
   EXPECT_EQ(ReadFile(target_ + "\\sub\\deep.txt"), "deep\r\n");
+  EXPECT_TRUE(x.ExtractFile("caf\xC3\xA9.txt", target_));  // an OEM name of an older tool
+  EXPECT_EQ(ReadFile(target_ + "\\caf\xC3\xA9.txt"), "old tool\r\n");
   // Stopped while a large file is written: it is not placed.
   int asked = 0;
   x.Stopped = [&] { return ++asked == 2; };
@@ -209,8 +211,8 @@ TEST_F(Engine, TheFastRoadReadsTheArchiveInProcess) {
   EXPECT_EQ(x.LastError(), static_cast<unsigned long>(ERROR_CANCELLED));
   x.Stopped = nullptr;
   x.DropScratch();
-  EXPECT_EQ(Everything(target_),
-            (std::vector<std::string>{"damaged.txt", "good.txt", "sub", "sub\\deep.txt"}));
+  EXPECT_EQ(Everything(target_), (std::vector<std::string>{"caf\xE9.txt", "damaged.txt", "good.txt",
+                                                           "sub", "sub\\deep.txt"}));
   EXPECT_TRUE(x.ExtractFile("big.bin", target_));
   EXPECT_EQ(ReadFile(target_ + "\\big.bin").size(), 3u << 20);
 }
