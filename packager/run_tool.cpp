@@ -38,14 +38,20 @@ ToolResult RunTool(const std::vector<std::string>& argv) {
   HANDLE readEnd, writeEnd;
   if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return result;
   SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOA si{};
+  // The line is UTF-8 inside; the system takes it wide.
+  std::wstring wide(line.size() + 1, L'\0');
+  wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, line.data(),
+                                                      static_cast<int>(line.size()), wide.data(),
+                                                      static_cast<int>(wide.size()))));
+  wide.push_back(L'\0');
+  STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
   si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   si.hStdOutput = writeEnd;
   si.hStdError = writeEnd;
   PROCESS_INFORMATION pi{};
-  const BOOL ok = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+  const BOOL ok = CreateProcessW(nullptr, wide.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                                  nullptr, nullptr, &si, &pi);
   CloseHandle(writeEnd);
   if (ok) {

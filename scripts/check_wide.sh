@@ -16,4 +16,12 @@ if found=$(git grep --untracked -nE "$calls|$types|$others" -- 'setup/*.cpp' 'se
   echo "$found"
   exit 1
 fi
+# The packager is portable and reads files through the C++ library; its
+# Windows parts make the same calls as the program.
+if found=$(git grep --untracked -nE "$calls|$types" -- 'packager/*.cpp' 'packager/*.hpp' \
+  'tools/*.cpp'); then
+  echo "check_wide.sh: ANSI Windows calls or types in the packager (use the W ones):"
+  echo "$found"
+  exit 1
+fi
 echo "check_wide.sh: no ANSI Windows calls in the program"
