@@ -254,6 +254,7 @@ bool TExtractor::PlaceFile(const std::string& name, const std::string& scratch,
   const std::string from = ContainingDirectory(extracted) + "\\" + spelled;
   const std::string to = dir + (parent.empty() ? "" : "\\" + parent) + "\\" + spelled;
   placedFile_ = to;
+  placedSumKnown_ = false;
   if (!Replace(to, [&] { return MoveFileTo(from, to, MOVEFILE_REPLACE_EXISTING); })) {
     const unsigned long error = GetLastError();
     if (StageForRestart(error, to, [&](const std::string& staged) {
@@ -268,8 +269,10 @@ bool TExtractor::PlaceFile(const std::string& name, const std::string& scratch,
 
 bool TExtractor::Replace(const std::string& target, const std::function<bool()>& place) {
   std::string backup;
-  const DWORD attributes = GetFileAttributesW(LongPath(target).c_str());
-  if (keepBackups_ && FileExists(target)) {
+  // Asked only where a backup may be kept: each call costs on every file.
+  const DWORD attributes =
+      keepBackups_ ? GetFileAttributesW(LongPath(target).c_str()) : INVALID_FILE_ATTRIBUTES;
+  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     wchar_t reserved[MAX_PATH] = {};
     const std::string dir = ContainingDirectory(target);
     if (!dir.empty() && GetTempFileNameW(Wide(dir).c_str(), L"~qb", 0, reserved)) {
@@ -367,10 +370,14 @@ bool TExtractor::ExtractInProcess(const std::string& name, const std::string& di
     return false;
   }
   std::string stored;
-  unsigned long code = reader_.Extract(MemberName(name), out.Get(), stored, [this] {
-    progress_.ProcessPendingInput();
-    return !(Stopped && Stopped());
-  });
+  unsigned long code = reader_.Extract(
+      MemberName(name), out.Get(), stored,
+      [this] {
+        progress_.ProcessPendingInput();
+        return !(Stopped && Stopped());
+      },
+      &placedSum_);
+  placedSumKnown_ = code == 0;
   // Named as the tool would leave it: the member's own spelling.
   const std::string placed = targetDir + "\\" + FileNameOf(stored);
   placedFile_ = placed;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/file_sums.hpp"
 #include "engine/install_log.hpp"
 #include "engine/progress.hpp"
 #include "engine/unzip_command.hpp"
@@ -44,6 +45,9 @@ class TExtractor {
   // Where the last file extracted lies: its target, or, when the target was
   // in use, the staged copy that replaces it at the next restart.
   const std::string& PlacedFile() const { return placedFile_; }
+  // The size and SHA-256 of the last file extracted, when the fast road
+  // took them as it wrote the file.
+  const TFileSum* PlacedSum() const { return placedSumKnown_ ? &placedSum_ : nullptr; }
   // Some file of this run waits for a restart to replace the one in use.
   bool RestartNeeded() const { return restartNeeded_; }
   // With backups on, a file that is replaced first moves to a hidden name
@@ -102,6 +106,8 @@ class TExtractor {
   unsigned long lastError_ = 0;
   std::string lastErrorText_;
   std::string placedFile_;
+  TFileSum placedSum_;
+  bool placedSumKnown_ = false;
   bool restartNeeded_ = false;
   OwnedHandle archiveHold_;  // the tool's copy of the archive, read-only to all
   bool keepBackups_ = false;

@@ -235,7 +235,10 @@ bool TInstaller::InstallFiles() {
     }
     if (placed) {
       TFileSum sum;
-      if (SumOfFile(extractor_.PlacedFile(), sum)) sums_.Set(dir + "\\" + name, sum);
+      if (const TFileSum* taken = extractor_.PlacedSum())
+        sums_.Set(dir + "\\" + name, *taken);
+      else if (SumOfFile(extractor_.PlacedFile(), sum))
+        sums_.Set(dir + "\\" + name, sum);
       progress_.Status("copying " + name);
     } else if (cancelRequested_ && extractor_.LastError() == ERROR_CANCELLED) {
       return StopFiles(TInstallResult::Cancelled);  // stopped inside the file

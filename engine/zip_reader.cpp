@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/sha256.hpp"
 #include "engine/text_codes.hpp"
 #include "shell/owned.hpp"
 #include "shell/wide_text.hpp"
@@ -169,7 +170,7 @@ bool ZipReader::Open(const std::string& path, uint64_t offset, uint64_t size) {
 }
 
 unsigned long ZipReader::Extract(const std::string& member, void* out, std::string& storedName,
-                                 const std::function<bool()>& keepGoing) {
+                                 const std::function<bool()>& keepGoing, TFileSum* sum) {
   if (!IsOpen()) return kUnreadable;
   const auto it = state_->members.find(FoldCase(member));
   if (it == state_->members.end()) return kNoMember;
@@ -181,6 +182,7 @@ unsigned long ZipReader::Extract(const std::string& member, void* out, std::stri
     return kUnreadable;
   if (unzOpenCurrentFile(zip) != UNZ_OK) return kDamaged;
   std::vector<char> buf(1 << 16);
+  Sha256 sha;
   uint64_t written = 0, sinceAsked = 0;
   unsigned long code = 0;
   for (;;) {
@@ -196,6 +198,7 @@ unsigned long ZipReader::Extract(const std::string& member, void* out, std::stri
       code = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
       break;
     }
+    if (sum) sha.Update(buf.data(), static_cast<size_t>(got));
     written += static_cast<uint64_t>(got);
     if ((sinceAsked += static_cast<uint64_t>(got)) >= (1u << 20) && keepGoing) {
       sinceAsked = 0;
@@ -210,5 +213,6 @@ unsigned long ZipReader::Extract(const std::string& member, void* out, std::stri
   const int closed = unzCloseCurrentFile(zip);
   if (code == 0 && (closed != UNZ_OK || written != info.uncompressed_size)) code = kDamaged;
   if (code == 0) SetWriteTime(out, info.dosDate);
+  if (code == 0 && sum) *sum = {written, HexDigest(sha.Final())};
   return code;
 }

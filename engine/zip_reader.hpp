@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "engine/file_sums.hpp"
+
 // Where setup.dat lies: a file of its own, or a range of a file (inside a
 // single setup file).
 struct ArchivePlace {
@@ -42,9 +44,10 @@ class ZipReader {
   // storedName. 0 on success; otherwise what was written is of no use and
   // the code says why: kNoMember, kDamaged, kUnreadable, ERROR_CANCELLED
   // when keepGoing (asked every megabyte) says no, or the system's code of
-  // a failed write.
+  // a failed write. With sum, the size and SHA-256 of what was written go
+  // there: no second read of the file.
   unsigned long Extract(const std::string& member, void* out, std::string& storedName,
-                        const std::function<bool()>& keepGoing = nullptr);
+                        const std::function<bool()>& keepGoing = nullptr, TFileSum* sum = nullptr);
 
  private:
   struct State;
