@@ -46,7 +46,8 @@ constexpr uint16_t kOem850High[128] = {
     0x00FD, 0x00DD, 0x00AF, 0x00B4, 0x00AD, 0x00B1, 0x2017, 0x00BE, 0x00B6, 0x00A7, 0x00F7, 0x00B8,
     0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0};
 
-std::string Utf16ToUtf8(const std::string& bytes, bool bigEndian) {
+// With halves, it is set when a lone surrogate became U+FFFD.
+std::string Utf16ToUtf8(const std::string& bytes, bool bigEndian, bool* halves = nullptr) {
   std::string out;
   const auto unit = [&](size_t i) {
     const unsigned a = static_cast<unsigned char>(bytes[i]);
@@ -61,6 +62,7 @@ std::string Utf16ToUtf8(const std::string& bytes, bool bigEndian) {
       i += 2;
     } else if (cp >= 0xD800 && cp < 0xE000) {
       cp = 0xFFFD;
+      if (halves) *halves = true;
     }
     AppendUtf8(out, cp);
   }
@@ -168,24 +170,9 @@ std::string MarkedTextProblem(const std::string& bytes) {
   const bool utf16 = bytes[0] != '\xEF';
   if (!utf16 && !IsValidUtf8(text)) return "is not UTF-8 though it starts with a UTF-8 mark";
   if (utf16 && bytes.size() % 2 != 0) return "ends in half a UTF-16 character";
-  if (utf16) {
-    const bool big = bytes[0] == '\xFE';
-    const auto unit = [&](size_t i) {
-      const unsigned x = static_cast<unsigned char>(bytes[i]);
-      const unsigned y = static_cast<unsigned char>(bytes[i + 1]);
-      return big ? x << 8 | y : y << 8 | x;
-    };
-    // A high surrogate needs a low one right after it, a low one a high
-    // one right before it.
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
-      const unsigned u = unit(i);
-      if (u >= 0xD800 && u < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
-          unit(i + 2) < 0xE000)
-        i += 2;
-      else if (u >= 0xD800 && u < 0xE000)
-        return "holds half a UTF-16 character";
-    }
-  }
+  bool halves = false;
+  if (utf16) Utf16ToUtf8(bytes.substr(2), bytes[0] == '\xFE', &halves);
+  if (halves) return "holds half a UTF-16 character";
   if (text.find('\0') != std::string::npos) return "holds a NUL character";
   return "";
 }

@@ -251,6 +251,16 @@ class Sequence : public Engine {
     }
   }
   std::string SavedLog() { return ReadFile(inst_ + "\\setup.log"); }
+  // FILES entries in Main without shortcuts.
+  static void PlainFiles(TSetupRec& rec, const std::vector<std::string>& names) {
+    for (size_t i = 0; i < names.size(); ++i) {
+      const std::string n = std::to_string(i);
+      rec.Files.Set("Name" + n, names[i]);
+      rec.Files.Set("Group" + n, "Main");
+      rec.Files.Set("ShortCut" + n, "No");
+      rec.Files.Set("Descritpion" + n, "d");
+    }
+  }
 
   std::string app_, inst_;
   TSetupRec rec_;
@@ -376,13 +386,7 @@ TEST_F(Sequence, AnUpgradeAndTheRemovalLeaveTheUsersFilesAlone) {
   const std::string deep = "deep\\" + std::string(60, 'd') + ".txt";
   const auto install = [&](const std::vector<std::string>& names) {
     TSetupRec rec = rec_;
-    for (size_t i = 0; i < names.size(); ++i) {
-      const std::string n = std::to_string(i);
-      rec.Files.Set("Name" + n, names[i]);
-      rec.Files.Set("Group" + n, "Main");
-      rec.Files.Set("ShortCut" + n, "No");
-      rec.Files.Set("Descritpion" + n, "d");
-    }
+    PlainFiles(rec, names);
     TInstallLog log;
     TInstaller installer(rec, opt_, log, prompts_, progress_);
     installer.Run();
@@ -423,15 +427,8 @@ TEST_F(Sequence, AFailedUpgradeLeavesTheEarlierVersionExactly) {
   opt_.Rollback = true;
   TSetupRec next = rec_;
   next.Files = TLineList();
-  const std::string names[] = {"good.txt", "big.bin", "deep\\" + std::string(60, 'd') + ".txt",
-                               "damaged.txt"};
-  for (size_t i = 0; i < std::size(names); ++i) {
-    const std::string n = std::to_string(i), name = names[i];
-    next.Files.Set("Name" + n, name);
-    next.Files.Set("Group" + n, "Main");
-    next.Files.Set("ShortCut" + n, "No");
-    next.Files.Set("Descritpion" + n, "d");
-  }
+  PlainFiles(next,
+             {"good.txt", "big.bin", "deep\\" + std::string(60, 'd') + ".txt", "damaged.txt"});
   TInstallLog nextLog;
   TInstaller upgrade(next, opt_, nextLog, prompts_, progress_);
   upgrade.Run();
