@@ -3,7 +3,6 @@
 #include "engine/package_source.hpp"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <map>
@@ -13,6 +12,7 @@
 #include "engine/log_file.hpp"
 #include "engine/registry_entries.hpp"
 #include "engine/text_codes.hpp"
+#include "shell/elevation.hpp"
 #include "shell/file_ops.hpp"
 #include "shell/link_rules.hpp"
 #include "shell/path_rules.hpp"
@@ -32,6 +32,21 @@ bool FreeBytes(const std::string& root, double& bytes) {
 }
 
 }  // namespace
+
+InstallScope ScopeOf(const TSetupRec& rec, bool currentUser, bool allUsers) {
+  return currentUser || (rec.UserScope && !allUsers) ? InstallScope::User : InstallScope::Machine;
+}
+
+std::string DefaultInstallPath(const TSetupRec& rec, InstallScope scope,
+                               const TShellFolders& folders) {
+  if (const std::string earlier = ExistingInstallPath(rec.AppName, scope); !earlier.empty())
+    return earlier;
+  if (scope == InstallScope::User && !folders.LocalAppDataDir.empty())
+    return folders.LocalAppDataDir + "\\Programs\\" + rec.AppName;
+  std::string path = rec.InstPath;
+  ReplaceMacro(path, kShortStringMax, "<program files>", folders.ProgramFilesDir);
+  return path;
+}
 
 TInstaller::TInstaller(TSetupRec& rec, TInstallOptions options, TInstallLog& log, TPrompts& prompts,
                        TProgress& progress)
@@ -352,7 +367,8 @@ void TInstaller::Run() {
   // not replace stays in the new log.
   LoadLog(opt_.InstPath + "\\setup.log", earlierLog_);
   earlierSums_ = LoadSums(opt_.InstPath + "\\" + TFileSums::kFileName);
-  if (opt_.AllUsers) {
+  // The current user's alone has no say over everyone's folders.
+  if (opt_.AllUsers && opt_.Scope == InstallScope::Machine) {
     if (!opt_.Folders.CommonDesktopDir.empty())
       opt_.Folders.DesktopDir = opt_.Folders.CommonDesktopDir;
     if (!opt_.Folders.CommonProgramsDir.empty())
@@ -369,7 +385,7 @@ void TInstaller::Run() {
     const std::string self = opt_.InstPath + "\\setup.exe";
     ok = CreateKeys(progress_, log_,
                     {rec_.AppName, opt_.InstPath, rec_.Program, rec_.Version, rec_.Publisher,
-                     rec_.URL, InstalledSizeKB(log_.Lines(), self)});
+                     rec_.URL, InstalledSizeKB(log_.Lines(), self), opt_.Scope});
     if (ok)
       resultMessage_ = RestartNeeded()
                            ? "Setup Completed!\r\nA file in use is replaced when Windows "
@@ -387,7 +403,7 @@ void TInstaller::Run() {
   if (!ok || opt_.NoLaunch || exe.empty()) return;
   // It works in its own folder, as its shortcut has it.
   const std::string folder = HasFolderPart(rec_.Program) ? ContainingDirectory(exe) : opt_.InstPath;
-  const auto r = reinterpret_cast<INT_PTR>(
-      ShellExecuteW(nullptr, L"Open", Wide(exe).c_str(), nullptr, Wide(folder).c_str(), SW_SHOW));
-  if (r < 32) prompts_.Message("Can not launch " + exe);
+  // An elevated installer starts it as the user at the desktop, not with
+  // its own rights.
+  if (!StartAsSignedInUser(exe, folder)) prompts_.Message("Can not launch " + exe);
 }

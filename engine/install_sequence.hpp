@@ -9,6 +9,7 @@
 #include "engine/file_sums.hpp"
 #include "engine/install_log.hpp"
 #include "engine/progress.hpp"
+#include "engine/registry_entries.hpp"
 #include "engine/setup_rec.hpp"
 #include "shell/shell_folders.hpp"
 
@@ -20,7 +21,9 @@ struct TInstallOptions {
   bool Desktop = false;  // DeskTopBox
   bool SendTo = false;   // SendToBox
   bool QuickLaunch = false;
-  bool AllUsers = false;    // cbAllUsers
+  bool AllUsers = false;  // cbAllUsers
+  // User: entries under HKEY_CURRENT_USER and the user's own shortcuts.
+  InstallScope Scope = InstallScope::Machine;
   std::string ProgramPath;  // this program's own file
   // Its first bytes that are the program (a single setup file carries its
   // package after them): what is installed as the uninstaller.
@@ -36,6 +39,16 @@ struct TInstallOptions {
   // earlier setup.log and its record untouched.
   bool Rollback = false;
 };
+
+// The current user's alone when the command line says /CURRENTUSER, or the
+// script Scope=user and the command line not /ALLUSERS; machine-wide else.
+InstallScope ScopeOf(const TSetupRec& rec, bool currentUser, bool allUsers);
+
+// Where an install goes unless told: the earlier installation's place in
+// that scope; else, for the user alone, <Local AppData>\Programs\<AppName>;
+// else the script's path with <program files> filled in.
+std::string DefaultInstallPath(const TSetupRec& rec, InstallScope scope,
+                               const TShellFolders& folders);
 
 // How a run of the sequence ended, for callers that report it otherwise
 // than on screen.

@@ -16,11 +16,15 @@ const char kMaker[] = "\\Software\\Quorvane\\";
 const char kAppPaths[] = "\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 const char kUninstall[] = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
+HKEY Root(InstallScope scope) {
+  return scope == InstallScope::User ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
 class KeyWriter {
  public:
-  explicit KeyWriter(TInstallLog& log) : log_(log) {
+  KeyWriter(TInstallLog& log, InstallScope scope) : log_(log) {
     reg_.Access = kAccess;
-    reg_.SetRootKey(HKEY_LOCAL_MACHINE);
+    reg_.SetRootKey(Root(scope));
   }
 
   bool OpenRegKey(const std::string& key) {
@@ -90,9 +94,9 @@ void WriteDetails(KeyWriter& w, const TAppEntry& e, const std::string& command) 
 }
 
 // A string value, or empty when the key or value is missing or not a string.
-std::string ReadValue(const std::string& key, const std::string& name) {
+std::string ReadValue(InstallScope scope, const std::string& key, const std::string& name) {
   TAccessRegistry reg;
-  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  reg.SetRootKey(Root(scope));
   if (!reg.OpenKeyWithAccess(KEY_QUERY_VALUE, key, false)) return "";
   try {
     return reg.ReadString(name);
@@ -112,14 +116,14 @@ bool SamePath(const std::string& a, const std::string& b) {
 
 // The App Paths key named after program's file, when it still points at
 // program: an installation removes or replaces only its own.
-void DeleteOwnAppPath(const std::string& program) {
+void DeleteOwnAppPath(InstallScope scope, const std::string& program) {
   const size_t sep = program.rfind('\\');
   if (sep == std::string::npos) return;
   const std::string key = kAppPaths + program.substr(sep + 1);
-  if (!SamePath(ReadValue(key, ""), program)) return;
+  if (!SamePath(ReadValue(scope, key, ""), program)) return;
   TAccessRegistry reg;
   reg.Access = kAccess;
-  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  reg.SetRootKey(Root(scope));
   reg.DeleteKey(key);
 }
 
@@ -154,9 +158,9 @@ bool CreateKeys(TProgress& progress, TInstallLog& log, const TAppEntry& entry) {
   progress.Status("Creating Keys...");
   log.Add("Creating Keys...");
   // An earlier version's program of another name leaves no key behind.
-  const std::string earlier = ReadValue(kUninstall + appName, "DisplayIcon");
-  if (!SamePath(earlier, ProgramPath(entry))) DeleteOwnAppPath(earlier);
-  KeyWriter w(log);
+  const std::string earlier = ReadValue(entry.Scope, kUninstall + appName, "DisplayIcon");
+  if (!SamePath(earlier, ProgramPath(entry))) DeleteOwnAppPath(entry.Scope, earlier);
+  KeyWriter w(log, entry.Scope);
   if (w.OpenRegKey(kMaker + appName)) {
     w.Write("Path", instPath, appName + "\\Path=" + instPath);
     w.Close();
@@ -179,34 +183,42 @@ bool CreateKeys(TProgress& progress, TInstallLog& log, const TAppEntry& entry) {
   return true;
 }
 
-std::string ExistingInstallPath(const std::string& appName) {
+std::string ExistingInstallPath(const std::string& appName, InstallScope scope) {
   // A name such as "" would read the Uninstall key itself.
   if (!IsValidAppName(appName)) return "";
   // A removal deletes the Uninstall entry but keeps the maker's key: the
   // place of an installation that is gone is no default any more.
   TAccessRegistry reg;
-  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  reg.SetRootKey(Root(scope));
   if (!reg.OpenKeyWithAccess(KEY_QUERY_VALUE, kUninstall + appName, false)) return "";
-  const std::string location = ReadValue(kUninstall + appName, "InstallLocation");
-  return location.empty() ? ReadValue(kMaker + appName, "Path") : location;
+  const std::string location = ReadValue(scope, kUninstall + appName, "InstallLocation");
+  return location.empty() ? ReadValue(scope, kMaker + appName, "Path") : location;
 }
 
-void DeleteUninstallKeys(const std::string& name) {
+InstallScope InstalledScope(const std::string& appName, const std::string& dir) {
+  std::string place = ExistingInstallPath(appName, InstallScope::User);
+  std::string here = dir;
+  while (!here.empty() && here.back() == '\\') here.pop_back();
+  while (!place.empty() && place.back() == '\\') place.pop_back();
+  return !place.empty() && SamePath(place, here) ? InstallScope::User : InstallScope::Machine;
+}
+
+void DeleteUninstallKeys(const std::string& name, InstallScope scope) {
   const std::string key = kUninstall + name;
-  const std::string icon = ReadValue(key, "DisplayIcon");
-  std::string place = ReadValue(key, "InstallLocation");
-  if (place.empty()) place = ReadValue(kMaker + name, "Path");
+  const std::string icon = ReadValue(scope, key, "DisplayIcon");
+  std::string place = ReadValue(scope, key, "InstallLocation");
+  if (place.empty()) place = ReadValue(scope, kMaker + name, "Path");
   // The key named after the application goes when it points at this
   // installation's program (an installation that wrote no icon had it as
   // <path>\<name>.exe); another product's key of that name stays.
   const std::string named = kAppPaths + name + ".exe";
-  const std::string value = ReadValue(named, "");
+  const std::string value = ReadValue(scope, named, "");
   TAccessRegistry reg;
   reg.Access = kAccess;
-  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  reg.SetRootKey(Root(scope));
   if (!value.empty() &&
       (SamePath(value, icon) || (!place.empty() && SamePath(value, place + "\\" + name + ".exe"))))
     reg.DeleteKey(named);
-  DeleteOwnAppPath(icon);
+  DeleteOwnAppPath(scope, icon);
   reg.DeleteKey(key);
 }

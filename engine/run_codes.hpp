@@ -57,11 +57,13 @@ enum class Switch {
   Path,
   Folder,
   AllUsers,
+  CurrentUser,
   Shortcuts,
   Launch,
   NoLaunch,
   AcceptLicense,
   Log,
+  Elevated,
 };
 
 struct SwitchRow {
@@ -82,6 +84,10 @@ inline constexpr SwitchRow kSwitches[] = {
     {Switch::Folder, "/FOLDER", true, "/FOLDER=name", "program folder"},
     {Switch::AllUsers, "/ALLUSERS", false, "/ALLUSERS",
      "shortcuts for all users (otherwise the user's own folders)"},
+    {Switch::CurrentUser, "/CURRENTUSER", false, "/CURRENTUSER",
+     "install for the current user alone, without administrator rights (registry entries under "
+     "HKEY_CURRENT_USER, default path `%LOCALAPPDATA%\\Programs\\<AppName>`, the user's own "
+     "shortcuts); excludes `/ALLUSERS`"},
     {Switch::Shortcuts, "/SHORTCUTS", true, "/SHORTCUTS=list",
      "any of `startup,desktop,sendto,quicklaunch`, or `none`; default: the script's presets"},
     {Switch::Launch, "/LAUNCH", false, "/LAUNCH",
@@ -92,6 +98,9 @@ inline constexpr SwitchRow kSwitches[] = {
      "needed when the package has `license.txt`"},
     {Switch::Log, "/LOG", true, "/LOG=file",
      "a progress log of the run, one line per step, in UTF-8 (no byte order mark)"},
+    {Switch::Elevated, "/ELEVATED", false, "/ELEVATED",
+     "given by setup itself to the copy it restarts with administrator rights: that copy never "
+     "restarts again"},
 };
 
 // The row of a switch name in capitals, or nullptr.

@@ -171,6 +171,7 @@ void LoadSetupRec(TSetupRec& rec, TProfileSource& p) {
   rec.URL = ShortString(p.ReadString("MAIN", "URL", ""));
   rec.FastInstall = ReadBool(p, "FastInstall");
   rec.Rollback = ReadBool(p, "Rollback");
+  rec.UserScope = LowerCase(p.ReadString("MAIN", "Scope", "")) == "user";
   rec.Program = ShortString(p.ReadString("MAIN", "Program", rec.AppName + ".exe"));
   ReadSection(p, "GROUPS", rec.Groups);
   ReadSection(p, "FILES", rec.Files);

@@ -60,6 +60,9 @@ struct TSetupRec {
   // Interactive installs that fail or are cancelled put back what they
   // changed, as unattended ones always do.
   bool Rollback = false;
+  // Scope=user: installed for the current user alone, without administrator
+  // rights, unless the command line asks for all users.
+  bool UserScope = false;
   // The program below the installation directory that is started at the
   // end and named by App Paths, DisplayIcon and the StartUp shortcut:
   // "<AppName>.exe" unless the script says otherwise; empty for a package

@@ -318,7 +318,6 @@ std::string InstallerFile(const Manifest& m) {
   s += m.archive ? "InstallerType: zip\nNestedInstallerType: exe\n"
                    "NestedInstallerFiles:\n- RelativeFilePath: setup.exe\n"
                  : "InstallerType: exe\n";
-  s += "Scope: machine\n";
   // The Uninstall entry's key name, for upgrades and removal.
   s += "ProductCode: " + YamlScalar(p.AppName) + "\n";
   s += "InstallModes:\n- interactive\n- silent\n- silentWithProgress\n";
@@ -330,7 +329,8 @@ std::string InstallerFile(const Manifest& m) {
            "\n  ReturnResponse: " + rc.managerResponse + "\n";
   // Installing over an earlier version keeps its place and its records.
   s += "UpgradeBehavior: install\n";
-  // setup.exe's own manifest asks for administrator rights.
+  // A machine-wide setup.exe started without administrator rights restarts
+  // itself elevated; one for the current user alone never asks.
   s += "ElevationRequirement: elevatesSelf\n";
   // As the Uninstall entry has them; its key name is the AppName.
   s += "AppsAndFeaturesEntries:\n";
@@ -339,10 +339,23 @@ std::string InstallerFile(const Manifest& m) {
   if (Utf8Length(p.Version) >= 1) s += "  DisplayVersion: " + YamlScalar(p.Version) + "\n";
   s += "  ProductCode: " + YamlScalar(p.AppName) + "\n";
   s += "  InstallerType: exe\n";
+  // One file, two scopes: the user's installer says /CURRENTUSER before
+  // any switch the package manager appends (/D= must come last).
   s += "Installers:\n";
-  s += "- Architecture: " + m.architecture + "\n";
-  s += "  InstallerUrl: " + YamlScalar(m.installerUrl) + "\n";
-  s += "  InstallerSha256: " + YamlScalar(m.sha256) + "\n";
+  const std::string accept = m.package.hasLicense ? " /ACCEPTLICENSE" : "";
+  for (const bool user : {false, true}) {
+    s += "- Architecture: " + m.architecture + "\n";
+    s += std::string("  Scope: ") + (user ? "user" : "machine") + "\n";
+    s += "  InstallerUrl: " + YamlScalar(m.installerUrl) + "\n";
+    s += "  InstallerSha256: " + YamlScalar(m.sha256) + "\n";
+    if (!user) continue;
+    s += "  InstallerSwitches:\n";
+    s += "    Silent: " + YamlScalar("/S /CURRENTUSER" + accept) + "\n";
+    s += "    SilentWithProgress: " + YamlScalar("/SP /CURRENTUSER" + accept) + "\n";
+    s += "    Interactive: " + YamlScalar("/CURRENTUSER") + "\n";
+    s += "    InstallLocation: " + YamlScalar("/D=<INSTALLPATH>") + "\n";
+    s += "    Log: " + YamlScalar("/LOG=\"<LOGPATH>\"") + "\n";
+  }
   return s + Footer("installer");
 }
 

@@ -191,6 +191,11 @@ class Checker {
               "and no App Paths key or StartUp shortcut is written");
     else if (std::string why; RelativePath(rec_.Program, &why).empty())
       Error("MAIN", "Program", Quote(rec_.Program) + " " + why + ": setup refuses to install");
+    if (const std::string scope = FoldCase(Raw("MAIN", "Scope"));
+        !scope.empty() && scope != FoldCase("user") && scope != FoldCase("machine"))
+      Warning("MAIN", "Scope",
+              Quote(Raw("MAIN", "Scope")) +
+                  " is neither user nor machine: setup installs for all users (machine)");
     if (rec_.InstPath.empty())
       Warning("MAIN", "InstPath",
               "missing or empty: the user must type a path, and /S without /D= fails");

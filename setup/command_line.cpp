@@ -3,25 +3,46 @@
 
 #include "engine/run_codes.hpp"
 
+namespace {
+
+size_t SkipBlanks(const std::string& line, size_t i) {
+  while (i < line.size() && static_cast<unsigned char>(line[i]) <= ' ') ++i;
+  return i;
+}
+
+// Where the argument that starts at i ends; its text, quotes dropped, goes
+// to arg when given.
+size_t ArgumentEnd(const std::string& line, size_t i, std::string* arg = nullptr) {
+  bool quoted = false;
+  for (; i < line.size() && (quoted || static_cast<unsigned char>(line[i]) > ' '); ++i) {
+    if (line[i] == '"')
+      quoted = !quoted;
+    else if (arg)
+      *arg += line[i];
+  }
+  return i;
+}
+
+}  // namespace
+
 std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
   std::vector<std::string> args;
-  size_t i = 0;
-  const size_t n = commandLine.size();
-  for (;;) {
-    while (i < n && static_cast<unsigned char>(commandLine[i]) <= ' ') ++i;
-    if (i >= n) break;
+  for (size_t i = SkipBlanks(commandLine, 0); i < commandLine.size();
+       i = SkipBlanks(commandLine, i)) {
     std::string arg;
-    bool quoted = false;
-    while (i < n && (quoted || static_cast<unsigned char>(commandLine[i]) > ' ')) {
-      if (commandLine[i] == '"')
-        quoted = !quoted;
-      else
-        arg += commandLine[i];
-      ++i;
-    }
+    i = ArgumentEnd(commandLine, i, &arg);
     args.push_back(arg);
   }
   return args;
+}
+
+std::string ElevatedArguments(const std::string& commandLine) {
+  const size_t rest = SkipBlanks(commandLine, ArgumentEnd(commandLine, SkipBlanks(commandLine, 0)));
+  std::string name;
+  if (!IsUninstallArgument(SplitCommandLine(commandLine), name))
+    return "/ELEVATED " + commandLine.substr(rest);
+  const size_t end = ArgumentEnd(commandLine, rest);
+  return commandLine.substr(rest, end - rest) + " /ELEVATED" + commandLine.substr(end);
 }
 
 bool IsUninstallArgument(const std::vector<std::string>& args, std::string& name) {
@@ -123,6 +144,12 @@ TRunSwitches ParseSwitches(const std::string& commandLine) {
         case Switch::AllUsers:
           sw.AllUsers = true;
           break;
+        case Switch::CurrentUser:
+          sw.CurrentUser = true;
+          break;
+        case Switch::Elevated:
+          sw.Elevated = true;
+          break;
         case Switch::Launch:
           sw.Launch = true;
           break;
@@ -150,5 +177,7 @@ TRunSwitches ParseSwitches(const std::string& commandLine) {
     if (!ok && sw.Error.empty()) sw.Error = "Unknown switch: " + arg;
   }
   if (sw.Silent && sw.Progress && sw.Error.empty()) sw.Error = "/S and /SP exclude each other";
+  if (sw.AllUsers && sw.CurrentUser && sw.Error.empty())
+    sw.Error = "/ALLUSERS and /CURRENTUSER exclude each other";
   return sw;
 }

@@ -23,6 +23,7 @@ struct TRunSwitches {
   bool HasFolder = false;
   std::string Folder;  // /FOLDER=name
   bool AllUsers = false;
+  bool CurrentUser = false;   // /CURRENTUSER: HKCU and the user's folders
   bool HasShortcuts = false;  // /SHORTCUTS=list; otherwise the script's presets
   bool StartUp = false, Desktop = false, SendTo = false, QuickLaunch = false;
   // Unattended runs start the application only with /LAUNCH: under a
@@ -31,8 +32,9 @@ struct TRunSwitches {
   // say so, is still taken, and wins.
   bool Launch = false, NoLaunch = false;
   bool AcceptLicense = false;
-  std::string LogFile;  // /LOG=file
-  std::string Error;    // set when the command line is wrong
+  std::string LogFile;    // /LOG=file
+  bool Elevated = false;  // this run is the copy restarted with administrator rights
+  std::string Error;      // set when the command line is wrong
 
   bool Unattended() const { return Silent || Progress; }
 };
@@ -40,3 +42,9 @@ struct TRunSwitches {
 // Reads the switches after the program and an uninstall argument. Arguments
 // that do not start with "/" are left alone, as is "/U:" (install mode).
 TRunSwitches ParseSwitches(const std::string& commandLine);
+
+// The arguments for the copy of this run restarted with administrator
+// rights: the same ones after the program, with /ELEVATED after the
+// uninstall argument (which must stay first) and before /D= (which must
+// stay last).
+std::string ElevatedArguments(const std::string& commandLine);

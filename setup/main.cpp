@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "setup/application.hpp"
+#include "setup/elevated_restart.hpp"
 #include "setup/error_boundary.hpp"
 #include "setup/license_window.hpp"
 #include "setup/main_window.hpp"
@@ -50,6 +51,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   const CarriedPackage::Found found = carried.Open(program);
   Application::Package =
       found == CarriedPackage::Found::Ready ? carried.Place() : PlaceBeside(ProgramDir(), program);
+  // A machine-wide run without administrator rights hands itself to a copy
+  // that Windows elevates, once the package is known to be whole.
+  int elevatedExit = 0;
+  if (found != CarriedPackage::Found::Damaged && found != CarriedPackage::Found::Unpackable &&
+      RanElevatedCopy(switches, commandLine, show, elevatedExit))
+    return elevatedExit;
   if (switches.Unattended()) {
     // No one is at the screen: the system's own boxes (no disk in a drive,
     // a crash) must not wait for a click either; the unzip tool inherits this.

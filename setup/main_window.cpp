@@ -129,6 +129,8 @@ void MainWindow::OnCreate() {
     ShowRunningMessage("");
     return;
   }
+  const TRunSwitches switches = ParseSwitches(Narrow(GetCommandLineW()));
+  scope_ = ScopeOf(setupRec_, switches.CurrentUser, switches.AllUsers);
   PresetInstallPages();
 }
 
@@ -167,13 +169,11 @@ void MainWindow::ShowRunningMessage(const std::string& prefix) {
 }
 
 void MainWindow::PresetInstallPages() {
-  ReplaceMacro(setupRec_.InstPath, kShortStringMax, "<program files>", folders_.ProgramFilesDir);
   // Over an earlier installation, its place is the default.
-  if (const std::string earlier = ExistingInstallPath(setupRec_.AppName); !earlier.empty())
-    setupRec_.InstPath = ShortString(earlier);
+  setupRec_.InstPath = ShortString(DefaultInstallPath(setupRec_, scope_, folders_));
   SetText(hwnd_, ShortString("Setup [" + setupRec_.AppName + "]"));
   startPage_.SetWelcome(setupRec_.AppName, ColorDepth() <= 8 ? kFuchsia : kOrange);
-  optionsPage_.Preset(setupRec_, folders_);
+  optionsPage_.Preset(setupRec_, folders_, scope_);
 }
 
 // ---- Pages and navigation ----
@@ -268,6 +268,7 @@ void MainWindow::SetupClicked() {
   options.Folders = folders_;
   options.Fast = setupRec_.FastInstall;  // the script may opt in to the fast road
   options.Rollback = setupRec_.Rollback;
+  options.Scope = scope_;
   WindowPrompts prompts(hwnd_);
   int quitCode = -1;
   WindowProgress progress(
@@ -307,7 +308,7 @@ void MainWindow::UninstallClicked() {
     Sleep(200);
   };
   show("Removing Registry Entries...");
-  DeleteUninstallKeys(uninstallName_);
+  DeleteUninstallKeys(uninstallName_, InstalledScope(uninstallName_, ProgramDir()));
   show("Deleting Files...");
   ShowMessage(RemovalMessage(RemoveInstallation(ProgramDir())));
   EndProgram(0);

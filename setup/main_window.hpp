@@ -77,6 +77,7 @@ class MainWindow : public BaseWindow<MainWindow> {
   std::unique_ptr<TGIFImage> background_;
   TSetupRec setupRec_;
   TShellFolders folders_;
+  InstallScope scope_ = InstallScope::Machine;
   std::string uninstallName_;
   TInstallLog log_;
 

@@ -59,14 +59,17 @@ void OptionsPage::Create(HWND parent, Fonts& fonts, LabelLayer& labels) {
   labels.FitToText(parent, kLabels);
 }
 
-void OptionsPage::Preset(const TSetupRec& rec, const TShellFolders& folders) {
+void OptionsPage::Preset(const TSetupRec& rec, const TShellFolders& folders, InstallScope scope) {
   SetText(Control(kPathEdit), rec.InstPath);
   SetText(Control(kFolderEdit), rec.FolderName);
   Check(Control(kStartUpBox), rec.RunOnStart);
   Check(Control(kDesktopBox), rec.OnDesktop);
   Check(Control(kQuickLaunchBox), rec.OnQuickLaunch);
   Check(Control(kSendToBox), rec.OnStartMenu);
-  Check(Control(kAllUsersBox), true);
+  // An install for the current user alone makes no shortcuts for others.
+  const bool machine = scope == InstallScope::Machine;
+  Check(Control(kAllUsersBox), machine);
+  EnableWindow(Control(kAllUsersBox), machine);
   EnableWindow(Control(kQuickLaunchBox), !folders.QuickLaunchDir.empty());
   std::vector<std::string> names;
   ListSubDirs(folders.ProgramsDir, names);

@@ -13,7 +13,7 @@ class OptionsPage {
   void Create(HWND parent, Fonts& fonts, LabelLayer& labels);
   // The script's presets; the Quick Launch box is enabled only when that
   // folder is known; the folder list shows the existing program folders.
-  void Preset(const TSetupRec& rec, const TShellFolders& folders);
+  void Preset(const TSetupRec& rec, const TShellFolders& folders, InstallScope scope);
   void SetVisible(bool visible);
   // What the page says, for the installation.
   void Capture(TInstallOptions& options) const;

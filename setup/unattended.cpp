@@ -22,10 +22,11 @@ namespace {
 // The plain-text progress log (/LOG=file): one line per step.
 class RunLog {
  public:
-  explicit RunLog(const std::string& path) {
+  explicit RunLog(const std::string& path, bool append = false) {
     if (!path.empty())
-      file_.Reset(CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      file_.Reset(CreateFileW(LongPath(path).c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE,
+                              FILE_SHARE_READ, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
   }
   void Line(const std::string& text) {
     // Multi-line messages stay on one line of the log.
@@ -118,10 +119,9 @@ int Install(const TRunSwitches& sw, RunLog& log) {
   if (AppIsRunning(rec.AppName))
     return Refuse(log, "The Application you are attempting to install is active.", kExitRunning);
 
-  ReplaceMacro(rec.InstPath, kShortStringMax, "<program files>", folders.ProgramFilesDir);
   TInstallOptions opt;
-  const std::string earlier = ExistingInstallPath(rec.AppName);
-  opt.InstPath = !sw.Path.empty() ? sw.Path : !earlier.empty() ? earlier : rec.InstPath;
+  opt.Scope = ScopeOf(rec, sw.CurrentUser, sw.AllUsers);
+  opt.InstPath = !sw.Path.empty() ? sw.Path : DefaultInstallPath(rec, opt.Scope, folders);
   opt.Folder = sw.HasFolder ? sw.Folder : rec.FolderName;
   opt.StartUp = sw.HasShortcuts ? sw.StartUp : rec.RunOnStart;
   opt.Desktop = sw.HasShortcuts ? sw.Desktop : rec.OnDesktop;
@@ -184,7 +184,7 @@ int Uninstall(const TRunSwitches& sw, const std::string& name, RunLog& log) {
     if (window) window->SetText(text);
   };
   step("Removing Registry Entries...");
-  DeleteUninstallKeys(name);
+  DeleteUninstallKeys(name, InstalledScope(name, ProgramDir()));
   step("Deleting Files...");
   const TRemoval removal = RemoveInstallation(ProgramDir());
   log.Line(OutcomeMessage(removal.outcome));
@@ -196,6 +196,11 @@ int Uninstall(const TRunSwitches& sw, const std::string& name, RunLog& log) {
 }
 
 }  // namespace
+
+void AddToRunLog(const std::string& path, const std::string& line) {
+  RunLog log(path, true);
+  log.Line(line);
+}
 
 int RefuseUnattended(const TRunSwitches& sw, const std::string& text) {
   RunLog log(sw.LogFile);

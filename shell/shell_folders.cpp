@@ -45,6 +45,7 @@ std::vector<std::string> ReadShellFolders(TShellFolders& folders) {
     folders.ProgramsDir = r.Read("Programs");
     folders.SendToDir = r.Read("SendTo");
     folders.StartUpDir = r.Read("StartUp");
+    folders.LocalAppDataDir = r.Read("Local AppData");
   }
   reg.CloseKey();
   if (reg.OpenKeyWithAccess(KEY_QUERY_VALUE,

@@ -9,6 +9,7 @@
 struct TShellFolders {
   std::string DesktopDir, ProgramsDir, SendToDir, StartUpDir, QuickLaunchDir;
   std::string ProgramFilesDir;
+  std::string LocalAppDataDir;  // the user's own programs go below it
   std::string CommonDesktopDir, CommonProgramsDir, CommonStartUpDir;
   std::string WindowsDir;
 };

@@ -35,15 +35,15 @@ std::wstring GetEnv(const wchar_t* name) {
 }  // namespace
 
 SetupProcess::SetupProcess(const std::string& exe, const std::string& args,
-                           const std::string& tempDir) {
-  Launch("\"" + exe + "\"" + (args.empty() ? "" : " " + args), tempDir);
+                           const std::string& tempDir, bool limitedRights) {
+  Launch("\"" + exe + "\"" + (args.empty() ? "" : " " + args), tempDir, limitedRights);
 }
 
 SetupProcess::SetupProcess(const std::string& commandLine, const std::string& tempDir) {
   Launch(commandLine, tempDir);
 }
 
-void SetupProcess::Launch(std::string commandLine, const std::string& tempDir) {
+void SetupProcess::Launch(std::string commandLine, const std::string& tempDir, bool limitedRights) {
   const std::wstring oldTmp = GetEnv(L"TMP"), oldTemp = GetEnv(L"TEMP");
   const std::wstring temp = wintest::U(tempDir);
   SetEnvironmentVariableW(L"TMP", temp.c_str());
@@ -51,7 +51,18 @@ void SetupProcess::Launch(std::string commandLine, const std::string& tempDir) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   std::wstring cmd = wintest::U(commandLine);
-  CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
+  HANDLE token = nullptr;
+  TOKEN_LINKED_TOKEN linked{};
+  DWORD size = 0;
+  if (limitedRights && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) &&
+      GetTokenInformation(token, TokenLinkedToken, &linked, sizeof linked, &size)) {
+    CreateProcessAsUserW(linked.LinkedToken, nullptr, cmd.data(), nullptr, nullptr, FALSE, 0,
+                         nullptr, nullptr, &si, &pi_);
+    CloseHandle(linked.LinkedToken);
+  } else if (!limitedRights) {
+    CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
+  }
+  if (token) CloseHandle(token);
   SetEnvironmentVariableW(L"TMP", oldTmp.empty() ? nullptr : oldTmp.c_str());
   SetEnvironmentVariableW(L"TEMP", oldTemp.empty() ? nullptr : oldTemp.c_str());
 }

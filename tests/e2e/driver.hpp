@@ -11,8 +11,11 @@ namespace e2e {
 
 class SetupProcess {
  public:
-  // Starts exe with args; tempDir becomes the child's TMP and TEMP.
-  SetupProcess(const std::string& exe, const std::string& args, const std::string& tempDir);
+  // Starts exe with args; tempDir becomes the child's TMP and TEMP. With
+  // limitedRights, it gets the limited half of this process's token, as a
+  // program started by an administrator under User Account Control would.
+  SetupProcess(const std::string& exe, const std::string& args, const std::string& tempDir,
+               bool limitedRights = false);
   // Starts a whole command line as Windows would (a stored UninstallString).
   SetupProcess(const std::string& commandLine, const std::string& tempDir);
   ~SetupProcess();
@@ -30,7 +33,7 @@ class SetupProcess {
   DWORD Pid() const { return pi_.dwProcessId; }
 
  private:
-  void Launch(std::string commandLine, const std::string& tempDir);
+  void Launch(std::string commandLine, const std::string& tempDir, bool limitedRights = false);
   PROCESS_INFORMATION pi_{};
 };
 

@@ -34,7 +34,10 @@ class Unattended : public ::testing::Test {
     Script("readme.txt");
   }
   void TearDown() override {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, (kUninstall + app_).c_str());
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      RegDeleteTreeA(root, (kUninstall + app_).c_str());
+      RegDeleteTreeA(root, ("Software\\Quorvane\\" + app_).c_str());
+    }
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, ("Software\\Quorvane\\" + app_).c_str());
     RegDeleteTreeA(
         HKEY_LOCAL_MACHINE,
@@ -58,17 +61,17 @@ class Unattended : public ::testing::Test {
                   "Name1=" +
                   second + "*\r\nGroup1=Docs*\r\nShortCut1=Yes*\r\nDescritpion1=" + app_ + "*\r\n");
   }
-  long Run(const std::string& args) {
-    SetupProcess setup(dir_ + "\\setup.exe", args, tmp_);
+  long Run(const std::string& args, bool limitedRights = false) {
+    SetupProcess setup(dir_ + "\\setup.exe", args, tmp_, limitedRights);
     const long code = setup.WaitForExit(60000);
     EXPECT_TRUE(List(tmp_, "*", true).empty()) << "left in the temporary folder";
     return code;
   }
-  std::string RegString(const std::string& value) {
+  std::string RegString(const std::string& value, HKEY root = HKEY_LOCAL_MACHINE) {
     char buf[1024] = {};
     DWORD size = sizeof buf;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, (kUninstall + app_).c_str(), value.c_str(), RRF_RT_REG_SZ,
-                     nullptr, buf, &size) != ERROR_SUCCESS)
+    if (RegGetValueA(root, (kUninstall + app_).c_str(), value.c_str(), RRF_RT_REG_SZ, nullptr, buf,
+                     &size) != ERROR_SUCCESS)
       return "<missing>";
     return buf;
   }
@@ -223,6 +226,39 @@ TEST_F(Unattended, InstallingOverAnEarlierInstallationKeepsItRemovable) {
   SetupProcess removal(RegString("QuietUninstallString"), tmp_);
   EXPECT_EQ(removal.WaitForExit(30000), 0);
   EXPECT_FALSE(Exists(elsewhere));  // both versions' files gone
+}
+
+// Started with the limited half of an administrator's token, as Explorer
+// starts programs under User Account Control.
+TEST_F(Unattended, TheUsersOwnInstallNeedsNoRightsAndAMachineWideOneAsksForThem) {
+  const std::string log = dir_ + "\\run.log";
+  const std::string ok = "/S /ACCEPTLICENSE /SHORTCUTS=desktop /LOG=" + log;
+  EXPECT_EQ(Run(ok + " /ALLUSERS /CURRENTUSER"), 1);
+  ASSERT_EQ(Run(ok + " /CURRENTUSER", true), 0);
+  TShellFolders f;
+  ReadShellFolders(f);
+  ASSERT_FALSE(f.LocalAppDataDir.empty());
+  const std::string own = f.LocalAppDataDir + "\\Programs\\" + app_;
+  EXPECT_TRUE(Exists(own + "\\Docs\\readme.txt"));
+  EXPECT_EQ(RegString("InstallLocation", HKEY_CURRENT_USER), own);
+  EXPECT_EQ(RegString("DisplayName"), "<missing>");  // nothing machine-wide
+  EXPECT_TRUE(Exists(f.DesktopDir + "\\" + app_ + ".lnk"));
+  EXPECT_EQ(ReadFile(log).find("administrator rights"), std::string::npos) << ReadFile(log);
+  // Its uninstaller finds its entries under the user's key by itself.
+  SetupProcess removal(RegString("QuietUninstallString", HKEY_CURRENT_USER), tmp_);
+  EXPECT_EQ(removal.WaitForExit(30000), 0);
+  EXPECT_FALSE(Exists(own));
+  EXPECT_EQ(RegString("DisplayName", HKEY_CURRENT_USER), "<missing>");
+  EXPECT_FALSE(Exists(f.DesktopDir + "\\" + app_ + ".lnk"));
+
+  // Machine-wide, the run hands itself to a copy started through "runas"
+  // (under Wine that copy is no more privileged, and Wine lets it write).
+  ASSERT_EQ(Run(ok + " /D=" + inst_, true), 0);
+  EXPECT_EQ(RegString("InstallLocation"), inst_);
+  EXPECT_NE(ReadFile(log).find("Setup Completed!\r\nThe run with administrator rights ended with "
+                               "exit code 0.\r\n"),
+            std::string::npos)
+      << ReadFile(log);
 }
 
 }  // namespace

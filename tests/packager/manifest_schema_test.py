@@ -80,11 +80,13 @@ def typical_package(tmp):
     docs, _ = manifest(pkg, "Quorvane.Notes", "--installer-url", url)
     inst, loc = docs["installer"], docs["defaultLocale"]
     check(inst["PackageVersion"] == "1.10", f"version {inst['PackageVersion']!r}")
-    check(inst["Installers"] == [{"Architecture": "x86", "InstallerUrl": url,
-                                  "InstallerSha256": sha256(single)}],
+    one = {"Architecture": "x86", "InstallerUrl": url, "InstallerSha256": sha256(single)}
+    machine, user = inst["Installers"]
+    check(machine == dict(one, Scope="machine") and
+          {k: v for k, v in user.items() if k != "InstallerSwitches"} == dict(one, Scope="user"),
           f"installers {inst['Installers']}")
-    check((inst["InstallerType"], inst["Scope"], inst["ProductCode"]) ==
-          ("exe", "machine", "Quorvane Notes"), "type, scope or product code")
+    check((inst["InstallerType"], inst["ProductCode"]) == ("exe", "Quorvane Notes"),
+          "type or product code")
     check(loc["Agreements"] == [{"AgreementLabel": "License", "Agreement": "Terms\nof use"}],
           f"agreements {loc.get('Agreements')}")
     check(inst["AppsAndFeaturesEntries"] == [{
@@ -98,16 +100,17 @@ def typical_package(tmp):
           ("Quorvane", "Quorvane Notes", "https://quorvane.example/notes"), f"locale {loc}")
 
     # Mode, log, custom, upgrade, location: the package manager's order.
-    sw = inst["InstallerSwitches"]
-    check(not {"Custom", "Upgrade"} & set(sw), "a switch that would follow /D=")
     log = r"C:\Users\Jo Doe\AppData\Local\Temp\WinGet\notes.log"
     where = r"D:\My Apps\Quorvane Notes"
-    for mode, flag in (("Silent", "silent"), ("SilentWithProgress", "progress")):
-        line = " ".join([sw[mode], sw["Log"], sw["InstallLocation"]])
-        line = line.replace("<LOGPATH>", log).replace("<INSTALLPATH>", where)
-        got = dict(kv.split("=", 1) for kv in run("switches", line).stdout.splitlines())
-        want = {flag: "1", "accept": "1", "path": where, "log": log, "error": ""}
-        check(all(got[k] == v for k, v in want.items()), f"{line} read as {got}")
+    for sw, scope in ((inst["InstallerSwitches"], "0"), (user["InstallerSwitches"], "1")):
+        check(not {"Custom", "Upgrade"} & set(sw), "a switch that would follow /D=")
+        for mode, flag in (("Silent", "silent"), ("SilentWithProgress", "progress")):
+            line = " ".join([sw[mode], sw["Log"], sw["InstallLocation"]])
+            line = line.replace("<LOGPATH>", log).replace("<INSTALLPATH>", where)
+            got = dict(kv.split("=", 1) for kv in run("switches", line).stdout.splitlines())
+            want = {flag: "1", "accept": "1", "path": where, "log": log, "error": "",
+                    "currentuser": scope}
+            check(all(got[k] == v for k, v in want.items()), f"{line} read as {got}")
 
 
 def texts_and_archive(tmp):

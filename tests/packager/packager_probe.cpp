@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     const TRunSwitches sw = ParseSwitches("setup.exe " + args[0]);
     std::cout << "silent=" << sw.Silent << "\nprogress=" << sw.Progress
               << "\naccept=" << sw.AcceptLicense << "\npath=" << sw.Path << "\nlog=" << sw.LogFile
-              << "\nerror=" << sw.Error << "\n";
+              << "\ncurrentuser=" << sw.CurrentUser << "\nerror=" << sw.Error << "\n";
     return 0;
   }
   std::cerr << "usage: packager_probe verify DIR [CAFILE] | switches LINE\n";

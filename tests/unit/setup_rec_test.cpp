@@ -245,9 +245,10 @@ TEST(Switches, UnattendedRunsReadTheirSwitchesAndTheRestOfTheLineAsPath) {
   EXPECT_EQ(ParseSwitches("setup.exe /U:Upper second").Error, "");
   EXPECT_EQ(ParseSwitches("setup.exe").Error, "");
 
-  for (const char* bad : {"setup.exe /X", "setup.exe /S /SHORTCUTS=desk", "setup.exe /S=1",
-                          "setup.exe /S /SP", "setup.exe /S /D=", "setup.exe /FOLDER=",
-                          "setup.exe /S /D=C:\\A\"B", "setup.exe /S /D=\"C:\\A B"})
+  for (const char* bad :
+       {"setup.exe /X", "setup.exe /S /SHORTCUTS=desk", "setup.exe /S=1", "setup.exe /S /SP",
+        "setup.exe /S /D=", "setup.exe /FOLDER=", "setup.exe /S /D=C:\\A\"B",
+        "setup.exe /S /D=\"C:\\A B", "setup.exe /S /ALLUSERS /CURRENTUSER"})
     EXPECT_NE(ParseSwitches(bad).Error, "") << bad;
   EXPECT_EQ(ParseSwitches("setup.exe /S /X").Error, "Unknown switch: /X");
   // A switch after /D= is refused, yet still keeps the run without a window.
@@ -256,4 +257,25 @@ TEST(Switches, UnattendedRunsReadTheirSwitchesAndTheRestOfTheLineAsPath) {
     EXPECT_EQ(sw.Error, "/D= must come last") << late;
     EXPECT_TRUE(sw.Unattended()) << late;
   }
+}
+
+// The copy restarted with administrator rights must read the same run.
+TEST(Switches, TheElevatedCopyGetsTheSameRun) {
+  const std::string install = "\"C:\\A B\\setup.exe\"  /S /LOG=C:\\l.txt /D=C:\\Some Dir";
+  EXPECT_EQ(ElevatedArguments(install), "/ELEVATED /S /LOG=C:\\l.txt /D=C:\\Some Dir");
+  const std::string removal = "setup.exe \"/u:My App\" /SP";
+  EXPECT_EQ(ElevatedArguments(removal), "\"/u:My App\" /ELEVATED /SP");
+  for (const std::string& line : {install, removal}) {
+    const TRunSwitches before = ParseSwitches(line);
+    const TRunSwitches after = ParseSwitches("setup.exe " + ElevatedArguments(line));
+    EXPECT_TRUE(after.Elevated && !before.Elevated);
+    EXPECT_EQ(after.Error, "");
+    EXPECT_EQ(after.Path, before.Path);
+    EXPECT_EQ(after.Unattended(), before.Unattended());
+    std::string a, b;
+    EXPECT_EQ(IsUninstallArgument(SplitCommandLine("setup.exe " + ElevatedArguments(line)), a),
+              IsUninstallArgument(SplitCommandLine(line), b));
+    EXPECT_EQ(a, b);
+  }
+  EXPECT_EQ(ElevatedArguments("setup.exe"), "/ELEVATED ");
 }
