@@ -36,6 +36,29 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
   return args;
 }
 
+bool IsHelpRequest(const std::string& commandLine) {
+  const std::vector<std::string> args = SplitCommandLine(commandLine);
+  return args.size() == 2 && (args[1] == "/?" || args[1] == "--help");
+}
+
+std::string UsageText() {
+  const auto plain = [](std::string text) {
+    std::string out;
+    for (const char c : text)
+      if (c != '`') out += c;
+    return out;
+  };
+  std::string text =
+      "setup.exe [/S | /SP] [switches] [/D=path]\r\nsetup.exe /u:Name [/S | /SP] "
+      "[/LOG=file]\r\n\r\n";
+  for (const SwitchRow& row : kSwitches)
+    text += std::string(row.shown) + "\t" + plain(row.meaning) + "\r\n";
+  text += "\r\nExit codes of unattended runs:\r\n";
+  for (const ExitCodeRow& row : kExitCodes)
+    text += std::to_string(row.code) + "\t" + plain(row.meaning) + "\r\n";
+  return text;
+}
+
 std::string ElevatedArguments(const std::string& commandLine) {
   const size_t rest = SkipBlanks(commandLine, ArgumentEnd(commandLine, SkipBlanks(commandLine, 0)));
   std::string name;

@@ -43,6 +43,11 @@ struct TRunSwitches {
 // that do not start with "/" are left alone, as is "/U:" (install mode).
 TRunSwitches ParseSwitches(const std::string& commandLine);
 
+// "/?" or "--help" as the only argument asks for the usage text.
+bool IsHelpRequest(const std::string& commandLine);
+// The switches and exit codes, from the table the parser reads.
+std::string UsageText();
+
 // The arguments for the copy of this run restarted with administrator
 // rights: the same ones after the program, with /ELEVATED after the
 // uninstall argument (which must stay first) and before /D= (which must

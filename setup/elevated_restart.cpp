@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "engine/install_sequence.hpp"
+#include "engine/install_session.hpp"
 #include "engine/registry_entries.hpp"
 #include "setup/application.hpp"
 #include "setup/setup_script.hpp"
@@ -16,17 +16,18 @@
 namespace {
 
 // Whether the run writes what only administrators may: HKEY_LOCAL_MACHINE,
-// everyone's folders. A run that will stop at a bad script or name says so
-// itself, without asking for rights first.
+// everyone's folders. A run that will stop at once (a bad script or name,
+// the application running) says so itself, without asking for rights first.
 bool NeedsMachineRights(const TRunSwitches& sw, const std::string& commandLine) {
   std::string name;
   if (IsUninstallArgument(SplitCommandLine(commandLine), name))
-    return IsValidAppName(name) && InstalledScope(name, ProgramDir()) == InstallScope::Machine;
+    return CheckRemovalStart(name) == RemovalStart::Ready &&
+           InstalledScope(name, ProgramDir()) == InstallScope::Machine;
   const std::string& script = Application::Package.script;
-  if (!FileExists(script)) return false;
+  TPrivateProfile source(script);
   TSetupRec rec;
-  ReadSetupRec(rec, script);
-  return ScriptError(rec).empty() &&
+  std::string why;
+  return CheckInstallStart(script, source, rec, why) == InstallStart::Ready &&
          ScopeOf(rec, sw.CurrentUser, sw.AllUsers) == InstallScope::Machine;
 }
 

@@ -39,6 +39,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   Application::Title = "Setup";
   InstallErrorBoundary();
   const std::string commandLine = Narrow(GetCommandLineW());
+  if (IsHelpRequest(commandLine)) {
+    ShowBox(nullptr, UsageText(), "Setup", MB_OK);
+    return 0;
+  }
   TRunSwitches switches = ParseSwitches(commandLine);
   // A path with half a character would be taken as another path.
   if (!IsWholeUtf16(GetCommandLineW()))

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "engine/install_sequence.hpp"
+#include "engine/install_session.hpp"
 #include "engine/registry_entries.hpp"
 #include "engine/text_codes.hpp"
 #include "engine/uninstall.hpp"
@@ -110,24 +111,25 @@ void MainWindow::OnCreate() {
   if (StartUninstallMode()) return;
   if (ColorDepth() <= 8) labels_.Find(kProductNotice)->Font.Color = kFuchsia;
   Application::Title = "Setup";
-  const std::string script = Application::Package.script;
-  if (!PathExists(script)) {
-    MessageBeep(0);
-    ShowMessage(
-        "Error - setup.ini File Missing!\r\nMake sure all files are extracted to disk.\r\n"
-        "Setup Aborted!");
-    EndProgram(0);
-    return;
-  }
-  ReadSetupRec(setupRec_, script);
-  // The name becomes registry keys that a later removal deletes whole.
-  if (const std::string error = ScriptError(setupRec_); !error.empty()) {
-    RefuseToStart(error);
-    return;
-  }
-  if (AppIsRunning(setupRec_.AppName)) {
-    ShowRunningMessage("");
-    return;
+  const std::string& script = Application::Package.script;
+  TPrivateProfile source(script);
+  std::string why;
+  switch (CheckInstallStart(script, source, setupRec_, why)) {
+    case InstallStart::ScriptMissing:
+      MessageBeep(0);
+      ShowMessage(
+          "Error - setup.ini File Missing!\r\nMake sure all files are extracted to disk.\r\n"
+          "Setup Aborted!");
+      EndProgram(0);
+      return;
+    case InstallStart::BadScript:
+      RefuseToStart(why);
+      return;
+    case InstallStart::AppRunning:
+      ShowRunningMessage("");
+      return;
+    case InstallStart::Ready:
+      break;
   }
   const TRunSwitches switches = ParseSwitches(Narrow(GetCommandLineW()));
   scope_ = ScopeOf(setupRec_, switches.CurrentUser, switches.AllUsers);
@@ -137,15 +139,16 @@ void MainWindow::OnCreate() {
 bool MainWindow::StartUninstallMode() {
   if (!IsUninstallArgument(SplitCommandLine(Narrow(GetCommandLineW())), uninstallName_))
     return false;
-  // "/u:" alone would name the whole Uninstall key, every program's entry.
-  if (!IsValidAppName(uninstallName_)) {
-    RefuseToStart("Invalid argument \"/u:" + uninstallName_ +
-                  "\": it names no application.\r\nNothing was removed.");
-    return true;
-  }
-  if (AppIsRunning(uninstallName_)) {
-    ShowRunningMessage("un");
-    return true;
+  switch (CheckRemovalStart(uninstallName_)) {
+    case RemovalStart::InvalidName:
+      RefuseToStart("Invalid argument \"/u:" + uninstallName_ +
+                    "\": it names no application.\r\nNothing was removed.");
+      return true;
+    case RemovalStart::AppRunning:
+      ShowRunningMessage("un");
+      return true;
+    case RemovalStart::Ready:
+      break;
   }
   uninstallMode_ = true;
   ShowWindow(Control(kProductNotice), SW_HIDE);
@@ -259,16 +262,11 @@ void MainWindow::OnCommand(int id, int code) {
 
 void MainWindow::SetupClicked() {
   if (busy_) return;  // a second press while installing does nothing
-  TInstallOptions options;
+  TInstallOptions options = PackageOptions(Application::Package, folders_, scope_);
   optionsPage_.Capture(options);
-  options.ProgramPath = Application::Package.program;
-  options.ProgramSize = Application::Package.programSize;
-  options.Archive = Application::Package.archive;
   options.ToolPath = stored_.unzipTool.FileName();
-  options.Folders = folders_;
   options.Fast = setupRec_.FastInstall;  // the script may opt in to the fast road
   options.Rollback = setupRec_.Rollback;
-  options.Scope = scope_;
   WindowPrompts prompts(hwnd_);
   int quitCode = -1;
   WindowProgress progress(
@@ -307,10 +305,7 @@ void MainWindow::UninstallClicked() {
     uninstallPanel_.ShowProgress(text);
     Sleep(200);
   };
-  show("Removing Registry Entries...");
-  DeleteUninstallKeys(uninstallName_, InstalledScope(uninstallName_, ProgramDir()));
-  show("Deleting Files...");
-  ShowMessage(RemovalMessage(RemoveInstallation(ProgramDir())));
+  ShowMessage(RemovalMessage(RemoveApplication(uninstallName_, ProgramDir(), show)));
   EndProgram(0);
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "engine/install_sequence.hpp"
+#include "engine/install_session.hpp"
 #include "engine/registry_entries.hpp"
 #include "engine/uninstall.hpp"
 #include "setup/application.hpp"
@@ -105,22 +106,24 @@ int Install(const TRunSwitches& sw, RunLog& log) {
   TShellFolders folders;
   for (const std::string& problem : ReadShellFolders(folders)) log.Line(problem);
   const PackagePlace& package = Application::Package;
-  if (!FileExists(package.script))
-    return Refuse(log, "Error - setup.ini File Missing!", kExitBadInput);
   TSetupRec rec;
-  ReadSetupRec(rec, package.script);
-  if (const std::string error = ScriptError(rec); !error.empty())
-    return Refuse(log, error, kExitBadInput);
+  TPrivateProfile source(package.script);
+  std::string why;
+  const InstallStart start = CheckInstallStart(package.script, source, rec, why);
+  if (start == InstallStart::ScriptMissing)
+    return Refuse(log, "Error - setup.ini File Missing!", kExitBadInput);
+  if (start == InstallStart::BadScript) return Refuse(log, why, kExitBadInput);
+  // No one is there to meet these mid-way: a missing archive or an
+  // unaccepted licence ends the run before anything is written.
   if (!FileExists(package.archive.path))
     return Refuse(log, "Package error: setup.dat is missing.", kExitBadInput);
   if (FileExists(package.licence) && !sw.AcceptLicense)
     return Refuse(log, "The package has a licence (license.txt); /ACCEPTLICENSE accepts it.",
                   kExitBadInput);
-  if (AppIsRunning(rec.AppName))
+  if (start == InstallStart::AppRunning)
     return Refuse(log, "The Application you are attempting to install is active.", kExitRunning);
 
-  TInstallOptions opt;
-  opt.Scope = ScopeOf(rec, sw.CurrentUser, sw.AllUsers);
+  TInstallOptions opt = PackageOptions(package, folders, ScopeOf(rec, sw.CurrentUser, sw.AllUsers));
   opt.InstPath = !sw.Path.empty() ? sw.Path : DefaultInstallPath(rec, opt.Scope, folders);
   opt.Folder = sw.HasFolder ? sw.Folder : rec.FolderName;
   opt.StartUp = sw.HasShortcuts ? sw.StartUp : rec.RunOnStart;
@@ -128,10 +131,6 @@ int Install(const TRunSwitches& sw, RunLog& log) {
   opt.SendTo = sw.HasShortcuts ? sw.SendTo : rec.OnStartMenu;
   opt.QuickLaunch = sw.HasShortcuts ? sw.QuickLaunch : rec.OnQuickLaunch;
   opt.AllUsers = sw.AllUsers;
-  opt.ProgramPath = package.program;
-  opt.ProgramSize = package.programSize;
-  opt.Archive = package.archive;
-  opt.Folders = folders;
   opt.NoLaunch = sw.NoLaunch || !sw.Launch;
   opt.Fast = true;
   opt.Rollback = true;  // no one is there to clean up after a failure
@@ -169,11 +168,16 @@ int Install(const TRunSwitches& sw, RunLog& log) {
 }
 
 int Uninstall(const TRunSwitches& sw, const std::string& name, RunLog& log) {
-  if (!IsValidAppName(name))
-    return Refuse(log, "Invalid argument \"/u:" + name + "\": it names no application.",
-                  kExitBadInput);
-  if (AppIsRunning(name))
-    return Refuse(log, "The Application you are attempting to uninstall is active.", kExitRunning);
+  switch (CheckRemovalStart(name)) {
+    case RemovalStart::InvalidName:
+      return Refuse(log, "Invalid argument \"/u:" + name + "\": it names no application.",
+                    kExitBadInput);
+    case RemovalStart::AppRunning:
+      return Refuse(log, "The Application you are attempting to uninstall is active.",
+                    kExitRunning);
+    case RemovalStart::Ready:
+      break;
+  }
   // Started elsewhere (the package's copy, say), there is no log to remove
   // by: the entries stay, so that the installed uninstaller still can.
   if (!FileExists(ProgramDir() + "setup.log"))
@@ -183,10 +187,7 @@ int Uninstall(const TRunSwitches& sw, const std::string& name, RunLog& log) {
     log.Line(text);
     if (window) window->SetText(text);
   };
-  step("Removing Registry Entries...");
-  DeleteUninstallKeys(name, InstalledScope(name, ProgramDir()));
-  step("Deleting Files...");
-  const TRemoval removal = RemoveInstallation(ProgramDir());
+  const TRemoval removal = RemoveApplication(name, ProgramDir(), step);
   log.Line(OutcomeMessage(removal.outcome));
   for (const std::string& path : removal.kept) log.Line(path);
   return removal.outcome == TUninstallOutcome::Removed ||

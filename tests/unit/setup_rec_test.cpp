@@ -216,6 +216,12 @@ TEST(Switches, TheReadmeTablesAreThoseOfTheProgram) {
   }
   EXPECT_EQ(switchRows, std::size(kSwitches));
   EXPECT_EQ(codeRows, std::size(kExitCodes));
+  // The help text comes from the same rows.
+  const std::string usage = UsageText();
+  for (const SwitchRow& row : kSwitches)
+    EXPECT_NE(usage.find(std::string(row.shown) + "\t"), std::string::npos) << row.shown;
+  EXPECT_TRUE(IsHelpRequest("setup.exe /?") && IsHelpRequest("\"C:\\A B\\setup.exe\" --help"));
+  EXPECT_FALSE(IsHelpRequest("setup.exe /S /?"));
 }
 #endif
 
