@@ -73,7 +73,7 @@ void OptionsPage::Preset(const TSetupRec& rec, const TShellFolders& folders, Ins
   EnableWindow(Control(kQuickLaunchBox), !folders.QuickLaunchDir.empty());
   std::vector<std::string> names;
   ListSubDirs(folders.ProgramsDir, names);
-  ListSubDirs(folders.CommonProgramsDir, names);
+  if (machine) ListSubDirs(folders.CommonProgramsDir, names);
   SortUnique(names);
   for (const std::string& name : names)
     SendMessageW(Control(kFolderList), LB_ADDSTRING, 0,
