@@ -6,8 +6,10 @@
 
 #include "engine/file_names.hpp"
 #include "engine/setup_rec.hpp"
+#include "engine/text_codes.hpp"
 #include "shell/access_registry.hpp"
 #include "shell/file_ops.hpp"
+#include "shell/wide_text.hpp"
 
 namespace {
 
@@ -105,14 +107,8 @@ std::string ReadValue(InstallScope scope, const std::string& key, const std::str
   }
 }
 
-bool SamePath(const std::string& a, const std::string& b) {
-  const auto lower = [](std::string s) {
-    for (char& c : s)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-  };
-  return lower(a) == lower(b);
-}
+// As the file system compares names: "Łódź" and "ŁÓDŹ" are one folder.
+bool SamePath(const std::string& a, const std::string& b) { return FoldCase(a) == FoldCase(b); }
 
 // The App Paths key named after program's file, when it still points at
 // program: an installation removes or replaces only its own.
@@ -195,12 +191,41 @@ std::string ExistingInstallPath(const std::string& appName, InstallScope scope) 
   return location.empty() ? ReadValue(scope, kMaker + appName, "Path") : location;
 }
 
+namespace {
+
+// One spelling for one folder: "..", "/", 8.3 names and a trailing "\\"
+// resolved, so that a path as typed matches the program's own.
+std::string CanonicalPath(const std::string& path) {
+  const std::wstring wide = Wide(path);
+  std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+  if (full.empty() ||
+      !GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr))
+    return path;
+  full.resize(wcslen(full.c_str()));
+  std::wstring longName(GetLongPathNameW(full.c_str(), nullptr, 0), L'\0');
+  if (!longName.empty() &&
+      GetLongPathNameW(full.c_str(), longName.data(), static_cast<DWORD>(longName.size())))
+    full = longName.substr(0, wcslen(longName.c_str()));
+  while (full.size() > 3 && full.back() == L'\\') full.pop_back();
+  return Narrow(full);
+}
+
+}  // namespace
+
+bool CanWriteMachineEntries() {
+  HKEY key = nullptr;
+  const std::wstring name = Wide(std::string(kUninstall).substr(1));
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, kAccess, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
 InstallScope InstalledScope(const std::string& appName, const std::string& dir) {
-  std::string place = ExistingInstallPath(appName, InstallScope::User);
-  std::string here = dir;
-  while (!here.empty() && here.back() == '\\') here.pop_back();
-  while (!place.empty() && place.back() == '\\') place.pop_back();
-  return !place.empty() && SamePath(place, here) ? InstallScope::User : InstallScope::Machine;
+  const std::string place = ExistingInstallPath(appName, InstallScope::User);
+  return !place.empty() && SamePath(CanonicalPath(place), CanonicalPath(dir))
+             ? InstallScope::User
+             : InstallScope::Machine;
 }
 
 void DeleteUninstallKeys(const std::string& name, InstallScope scope) {

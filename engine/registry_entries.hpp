@@ -43,6 +43,10 @@ bool CreateKeys(TProgress& progress, TInstallLog& log, const TAppEntry& entry);
 std::string ExistingInstallPath(const std::string& appName,
                                 InstallScope scope = InstallScope::Machine);
 
+// Whether this process may write the machine-wide entries (the Uninstall
+// key opens for writing): what an install for all users needs.
+bool CanWriteMachineEntries();
+
 // The scope of the installation of appName in dir: User when the current
 // user's Uninstall entry of that name points at dir, else Machine.
 InstallScope InstalledScope(const std::string& appName, const std::string& dir);

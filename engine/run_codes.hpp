@@ -32,7 +32,9 @@ inline constexpr ExitCodeRow kExitCodes[] = {
      "bad command line, script or package (unknown switch, no `setup.ini`, no or bad `AppName`, "
      "no `setup.dat`, licence not accepted)",
      "invalidParameter"},
-    {kExitCancelled, "cancelled (Cancel or the close box of the `/SP` window)", "cancelledByUser"},
+    {kExitCancelled,
+     "cancelled (Cancel or the close box of the `/SP` window, or administrator rights refused)",
+     "cancelledByUser"},
     {kExitRunning, "the application is running", "packageInUse"},
     {kExitNoSpace, "not enough disk space", "diskFull"},
     // Mostly a file held open by a running program.
@@ -83,7 +85,8 @@ inline constexpr SwitchRow kSwitches[] = {
      "the script's"},
     {Switch::Folder, "/FOLDER", true, "/FOLDER=name", "program folder"},
     {Switch::AllUsers, "/ALLUSERS", false, "/ALLUSERS",
-     "shortcuts for all users (otherwise the user's own folders)"},
+     "shortcuts for all users (otherwise the user's own folders); machine-wide also for a "
+     "script of `Scope=user`"},
     {Switch::CurrentUser, "/CURRENTUSER", false, "/CURRENTUSER",
      "install for the current user alone, without administrator rights (registry entries under "
      "HKEY_CURRENT_USER, default path `%LOCALAPPDATA%\\Programs\\<AppName>`, the user's own "

@@ -329,9 +329,6 @@ std::string InstallerFile(const Manifest& m) {
            "\n  ReturnResponse: " + rc.managerResponse + "\n";
   // Installing over an earlier version keeps its place and its records.
   s += "UpgradeBehavior: install\n";
-  // A machine-wide setup.exe started without administrator rights restarts
-  // itself elevated; one for the current user alone never asks.
-  s += "ElevationRequirement: elevatesSelf\n";
   // As the Uninstall entry has them; its key name is the AppName.
   s += "AppsAndFeaturesEntries:\n";
   s += "- DisplayName: " + YamlScalar(p.AppName) + "\n";
@@ -339,8 +336,9 @@ std::string InstallerFile(const Manifest& m) {
   if (Utf8Length(p.Version) >= 1) s += "  DisplayVersion: " + YamlScalar(p.Version) + "\n";
   s += "  ProductCode: " + YamlScalar(p.AppName) + "\n";
   s += "  InstallerType: exe\n";
-  // One file, two scopes: the user's installer says /CURRENTUSER before
-  // any switch the package manager appends (/D= must come last).
+  // One file, two scopes; each says its own before any switch the package
+  // manager appends (/D= must come last). A script of Scope=user installs
+  // for all users only with /ALLUSERS.
   s += "Installers:\n";
   const std::string accept = m.package.hasLicense ? " /ACCEPTLICENSE" : "";
   for (const bool user : {false, true}) {
@@ -348,11 +346,15 @@ std::string InstallerFile(const Manifest& m) {
     s += std::string("  Scope: ") + (user ? "user" : "machine") + "\n";
     s += "  InstallerUrl: " + YamlScalar(m.installerUrl) + "\n";
     s += "  InstallerSha256: " + YamlScalar(m.sha256) + "\n";
-    if (!user) continue;
+    // Started without administrator rights, the machine-wide run restarts
+    // itself elevated; the user's own never asks.
+    if (!user) s += "  ElevationRequirement: elevatesSelf\n";
+    const std::string scope = user ? " /CURRENTUSER" : m.package.userScope ? " /ALLUSERS" : "";
+    if (scope.empty()) continue;  // the switches of the whole manifest
     s += "  InstallerSwitches:\n";
-    s += "    Silent: " + YamlScalar("/S /CURRENTUSER" + accept) + "\n";
-    s += "    SilentWithProgress: " + YamlScalar("/SP /CURRENTUSER" + accept) + "\n";
-    s += "    Interactive: " + YamlScalar("/CURRENTUSER") + "\n";
+    s += "    Silent: " + YamlScalar("/S" + scope + accept) + "\n";
+    s += "    SilentWithProgress: " + YamlScalar("/SP" + scope + accept) + "\n";
+    s += "    Interactive: " + YamlScalar(scope.substr(1)) + "\n";
     s += "    InstallLocation: " + YamlScalar("/D=<INSTALLPATH>") + "\n";
     s += "    Log: " + YamlScalar("/LOG=\"<LOGPATH>\"") + "\n";
   }

@@ -79,6 +79,7 @@ PackageInfo ReadPackageInfo(const std::string& dir) {
   info.AppName = text("AppName", rec.AppName);
   info.Version = text("Version", rec.Version);
   info.Publisher = text("Publisher", rec.Publisher);
+  info.userScope = rec.UserScope;
   info.URL = text("URL", rec.URL);
   info.hasLicense = fs::is_regular_file(PackageFile(dir, "license.txt"), ec);
   if (info.hasLicense) info.licenseText = LicenseText(PackageFile(dir, "license.txt"));

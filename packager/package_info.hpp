@@ -18,6 +18,7 @@ struct PackageInfo {
   // writes into the Uninstall entry (AppName is also that entry's key name).
   std::string AppName, Version, Publisher, URL;
   bool hasLicense = false;  // license.txt: unattended runs need /ACCEPTLICENSE
+  bool userScope = false;   // Scope=user: a machine-wide run needs /ALLUSERS
   std::string single;       // the single setup file, when dir holds one instead
   std::string licenseText;  // license.txt as UTF-8 with LF line ends, read as setup reads it
 };

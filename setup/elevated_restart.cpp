@@ -17,26 +17,30 @@ namespace {
 
 // Whether the run writes what only administrators may: HKEY_LOCAL_MACHINE,
 // everyone's folders. A run that will stop at once (a bad script or name,
-// the application running) says so itself, without asking for rights first.
+// the application running, no setup.dat or an unaccepted licence unattended,
+// no log to remove by) says so itself, without asking for rights first.
 bool NeedsMachineRights(const TRunSwitches& sw, const std::string& commandLine) {
   std::string name;
   if (IsUninstallArgument(SplitCommandLine(commandLine), name))
     return CheckRemovalStart(name) == RemovalStart::Ready &&
+           FileExists(ProgramDir() + "setup.log") &&
            InstalledScope(name, ProgramDir()) == InstallScope::Machine;
-  const std::string& script = Application::Package.script;
-  TPrivateProfile source(script);
+  const PackagePlace& package = Application::Package;
+  if (sw.Unattended() &&
+      (!FileExists(package.archive.path) || (FileExists(package.licence) && !sw.AcceptLicense)))
+    return false;
+  TPrivateProfile source(package.script);
   TSetupRec rec;
   std::string why;
-  return CheckInstallStart(script, source, rec, why) == InstallStart::Ready &&
+  return CheckInstallStart(package.script, source, rec, why) == InstallStart::Ready &&
          ScopeOf(rec, sw.CurrentUser, sw.AllUsers) == InstallScope::Machine;
 }
 
+// Ends the run before anything happened: a box, or the /LOG file (begun
+// afresh, as every run begins it).
 int Refuse(const TRunSwitches& sw, const std::string& text, int code) {
-  if (sw.Unattended()) {
-    AddToRunLog(sw.LogFile, text);
-  } else {
-    ShowBox(nullptr, text, Application::Title, MB_OK);
-  }
+  if (sw.Unattended()) return RefuseUnattended(sw, text, code);
+  ShowBox(nullptr, text, Application::Title, MB_OK);
   return code;
 }
 
@@ -44,11 +48,22 @@ int Refuse(const TRunSwitches& sw, const std::string& text, int code) {
 
 bool RanElevatedCopy(const TRunSwitches& sw, const std::string& commandLine, int show,
                      int& exitCode) {
-  // The copy itself never asks again: where Windows grants no more than it
-  // had, it does what it can with what it has.
-  if (sw.Elevated || !sw.Error.empty() || !LacksAdminRights() ||
-      !NeedsMachineRights(sw, commandLine))
+  // Cheap first: a run that may write everywhere asks nothing.
+  const bool canWrite = CanWriteMachineEntries();
+  // The copy itself never asks again.
+  const bool lacks = !sw.Elevated && LacksAdminRights();
+  if (!sw.Error.empty() || (canWrite && !lacks) || !NeedsMachineRights(sw, commandLine))
     return false;
+  if (!lacks) {
+    // Windows gave no more than this (a standard user without the prompt):
+    // files without their entries would be an installation nothing removes.
+    exitCode = Refuse(sw,
+                      "Setup has no administrator rights, which a machine-wide installation "
+                      "or removal needs; nothing was done. /CURRENTUSER installs for the "
+                      "current user alone.",
+                      kExitBadInput);
+    return true;
+  }
   const ElevatedRun run = RunElevated(ModulePath(), ElevatedArguments(commandLine), show);
   if (!run.started) {
     exitCode =

@@ -203,9 +203,9 @@ void AddToRunLog(const std::string& path, const std::string& line) {
   log.Line(line);
 }
 
-int RefuseUnattended(const TRunSwitches& sw, const std::string& text) {
+int RefuseUnattended(const TRunSwitches& sw, const std::string& text, int code) {
   RunLog log(sw.LogFile);
-  return Refuse(log, text, kExitBadInput);
+  return Refuse(log, text, code);
 }
 
 int RunUnattended(const TRunSwitches& sw, const std::string& commandLine) {

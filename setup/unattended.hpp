@@ -10,7 +10,8 @@
 // Installs, or removes the application named by "/u:" in commandLine.
 int RunUnattended(const TRunSwitches& switches, const std::string& commandLine);
 // Ends an unattended run before it starts: text goes to the /LOG file, and
-// the exit code is the one for bad input (1).
-int RefuseUnattended(const TRunSwitches& switches, const std::string& text);
+// the exit code is code (by default the one for bad input, 1).
+int RefuseUnattended(const TRunSwitches& switches, const std::string& text,
+                     int code = kExitBadInput);
 // Adds one line to the end of the /LOG file (none when path is empty).
 void AddToRunLog(const std::string& path, const std::string& line);

@@ -68,6 +68,11 @@ ElevatedRun RunElevated(const std::string& program, const std::string& arguments
   info.lpVerb = L"runas";
   info.lpFile = file.c_str();
   info.lpParameters = params.c_str();
+  // An elevated copy would start in the system folder: relative /D= and
+  // /LOG= paths must mean there what they mean here.
+  wchar_t current[MAX_PATH * 2] = {};
+  const DWORD length = GetCurrentDirectoryW(MAX_PATH * 2, current);
+  if (length > 0 && length < MAX_PATH * 2) info.lpDirectory = current;
   info.nShow = show;
   ElevatedRun run;
   if (!ShellExecuteExW(&info) || !info.hProcess) {

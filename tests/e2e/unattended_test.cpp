@@ -259,6 +259,15 @@ TEST_F(Unattended, TheUsersOwnInstallNeedsNoRightsAndAMachineWideOneAsksForThem)
                                "exit code 0.\r\n"),
             std::string::npos)
       << ReadFile(log);
+  // A user's own install of the same name, at a path spelt otherwise than
+  // its uninstaller's folder: its removal leaves the machine's entries be.
+  const std::string spelt = dir_ + "\\x\\..\\Own";
+  ASSERT_EQ(Run(ok + " /CURRENTUSER /D=" + spelt, true), 0);
+  SetupProcess ownRemoval(RegString("QuietUninstallString", HKEY_CURRENT_USER), tmp_);
+  EXPECT_EQ(ownRemoval.WaitForExit(30000), 0);
+  EXPECT_FALSE(Exists(dir_ + "\\Own"));
+  EXPECT_EQ(RegString("DisplayName", HKEY_CURRENT_USER), "<missing>");
+  EXPECT_EQ(RegString("InstallLocation"), inst_);
 }
 
 }  // namespace

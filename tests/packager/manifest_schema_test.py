@@ -82,7 +82,7 @@ def typical_package(tmp):
     check(inst["PackageVersion"] == "1.10", f"version {inst['PackageVersion']!r}")
     one = {"Architecture": "x86", "InstallerUrl": url, "InstallerSha256": sha256(single)}
     machine, user = inst["Installers"]
-    check(machine == dict(one, Scope="machine") and
+    check(machine == dict(one, Scope="machine", ElevationRequirement="elevatesSelf") and
           {k: v for k, v in user.items() if k != "InstallerSwitches"} == dict(one, Scope="user"),
           f"installers {inst['Installers']}")
     check((inst["InstallerType"], inst["ProductCode"]) == ("exe", "Quorvane Notes"),
@@ -117,7 +117,8 @@ def texts_and_archive(tmp):
     # Texts YAML would misread unquoted, in the ANSI code page; no licence.
     pkg = os.path.join(tmp, "texts")
     app = "@Notes 'Pro' #1 [x] {y} & \u2013 caf\u00e9"
-    make_single(QPACK, pkg, script(app, "Version=1.0\r\nPublisher=no\r\nURL=quorvane.example\r\n"))
+    make_single(QPACK, pkg, script(app, "Version=1.0\r\nPublisher=no\r\nURL=quorvane.example\r\n"
+                                        "Scope=user\r\n"))
     out = os.path.join(tmp, "texts-out")
     docs, err = manifest(pkg, "Quorvane.Pro", "--out", out)
     inst, loc = docs["installer"], docs["defaultLocale"]
@@ -126,6 +127,9 @@ def texts_and_archive(tmp):
     check(inst["AppsAndFeaturesEntries"][0]["DisplayName"] == app, "DisplayName")
     check("PackageUrl" not in loc and "MAIN URL" in err, "a URL that is not http(s) kept")
     check(inst["InstallerSwitches"]["Silent"] == "/S", "/ACCEPTLICENSE without a licence")
+    # A script of the user's scope is machine-wide only with /ALLUSERS.
+    check([i["InstallerSwitches"]["Silent"] for i in inst["Installers"]] ==
+          ["/S /ALLUSERS", "/S /CURRENTUSER"], f"scoped switches {inst['Installers']}")
 
     # UTF-8 script (byte order mark), publisher from the id, the zipped package.
     pkg = os.path.join(tmp, "zipped")
