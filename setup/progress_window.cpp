@@ -35,6 +35,12 @@ void ProgressWindow::SetPercent(int percent) {
   SendDlgItemMessageW(hwnd_, kBar, PBM_SETPOS, percent, 0);
 }
 
+void ProgressWindow::AllowCancel(bool allow) {
+  EnableWindow(GetDlgItem(hwnd_, kCancel), allow);
+  EnableMenuItem(GetSystemMenu(hwnd_, FALSE), SC_CLOSE,
+                 MF_BYCOMMAND | (allow ? MF_ENABLED : MF_GRAYED));
+}
+
 bool ProgressWindow::Pump() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

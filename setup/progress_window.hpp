@@ -17,6 +17,8 @@ class ProgressWindow : public BaseWindow<ProgressWindow> {
   // Handles what is pending (Cancel, painting); true once Cancel was pressed
   // or the window was closed.
   bool Pump();
+  // Greys Cancel and the close box where a stop would leave half a job.
+  void AllowCancel(bool allow);
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
  private:

@@ -183,9 +183,17 @@ int Uninstall(const TRunSwitches& sw, const std::string& name, RunLog& log) {
   if (!FileExists(ProgramDir() + "setup.log"))
     return Refuse(log, OutcomeMessage(TUninstallOutcome::LogMissing), kExitFileFailed);
   const auto window = OpenWindow(sw, "Uninstall " + name);
+  // Cancel stops a removal only before it begins: half removed, an
+  // application neither runs nor uninstalls. Once begun, Cancel is greyed.
+  if (window && window->Pump())
+    return Refuse(log, "Removal cancelled; nothing was removed.", kExitCancelled);
+  if (window) window->AllowCancel(false);
   auto step = [&](const char* text) {
     log.Line(text);
-    if (window) window->SetText(text);
+    if (window) {
+      window->SetText(text);
+      window->Pump();
+    }
   };
   const TRemoval removal = RemoveApplication(name, ProgramDir(), step);
   log.Line(OutcomeMessage(removal.outcome));
