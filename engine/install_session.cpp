@@ -15,6 +15,13 @@ InstallStart CheckInstallStart(const std::string& script, TProfileSource& source
   return AppIsRunning(rec.AppName) ? InstallStart::AppRunning : InstallStart::Ready;
 }
 
+std::string UnattendedPackageProblem(const PackagePlace& package, bool licenceAccepted) {
+  if (!FileExists(package.archive.path)) return "Package error: setup.dat is missing.";
+  if (FileExists(package.licence) && !licenceAccepted)
+    return "The package has a licence (license.txt); /ACCEPTLICENSE accepts it.";
+  return "";
+}
+
 RemovalStart CheckRemovalStart(const std::string& appName) {
   if (!IsValidAppName(appName)) return RemovalStart::InvalidName;
   return AppIsRunning(appName) ? RemovalStart::AppRunning : RemovalStart::Ready;

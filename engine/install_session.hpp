@@ -24,6 +24,11 @@ enum class InstallStart {
 InstallStart CheckInstallStart(const std::string& script, TProfileSource& source, TSetupRec& rec,
                                std::string& why);
 
+// What an unattended install refuses before it writes anything, beyond the
+// start checks: no setup.dat, or a licence not accepted on the command
+// line (no one is there to meet either mid-way). Empty when neither.
+std::string UnattendedPackageProblem(const PackagePlace& package, bool licenceAccepted);
+
 enum class RemovalStart {
   Ready,
   InvalidName,  // "/u:" names no application (it would name every entry)

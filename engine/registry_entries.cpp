@@ -191,27 +191,6 @@ std::string ExistingInstallPath(const std::string& appName, InstallScope scope) 
   return location.empty() ? ReadValue(scope, kMaker + appName, "Path") : location;
 }
 
-namespace {
-
-// One spelling for one folder: "..", "/", 8.3 names and a trailing "\\"
-// resolved, so that a path as typed matches the program's own.
-std::string CanonicalPath(const std::string& path) {
-  const std::wstring wide = Wide(path);
-  std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
-  if (full.empty() ||
-      !GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr))
-    return path;
-  full.resize(wcslen(full.c_str()));
-  std::wstring longName(GetLongPathNameW(full.c_str(), nullptr, 0), L'\0');
-  if (!longName.empty() &&
-      GetLongPathNameW(full.c_str(), longName.data(), static_cast<DWORD>(longName.size())))
-    full = longName.substr(0, wcslen(longName.c_str()));
-  while (full.size() > 3 && full.back() == L'\\') full.pop_back();
-  return Narrow(full);
-}
-
-}  // namespace
-
 bool CanWriteMachineEntries() {
   HKEY key = nullptr;
   const std::wstring name = Wide(std::string(kUninstall).substr(1));

@@ -26,9 +26,7 @@ bool NeedsMachineRights(const TRunSwitches& sw, const std::string& commandLine) 
            FileExists(ProgramDir() + "setup.log") &&
            InstalledScope(name, ProgramDir()) == InstallScope::Machine;
   const PackagePlace& package = Application::Package;
-  if (sw.Unattended() &&
-      (!FileExists(package.archive.path) || (FileExists(package.licence) && !sw.AcceptLicense)))
-    return false;
+  if (sw.Unattended() && !UnattendedPackageProblem(package, sw.AcceptLicense).empty()) return false;
   TPrivateProfile source(package.script);
   TSetupRec rec;
   std::string why;

@@ -113,13 +113,9 @@ int Install(const TRunSwitches& sw, RunLog& log) {
   if (start == InstallStart::ScriptMissing)
     return Refuse(log, "Error - setup.ini File Missing!", kExitBadInput);
   if (start == InstallStart::BadScript) return Refuse(log, why, kExitBadInput);
-  // No one is there to meet these mid-way: a missing archive or an
-  // unaccepted licence ends the run before anything is written.
-  if (!FileExists(package.archive.path))
-    return Refuse(log, "Package error: setup.dat is missing.", kExitBadInput);
-  if (FileExists(package.licence) && !sw.AcceptLicense)
-    return Refuse(log, "The package has a licence (license.txt); /ACCEPTLICENSE accepts it.",
-                  kExitBadInput);
+  if (const std::string problem = UnattendedPackageProblem(package, sw.AcceptLicense);
+      !problem.empty())
+    return Refuse(log, problem, kExitBadInput);
   if (start == InstallStart::AppRunning)
     return Refuse(log, "The Application you are attempting to install is active.", kExitRunning);
 

@@ -25,11 +25,7 @@ bool IsElevated(HANDLE token, bool& known) {
 }
 
 bool EndsWithExe(const std::string& path) {
-  if (path.size() < 4) return false;
-  std::string tail = path.substr(path.size() - 4);
-  for (char& c : tail)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return tail == ".exe";
+  return path.size() >= 4 && lstrcmpiW(Wide(path.substr(path.size() - 4)).c_str(), L".exe") == 0;
 }
 
 // The desktop shell's token, as a primary token to start a program with;

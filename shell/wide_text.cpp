@@ -48,15 +48,37 @@ bool ToAnsiExactly(const std::string& utf8, std::string& ansi) {
 std::string FromAnsi(const std::string& ansi) { return Narrow(ToWide(CP_ACP, ansi)); }
 std::string FromOem(const std::string& oem) { return Narrow(ToWide(CP_OEMCP, oem)); }
 
+namespace {
+
+// The full path of wide ("..", "." and "/" resolved), or empty when the
+// system cannot make one.
+std::wstring FullPath(const std::wstring& wide) {
+  const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return L"";
+  std::vector<wchar_t> full(n + 1);
+  const DWORD got = GetFullPathNameW(wide.c_str(), n + 1, full.data(), nullptr);
+  if (got == 0 || got > n) return L"";
+  return std::wstring(full.data(), got);
+}
+
+}  // namespace
+
+std::string CanonicalPath(const std::string& path) {
+  std::wstring full = FullPath(Wide(path));
+  if (full.empty()) return path;
+  const DWORD n = GetLongPathNameW(full.c_str(), nullptr, 0);
+  std::vector<wchar_t> longName(n + 1);
+  const DWORD got = n ? GetLongPathNameW(full.c_str(), longName.data(), n + 1) : 0;
+  if (got > 0 && got <= n) full.assign(longName.data(), got);
+  while (full.size() > 3 && full.back() == L'\\') full.pop_back();
+  return Narrow(full);
+}
+
 std::wstring LongPath(const std::string& path) {
   const std::wstring wide = Wide(path);
   if (wide.rfind(L"\\\\?\\", 0) == 0) return wide;
-  const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return wide;
-  std::vector<wchar_t> full(n + 1);
-  const DWORD got = GetFullPathNameW(wide.c_str(), n + 1, full.data(), nullptr);
-  if (got == 0 || got > n) return wide;
-  const std::wstring f(full.data(), got);
+  const std::wstring f = FullPath(wide);
+  if (f.empty()) return wide;
   if (f.rfind(L"\\\\.\\", 0) == 0) return f;  // a device stays as it is
   if (f.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + f.substr(2);
   return L"\\\\?\\" + f;

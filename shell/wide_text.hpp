@@ -25,3 +25,6 @@ std::string FromOem(const std::string& oem);
 // limit ("\\?\C:\..." or "\\?\UNC\server\share\..."); relative paths are
 // taken from the current directory, as any call would.
 std::wstring LongPath(const std::string& path);
+// One spelling for one folder or file: full, long names for 8.3 ones, no
+// trailing backslash; path itself when the system cannot make one.
+std::string CanonicalPath(const std::string& path);
